@@ -1,0 +1,36 @@
+# Puts a deliverable into the program folder.
+function(orlenta_stage target)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${ORLENTA_STAGE_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${ORLENTA_STAGE_DIR})
+endfunction()
+
+# A module loaded with dlopen by file name: no "lib" prefix.
+function(orlenta_module target)
+  add_library(${target} MODULE ${ARGN})
+  set_target_properties(${target} PROPERTIES PREFIX "" C_VISIBILITY_PRESET hidden
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# A GoogleTest executable registered with CTest; labels name the room.
+function(orlenta_gtest target)
+  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${T_SOURCES})
+  target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest)
+  target_compile_definitions(${target} PRIVATE
+    ORLENTA_STAGE_DIR="${ORLENTA_STAGE_DIR}" ORLENTA_SIM_STAGE_DIR="${ORLENTA_SIM_STAGE_DIR}")
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# A QtTest executable (widgets, offscreen).
+function(orlenta_qtest target)
+  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${T_SOURCES})
+  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${target} PRIVATE ${T_LIBS} Qt6::Test)
+  target_compile_definitions(${target} PRIVATE
+    ORLENTA_STAGE_DIR="${ORLENTA_STAGE_DIR}" ORLENTA_SIM_STAGE_DIR="${ORLENTA_SIM_STAGE_DIR}")
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

@@ -1,0 +1,46 @@
+/* The HID control library's C interface, shared by the panel, the hidapi
+ * implementation and the simulated device. The panel loads one of them with
+ * dlopen and resolves these names, so the signatures are a contract. */
+#ifndef ORLENTA_SNX_API_H
+#define ORLENTA_SNX_API_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define SNX_EXPORT __attribute__((visibility("default")))
+#else
+#define SNX_EXPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct SnxWindow SnxWindow;
+struct SnxWindow {
+    /* Queues a message for the window's thread; safe from any thread.
+       For the monitor message, lParam points at four 32-bit words that the call copies. */
+    void (*postMessage)(SnxWindow *window, unsigned int message, uintptr_t wParam, intptr_t lParam);
+};
+
+/* wParam of the monitor message that carries one input report. */
+#define SNX_INPUT_REPORT_WPARAM 254u
+/* Bytes in one report, both directions. */
+#define SNX_REPORT_SIZE 16
+
+SNX_EXPORT int SNX_FindDeviceWithID(unsigned short vendorId, unsigned short productId);
+SNX_EXPORT int SNX_CheckDeviceWithID(unsigned short vendorId, unsigned short productId);
+SNX_EXPORT int SNX_FindDevice(void);
+SNX_EXPORT void SNX_CloseDevice(void);
+SNX_EXPORT void SNX_OpenHIDMonitor(SnxWindow *window);
+SNX_EXPORT void SNX_CloseHIDMonitor(void);
+SNX_EXPORT unsigned short SNX_GetVendorID(void);
+SNX_EXPORT unsigned short SNX_GetProductID(void);
+SNX_EXPORT void SNX_SetMonitorMsg(unsigned int message);
+SNX_EXPORT int SNX_HID_Output_Report_Data(const unsigned char *report, int length);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "CommandFrame.h"
+#include "InputReport.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QEventLoop;
+
+// Carries command frames to the device as output reports and waits for the
+// answer while the event loop keeps running, so input, state reports and
+// device notices are handled during the wait. One exchange runs at a time:
+// one asked for during another's wait runs right after it.
+class CommandChannel {
+public:
+    using ReportWriter = std::function<int(const unsigned char *report, int length)>;
+    using StateReportHandler = std::function<void(const CommandFrame::Data &data)>;
+    // Called once when the exchange ends, with the captured answer (head,
+    // eight data bytes, checksum) still in place.
+    using Completion = std::function<void(bool answered, const CommandFrame &answer)>;
+
+    enum class Result { Answered, Failed, Queued };
+
+    struct Timing {
+        std::chrono::milliseconds pacing{10};       // before every request
+        std::chrono::milliseconds writeBudget{200}; // one write's wait
+        std::chrono::milliseconds readBudget{240};  // one read attempt's wait
+        std::chrono::milliseconds readRetryPause{3};
+    };
+
+    explicit CommandChannel(ReportWriter writer);
+    CommandChannel(ReportWriter writer, Timing timing);
+    ~CommandChannel();
+
+    void setStateReportHandler(StateReportHandler handler) { stateReportHandler_ = std::move(handler); }
+
+    // A write: succeeds when the device answers with head | 0x80. key must be
+    // the head's low six bits. The frame's checksum byte is filled in.
+    Result SendCommandJY(std::uint8_t key, CommandFrame &frame, Completion done = {});
+    // A read: repeated until a well-formed answer with head index arrives, the
+    // device goes away, or the program ends. Index 2 is never requested.
+    Result RecvCommandJY(std::uint8_t index, CommandFrame &frame, Completion done = {});
+
+    // The monitor message: input reports arrive here in order.
+    void onMonitorMessage(std::uintptr_t wParam, const std::optional<InputReport::Words> &words);
+
+    const CommandFrame &capturedAnswer() const { return captured_; }
+    bool isWaiting() const { return busy_; }
+
+    void setConnected(bool connected);
+    bool isConnected() const { return connected_; }
+    void setAbort(bool abort);
+    bool isAborted() const { return abort_; }
+    // Never cleared: once the program is ending, no write starts.
+    void setExiting();
+    bool isExiting() const { return exiting_; }
+
+private:
+    struct Request {
+        bool read = false;
+        std::uint8_t keyOrIndex = 0;
+        CommandFrame frame;
+        Completion done;
+    };
+
+    Result submit(Request request, CommandFrame &callerFrame);
+    bool run(Request &request);
+    bool runWrite(std::uint8_t key, CommandFrame &frame);
+    bool runRead(std::uint8_t index, CommandFrame &frame);
+    void send(const CommandFrame &frame, std::uint8_t expectedHead);
+    void acknowledge();
+    void endExchange();
+    bool waitForAnswer(std::chrono::milliseconds budget);
+    void wake();
+    void scheduleQueue();
+    void runQueue();
+    static void pause(std::chrono::milliseconds duration);
+
+    ReportWriter writer_;
+    Timing timing_;
+    StateReportHandler stateReportHandler_;
+
+    CommandFrame::Report report_{};
+    CommandFrame captured_;
+    bool answerCaptured_ = false;
+    std::uint8_t expectedHead_ = 0;
+
+    bool connected_ = false;
+    bool abort_ = false;
+    bool exiting_ = false;
+
+    bool busy_ = false;
+    QEventLoop *waitLoop_ = nullptr;
+    bool woken_ = false;
+    std::deque<Request> queue_;
+    bool queueScheduled_ = false;
+    std::unique_ptr<QObject> queueContext_;
+};

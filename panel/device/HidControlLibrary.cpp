@@ -1,0 +1,88 @@
+#include "HidControlLibrary.h"
+
+#include <dlfcn.h>
+
+HidControlLibrary::~HidControlLibrary() { unload(); }
+
+template <typename F> void HidControlLibrary::resolve(F &slot, const char *name)
+{
+    slot = reinterpret_cast<F>(dlsym(handle_, name));
+}
+
+bool HidControlLibrary::load(const std::string &path)
+{
+    unload();
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char *error = dlerror();
+        loadError_ = error ? error : path;
+        return false;
+    }
+    resolve(entry_.findDeviceWithId, "SNX_FindDeviceWithID");
+    resolve(entry_.checkDeviceWithId, "SNX_CheckDeviceWithID");
+    resolve(entry_.findDevice, "SNX_FindDevice");
+    resolve(entry_.closeDevice, "SNX_CloseDevice");
+    resolve(entry_.openHidMonitor, "SNX_OpenHIDMonitor");
+    resolve(entry_.closeHidMonitor, "SNX_CloseHIDMonitor");
+    resolve(entry_.vendorId, "SNX_GetVendorID");
+    resolve(entry_.productId, "SNX_GetProductID");
+    resolve(entry_.setMonitorMessage, "SNX_SetMonitorMsg");
+    resolve(entry_.outputReport, "SNX_HID_Output_Report_Data");
+    return true;
+}
+
+void HidControlLibrary::unload()
+{
+    if (handle_)
+        dlclose(handle_);
+    handle_ = nullptr;
+    entry_ = {};
+}
+
+int HidControlLibrary::findDeviceWithId(unsigned short vendorId, unsigned short productId) const
+{
+    return entry_.findDeviceWithId ? entry_.findDeviceWithId(vendorId, productId) : 0;
+}
+
+int HidControlLibrary::checkDeviceWithId(unsigned short vendorId, unsigned short productId) const
+{
+    return entry_.checkDeviceWithId ? entry_.checkDeviceWithId(vendorId, productId) : 0;
+}
+
+int HidControlLibrary::findDevice() const { return entry_.findDevice ? entry_.findDevice() : 0; }
+
+void HidControlLibrary::closeDevice() const
+{
+    if (entry_.closeDevice)
+        entry_.closeDevice();
+}
+
+void HidControlLibrary::openHidMonitor(SnxWindow *window) const
+{
+    if (entry_.openHidMonitor)
+        entry_.openHidMonitor(window);
+}
+
+void HidControlLibrary::closeHidMonitor() const
+{
+    if (entry_.closeHidMonitor)
+        entry_.closeHidMonitor();
+}
+
+unsigned short HidControlLibrary::vendorId() const { return entry_.vendorId ? entry_.vendorId() : 0; }
+
+unsigned short HidControlLibrary::productId() const
+{
+    return entry_.productId ? entry_.productId() : 0;
+}
+
+void HidControlLibrary::setMonitorMessage(unsigned int message) const
+{
+    if (entry_.setMonitorMessage)
+        entry_.setMonitorMessage(message);
+}
+
+int HidControlLibrary::outputReport(const unsigned char *report, int length) const
+{
+    return entry_.outputReport ? entry_.outputReport(report, length) : 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CommandFrame.h"
+
+#include <array>
+#include <cstdint>
+
+// One report from the device as the monitor message delivers it: four 32-bit
+// words, most significant byte first. Byte 1 is the head, bytes 2 and 7-13
+// the data, byte 14 the checksum.
+class InputReport {
+public:
+    using Words = std::array<std::uint32_t, 4>;
+    static constexpr std::uint8_t kStateReportHead = 0x02;
+
+    explicit InputReport(const CommandFrame::Report &bytes) : bytes_(bytes) {}
+    static InputReport fromWords(const Words &words);
+    Words toWords() const;
+
+    std::uint8_t head() const { return bytes_[1]; }
+    CommandFrame::Data data() const;
+    std::uint8_t checksum() const { return bytes_[14]; }
+    bool checksumValid() const;
+    bool isStateReport() const { return head() == kStateReportHead && checksumValid(); }
+    // Head, data and checksum in frame order, as a captured answer keeps them.
+    CommandFrame asFrame() const;
+
+    const CommandFrame::Report &bytes() const { return bytes_; }
+
+private:
+    CommandFrame::Report bytes_{};
+};

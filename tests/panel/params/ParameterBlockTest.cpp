@@ -1,0 +1,138 @@
+#include "ParameterBlock.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+PanelValues factoryValues()
+{
+    PanelValues v;
+    v.auxLevelA = 15;
+    v.auxLevelB = 15;
+    v.auxLevelC = 15;
+    v.auxSwitchC = true;
+    v.fxIntensity = 6;
+    v.fxType = 3;
+    v.masterVol = 12;
+    v.mode = 3;
+    v.soundMix = true;
+    v.recVol = 10;
+    v.duckingSpeed = 3;
+    v.fxVol = 15;
+    v.duckingThreshold = 3;
+    v.musicVol = 14;
+    v.duckingGrade = 4;
+    return v;
+}
+
+} // namespace
+
+TEST(ParameterBlock, FactorySettingsPackToTheFactoryBytes)
+{
+    const ParameterBlock block = ParameterBlock::pack(factoryValues());
+    EXPECT_EQ(block, ParameterBlock::factory());
+    EXPECT_EQ(block.toText(), "0f0f4f15bc2a2f3e");
+}
+
+TEST(ParameterBlock, NewPresetUnpacksToWhatTheDialogShows)
+{
+    const PanelValues v = ParameterBlock::newPreset().unpack();
+    PanelValues expected = factoryValues();
+    expected.recVol = 12;
+    expected.fxVol = 12;
+    EXPECT_EQ(v, expected);
+    EXPECT_EQ(ParameterBlock::newPreset().toText(), "0f0f4f15bc2c2c3e");
+}
+
+// Every field walks its whole range while the others hold odd values, so a
+// wrong shift or mask shows up as a neighbour changing.
+TEST(ParameterBlock, EveryValueOfEveryFieldSurvivesPackAndUnpack)
+{
+    struct Field {
+        int PanelValues::*member;
+        int low, high;
+    };
+    const Field fields[] = {
+        {&PanelValues::auxLevelA, 0, 127},      {&PanelValues::auxLevelB, 0, 127},
+        {&PanelValues::auxLevelC, 0, 15},       {&PanelValues::fxIntensity, 1, 8},
+        {&PanelValues::fxType, 1, 6},           {&PanelValues::masterVol, 0, 15},
+        {&PanelValues::mode, 0, 5},             {&PanelValues::recVol, 0, 15},
+        {&PanelValues::duckingSpeed, 1, 8},     {&PanelValues::fxVol, 0, 15},
+        {&PanelValues::duckingThreshold, 1, 8}, {&PanelValues::musicVol, 0, 15},
+        {&PanelValues::duckingGrade, 1, 8},
+    };
+    for (bool flags : {false, true}) {
+        PanelValues base = factoryValues();
+        base.auxSwitchA = base.auxSwitchB = base.auxSwitchC = flags;
+        base.soundMix = base.recMute = base.micMute = base.musicMute = flags;
+        for (const Field &f : fields) {
+            for (int value = f.low; value <= f.high; ++value) {
+                PanelValues v = base;
+                v.*f.member = value;
+                EXPECT_EQ(ParameterBlock::pack(v).unpack(), v) << "value " << value;
+            }
+        }
+    }
+}
+
+TEST(ParameterBlock, UnpackThenPackGivesBackEveryByteThePanelCanShow)
+{
+    for (int byte = 0; byte < 256; ++byte) {
+        ParameterBlock::Bytes bytes = ParameterBlock::factory().bytes();
+        bytes[0] = bytes[1] = static_cast<std::uint8_t>(byte);
+        EXPECT_EQ(ParameterBlock::pack(ParameterBlock(bytes).unpack()).bytes(), bytes) << byte;
+    }
+}
+
+TEST(ParameterBlock, OutOfRangeValuesAreClampedAndNeverSpillIntoNeighbours)
+{
+    PanelValues v = factoryValues();
+    v.masterVol = 200;
+    v.fxType = 9;
+    v.fxIntensity = 0;
+    v.duckingGrade = -4;
+    v.auxLevelC = 16;
+    v.mode = 7;
+    const PanelValues back = ParameterBlock::pack(v).unpack();
+    EXPECT_EQ(back.masterVol, 15);
+    EXPECT_EQ(back.fxType, 6);
+    EXPECT_EQ(back.fxIntensity, 1);
+    EXPECT_EQ(back.duckingGrade, 1);
+    EXPECT_EQ(back.auxLevelC, 15);
+    EXPECT_FALSE(back.auxSwitchC != factoryValues().auxSwitchC);
+    EXPECT_EQ(back.mode, 5);
+    EXPECT_EQ(back.soundMix, true);
+    EXPECT_EQ(back.musicVol, 14);
+}
+
+TEST(ParameterBlock, ModeAndFxTypeCodesBeyondThePanelAreShownAsStored)
+{
+    ParameterBlock::Bytes bytes = ParameterBlock::factory().bytes();
+    bytes[4] = 0x7C; // mode 7, Master Vol 12
+    bytes[3] = 0x3D; // FX Type 8, FX Intensity 6
+    const PanelValues v = ParameterBlock(bytes).unpack();
+    EXPECT_EQ(v.mode, 7);
+    EXPECT_EQ(v.fxType, 8);
+    EXPECT_EQ(v.fxIntensity, 6);
+    EXPECT_EQ(v.masterVol, 12);
+}
+
+TEST(ParameterBlock, TextIsReadPairByPair)
+{
+    EXPECT_EQ(ParameterBlock::fromText("0f0f4f15bc2a2f3e"), ParameterBlock::factory());
+    EXPECT_EQ(ParameterBlock::fromText("0F0F4F15BC2A2F3E"), ParameterBlock::factory());
+    // A pair counts its leading hex digits only.
+    EXPECT_EQ(ParameterBlock::fromText("zz3x0f0f0f0f0f0f").bytes(),
+              (ParameterBlock::Bytes{0x00, 0x03, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F}));
+    // Anything past sixteen characters is not part of the block.
+    EXPECT_EQ(ParameterBlock::fromText("0f0f4f15bc2a2f3effff"), ParameterBlock::factory());
+}
+
+TEST(ParameterBlock, ShortTextKeepsTheNewPresetBytesItDoesNotReach)
+{
+    EXPECT_EQ(ParameterBlock::fromText(""), ParameterBlock::newPreset());
+    EXPECT_EQ(ParameterBlock::fromText("ff").bytes(),
+              (ParameterBlock::Bytes{0xFF, 0x0F, 0x4F, 0x15, 0xBC, 0x2C, 0x2C, 0x3E}));
+    // A lone last digit is read on its own.
+    EXPECT_EQ(ParameterBlock::fromText("0f0f4f15bc2c2c3").bytes()[7], 0x03);
+}
