@@ -1,8 +1,24 @@
-# Puts a deliverable into the program folder.
+# Puts a deliverable into the program folder, and a copy into the simulated
+# program folder (the same folder with the simulated device as its HID library).
 function(orlenta_stage target)
   set_target_properties(${target} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${ORLENTA_STAGE_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${ORLENTA_STAGE_DIR})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ORLENTA_SIM_STAGE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${ORLENTA_SIM_STAGE_DIR}/
+    VERBATIM)
+endfunction()
+
+# Copies a file the program expects beside it into both program folders.
+function(orlenta_stage_file target source)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${ORLENTA_STAGE_DIR}/${name} ${ORLENTA_SIM_STAGE_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ORLENTA_STAGE_DIR} ${ORLENTA_SIM_STAGE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${source} ${ORLENTA_STAGE_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${source} ${ORLENTA_SIM_STAGE_DIR}/${name}
+    DEPENDS ${source} VERBATIM)
+  target_sources(${target} PRIVATE ${ORLENTA_STAGE_DIR}/${name})
 endfunction()
 
 # A module loaded with dlopen by file name: no "lib" prefix.
