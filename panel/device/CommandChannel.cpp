@@ -113,7 +113,7 @@ bool CommandChannel::runRead(std::uint8_t index, CommandFrame &frame)
             endExchange();
             return wellFormed;
         }
-        if (!connected_ || exiting_)
+        if (!connected_)
             return false;
         acknowledge();
         pause(timing_.readRetryPause);
