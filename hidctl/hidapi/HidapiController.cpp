@@ -1,0 +1,101 @@
+#include "HidapiController.h"
+
+#include "HidDeviceHandle.h"
+#include "HidDeviceList.h"
+#include "InputReportReader.h"
+
+namespace {
+
+constexpr int kMaxReportLength = 64;
+
+} // namespace
+
+HidapiController &HidapiController::instance()
+{
+    // Destroyed when the library is unloaded: the monitor stops, the device
+    // closes and hidapi is released.
+    static HidapiController controller;
+    return controller;
+}
+
+HidapiController::HidapiController() : hidapiReady_(hid_init() == 0) {}
+
+HidapiController::~HidapiController()
+{
+    closeDevice();
+    if (hidapiReady_)
+        hid_exit();
+}
+
+bool HidapiController::findDevice(unsigned short vendorId, unsigned short productId)
+{
+    std::lock_guard lock(mutex_);
+    if (!hidapiReady_)
+        return false;
+    const HidDeviceList candidates(vendorId, productId);
+    for (const std::string &path : candidates.pathsByPreference()) {
+        hid_device *opened = hid_open_path(path.c_str());
+        if (!opened)
+            continue;
+        closeDeviceLocked();
+        device_ = std::make_shared<HidDeviceHandle>(opened);
+        vendorId_ = vendorId;
+        productId_ = productId;
+        return true;
+    }
+    return false;
+}
+
+bool HidapiController::devicePresent(unsigned short vendorId, unsigned short productId) const
+{
+    std::lock_guard lock(mutex_);
+    return hidapiReady_ && !HidDeviceList(vendorId, productId).empty();
+}
+
+void HidapiController::closeDevice()
+{
+    std::lock_guard lock(mutex_);
+    closeDeviceLocked();
+}
+
+void HidapiController::closeDeviceLocked()
+{
+    monitor_.reset();
+    device_.reset();
+    vendorId_ = 0;
+    productId_ = 0;
+}
+
+void HidapiController::openMonitor(SnxWindow *window)
+{
+    std::lock_guard lock(mutex_);
+    monitor_.reset();
+    if (device_ && window && window->postMessage)
+        monitor_ = std::make_unique<InputReportReader>(device_, window, monitorMessage_);
+}
+
+void HidapiController::closeMonitor()
+{
+    std::lock_guard lock(mutex_);
+    monitor_.reset();
+}
+
+unsigned short HidapiController::vendorId() const
+{
+    std::lock_guard lock(mutex_);
+    return vendorId_;
+}
+
+unsigned short HidapiController::productId() const
+{
+    std::lock_guard lock(mutex_);
+    return productId_;
+}
+
+bool HidapiController::writeReport(const unsigned char *report, int length)
+{
+    std::lock_guard lock(mutex_);
+    if (!device_ || !report || length < 1 || length > kMaxReportLength)
+        return false;
+    return device_->write(report, static_cast<std::size_t>(length)) > 0;
+}
