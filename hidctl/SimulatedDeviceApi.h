@@ -19,7 +19,11 @@ enum SimAnswerMode {
 };
 
 /* Back to a plugged device with the factory block, normal answers, the
-   default delay and an empty report log. Closes any open monitor. */
+   default delay and an empty report log. Closes any open monitor; a device
+   opened with SNX_FindDeviceWithID stays open.
+   For demonstrations: with ORLENTA_SIM_STATE_REPORT_SECONDS set to a positive
+   number when the monitor opens, the device also posts a state report with
+   its block at that interval. */
 SNX_EXPORT void SIM_Reset(void);
 SNX_EXPORT void SIM_Plug(void);
 /* Unplugging closes the device: later output reports fail and nothing is posted. */
