@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+
+// Sample layout of a capture: interleaved little-endian PCM.
+struct AudioFormat {
+    std::uint16_t channels = 2;
+    std::uint16_t bitsPerSample = 16;
+    std::uint32_t sampleRate = 44100;
+};
+
+// One capture block. Its memory belongs to whoever queues it; the device fills
+// it and hands it back with the number of bytes it recorded.
+struct CaptureBlock {
+    std::uint8_t *data = nullptr;
+    std::uint32_t length = 0;
+    std::uint32_t recorded = 0;
+};
+
+// Receives what a capture device hands back, one notification at a time, on
+// the thread that opened the device and in the order the blocks were filled.
+class CaptureListener {
+public:
+    virtual ~CaptureListener() = default;
+    // A queued block comes back, filled or, after a reset, partly filled or empty.
+    virtual void OnCaptureBuffer(CaptureBlock &block) = 0;
+    // The device has closed; nothing more arrives for this capture.
+    virtual void OnCaptureClosed() = 0;
+};
+
+// A recording device with the behaviour of a block-queue capture: blocks are
+// queued, filled in order and handed back. Notifications are never delivered
+// from inside these calls; they are posted and arrive later on the opener's
+// thread, so a listener may call back into the device while handling one.
+class AudioCapture {
+public:
+    virtual ~AudioCapture() = default;
+    // Opens the default recording device in the given format, not yet running.
+    // False when the device cannot be opened (busy or absent).
+    virtual bool open(const AudioFormat &format, CaptureListener &listener) = 0;
+    // Queues a block to be filled; ignored while the device is not open.
+    virtual void addBuffer(CaptureBlock &block) = 0;
+    virtual void start() = 0;
+    // Stops recording and hands back every queued block: the one being filled
+    // with what was captured up to now, the others empty.
+    virtual void reset() = 0;
+    // Closes the device; the close notice follows the blocks already handed back.
+    virtual void close() = 0;
+};

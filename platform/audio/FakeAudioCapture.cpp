@@ -1,0 +1,86 @@
+#include "FakeAudioCapture.h"
+
+#include <algorithm>
+#include <cstring>
+
+bool FakeAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
+{
+    if (busy_ || open_)
+        return false;
+    format_ = format;
+    listener_ = &listener;
+    open_ = true;
+    started_ = false;
+    return true;
+}
+
+void FakeAudioCapture::addBuffer(CaptureBlock &block)
+{
+    if (!open_)
+        return;
+    block.recorded = 0;
+    queued_.push_back(&block);
+}
+
+void FakeAudioCapture::start()
+{
+    if (open_)
+        started_ = true;
+}
+
+void FakeAudioCapture::reset()
+{
+    ++resets_;
+    started_ = false;
+    while (!queued_.empty()) {
+        CaptureBlock &block = *queued_.front();
+        queued_.pop_front();
+        handBack(block);
+    }
+}
+
+void FakeAudioCapture::close()
+{
+    ++closes_;
+    if (!open_)
+        return;
+    open_ = false;
+    started_ = false;
+    queued_.clear();
+    CaptureListener *listener = listener_;
+    notifications_.push_back([listener] { listener->OnCaptureClosed(); });
+}
+
+void FakeAudioCapture::capture(std::span<const std::uint8_t> bytes)
+{
+    while (started_ && !bytes.empty() && !queued_.empty()) {
+        CaptureBlock &block = *queued_.front();
+        const std::size_t n = std::min<std::size_t>(block.length - block.recorded, bytes.size());
+        std::memcpy(block.data + block.recorded, bytes.data(), n);
+        block.recorded += static_cast<std::uint32_t>(n);
+        bytes = bytes.subspan(n);
+        if (block.recorded == block.length) {
+            queued_.pop_front();
+            handBack(block);
+        }
+    }
+}
+
+std::size_t FakeAudioCapture::deliver()
+{
+    std::size_t count = 0;
+    while (!notifications_.empty()) {
+        const std::function<void()> notification = std::move(notifications_.front());
+        notifications_.pop_front();
+        notification();
+        ++count;
+    }
+    return count;
+}
+
+void FakeAudioCapture::handBack(CaptureBlock &block)
+{
+    CaptureListener *listener = listener_;
+    CaptureBlock *returned = &block;
+    notifications_.push_back([listener, returned] { listener->OnCaptureBuffer(*returned); });
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "AudioCapture.h"
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <span>
+
+// A scriptable capture device for tests and benchmarks. Captured bytes are
+// given by the script; notifications wait in a queue until deliver() runs
+// them, the way posted window messages wait for the event loop.
+class FakeAudioCapture : public AudioCapture {
+public:
+    bool open(const AudioFormat &format, CaptureListener &listener) override;
+    void addBuffer(CaptureBlock &block) override;
+    void start() override;
+    void reset() override;
+    void close() override;
+
+    // Script: whether the next open finds the device free.
+    void setDeviceBusy(bool busy) { busy_ = busy; }
+    // The device records these bytes into the queued blocks while started;
+    // every block that fills is handed back. Bytes with no block left are lost.
+    void capture(std::span<const std::uint8_t> bytes);
+    // Runs the waiting notifications in order, including any they cause.
+    // Returns how many ran.
+    std::size_t deliver();
+
+    bool isOpen() const { return open_; }
+    bool isStarted() const { return started_; }
+    const AudioFormat &format() const { return format_; }
+    std::size_t queuedBlocks() const { return queued_.size(); }
+    int resetCount() const { return resets_; }
+    int closeCount() const { return closes_; }
+
+private:
+    void handBack(CaptureBlock &block);
+
+    AudioFormat format_;
+    CaptureListener *listener_ = nullptr;
+    std::deque<CaptureBlock *> queued_;
+    std::deque<std::function<void()>> notifications_;
+    bool busy_ = false;
+    bool open_ = false;
+    bool started_ = false;
+    int resets_ = 0;
+    int closes_ = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "AudioCapture.h"
+
+#include <QObject>
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <vector>
+
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+// Capture from the sound server's default source through the PulseAudio client
+// API (PipeWire answers it too). The server's thread fills the queued blocks;
+// every filled block and the close notice are posted to the thread that
+// created this object, in order.
+class PulseAudioCapture : public AudioCapture {
+public:
+    PulseAudioCapture();
+    ~PulseAudioCapture() override;
+    PulseAudioCapture(const PulseAudioCapture &) = delete;
+    PulseAudioCapture &operator=(const PulseAudioCapture &) = delete;
+
+    bool open(const AudioFormat &format, CaptureListener &listener) override;
+    void addBuffer(CaptureBlock &block) override;
+    void start() override;
+    void reset() override;
+    void close() override;
+
+private:
+    static void onContextState(pa_context *context, void *self);
+    static void onStreamState(pa_stream *stream, void *self);
+    static void onStreamRead(pa_stream *stream, std::size_t bytes, void *self);
+
+    bool connectContext();
+    bool connectStream(const AudioFormat &format);
+    void teardown();
+    // The following run with the main loop's lock held.
+    void readStream();
+    void fillQueued();
+    void handBack(CaptureBlock &block);
+    void handBackAll();
+    void postClosed();
+
+    std::unique_ptr<QObject> receiver_;
+    pa_threaded_mainloop *mainloop_ = nullptr;
+    pa_context *context_ = nullptr;
+    pa_stream *stream_ = nullptr;
+    CaptureListener *listener_ = nullptr;
+    std::deque<CaptureBlock *> queued_;
+    std::vector<std::uint8_t> pending_;
+    std::size_t pendingLimit_ = 0;
+    bool running_ = false;
+    bool closedPosted_ = false;
+};

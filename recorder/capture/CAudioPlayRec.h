@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Mp3EncoderLibrary.h"
+#include "WaveFormat.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class MessageBoxes;
+
+// The output writer: turns a stream of PCM blocks into an MP3 file through the
+// encoder library. Used by one converting thread, in this order: SetFormat,
+// OpenOutput, FeedOutput any number of times, ReleaseOutput. Callers use
+// slot 0; slot 1 stays closed unless opened.
+class CAudioPlayRec {
+public:
+    static constexpr int kSlots = 2;
+
+    // encoderLibrary: the encoder library's file name, as dlopen takes it.
+    explicit CAudioPlayRec(MessageBoxes &messages,
+                           std::string encoderLibrary = Mp3EncoderLibrary::kDefaultFile);
+    ~CAudioPlayRec();
+    CAudioPlayRec(const CAudioPlayRec &) = delete;
+    CAudioPlayRec &operator=(const CAudioPlayRec &) = delete;
+
+    // Channel mode 0 is mono, anything else stereo; bits are held to 16. Always 1.
+    int SetFormat(int channelMode, std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
+    // Opens an MP3 output (the path ends in ".mp3", exactly) in a slot. False
+    // after telling the user why. A slot that is already open stays as it is.
+    bool OpenOutput(int slot, const std::string &path);
+    // One block per slot; closed slots and slots that failed are skipped.
+    void FeedOutput(const std::uint32_t lengths[kSlots], const std::uint8_t *const blocks[kSlots]);
+    // Encodes what is left, flushes the encoder, writes the info tag into the
+    // first frame and closes the files. False when some audio did not reach
+    // a file (an encoder or write failure).
+    bool ReleaseOutput();
+
+    const WaveFormat &format() const { return format_; }
+    std::uint32_t samplesPerChunk() const { return samplesPerChunk_; }
+    std::uint32_t inputCapacity() const { return inputCapacity_; }
+    std::uint32_t outputBufferSize(int slot) const;
+
+private:
+    struct Slot {
+        std::string path;
+        std::FILE *file = nullptr;
+        Mp3EncoderLibrary::Stream stream = nullptr;
+        std::vector<std::uint8_t> output;
+        std::vector<std::int16_t> input;
+        std::uint32_t fill = 0;
+        bool failed = false;
+    };
+
+    bool LoadEncoder();
+    std::uint32_t OpenEncoderStream(Slot &slot);
+    bool EncodeChunk(Slot &slot, const std::uint8_t *pcm, std::uint32_t byteCount);
+    void feed(Slot &slot, const std::uint8_t *block, std::uint32_t length);
+    bool finish(Slot &slot);
+    bool writeOutput(Slot &slot, std::uint32_t bytes);
+    void fail(Slot &slot, const std::string &text);
+    void tell(const std::string &text, const char *caption) const;
+
+    MessageBoxes &messages_;
+    Mp3EncoderLibrary encoder_;
+    WaveFormat format_;
+    std::uint32_t samplesPerChunk_ = 0;
+    std::uint32_t inputCapacity_ = 0;
+    std::uint32_t outputSize_ = 0;
+    std::array<Slot, kSlots> slots_;
+};

@@ -1,0 +1,118 @@
+#include "CaptureStream.h"
+
+#include "BufferFile.h"
+#include "CaptureView.h"
+#include "MessageBoxes.h"
+#include "RecorderTexts.h"
+
+static_assert(CaptureFormat::used().averageBytesPerSecond() / 20 <= CaptureStream::kBlockCapacity,
+              "the capture format's 50 ms blocks must fit the allocated blocks");
+
+CaptureStream::CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
+                             MessageBoxes &messages, bool &pageArmed)
+    : device_(device), file_(file), view_(view), messages_(messages), pageArmed_(pageArmed)
+{
+    for (int i = 0; i < kBlockCount; ++i) {
+        blocks_[i].data = storage_[i].data();
+        blocks_[i].length = kBlockCapacity;
+    }
+}
+
+bool &CaptureStream::processPageArmed()
+{
+    static bool armed = true;
+    return armed;
+}
+
+bool CaptureStream::OpenCapture()
+{
+    const CaptureFormat used = CaptureFormat::used();
+    format_ = WaveFormat::forCapture(used);
+    file_.setFormat(format_);
+    sixteenBit_ = format_.bitsPerSample == 16;
+    pageCount_ = 0;
+    pageBytes_ = 0;
+    discarding_ = false;
+    writeFailed_ = false;
+    for (CaptureBlock &block : blocks_) {
+        block.length = format_.avgBytesPerSec / 20;
+        block.recorded = 0;
+    }
+    const AudioFormat device{used.channels, used.bitsPerSample, used.samplesPerSecond};
+    if (!device_.open(device, *this)) {
+        messages_.inform(RecorderTexts::kDeviceUsed, RecorderTexts::kApplication);
+        return false;
+    }
+    for (CaptureBlock &block : blocks_)
+        device_.addBuffer(block);
+    capturedBytes_ = 0;
+    device_.start();
+    capturing_ = true;
+    confirmFree_ = true;
+    return true;
+}
+
+void CaptureStream::StopCapture()
+{
+    device_.reset();
+    device_.close();
+}
+
+void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
+{
+    if (discarding_)
+        return;
+    if (block.recorded != 0) {
+        const double elapsed = double(capturedBytes_) / format_.avgBytesPerSec;
+        view_.showElapsed(elapsed);
+        if (elapsed >= kMaxSeconds) {
+            endTake();
+            return;
+        }
+        applyPageRule(elapsed);
+        const std::size_t written = file_.append(block.data, block.recorded);
+        capturedBytes_ += written;
+        if (written < block.recorded) {
+            // The disk is full: a take with a hole in it would be worse than a
+            // shorter one, so it ends here and keeps what reached the disk.
+            writeFailed_ = true;
+            endTake();
+            return;
+        }
+        view_.drawBlock(block.data, block.recorded);
+    }
+    device_.addBuffer(block);
+}
+
+void CaptureStream::OnCaptureClosed()
+{
+    capturing_ = false;
+    file_.complete();
+    confirmFree_ = false;
+    view_.captureEnded();
+    if (writeFailed_)
+        messages_.inform(RecorderTexts::kDiskFull, RecorderTexts::kNotify);
+}
+
+void CaptureStream::endTake()
+{
+    discarding_ = true;
+    device_.reset();
+    device_.close();
+}
+
+void CaptureStream::applyPageRule(double elapsed)
+{
+    const auto seconds = static_cast<std::uint64_t>(elapsed);
+    if (seconds % kPageSeconds != 0) {
+        pageArmed_ = true;
+        return;
+    }
+    if (!pageArmed_)
+        return;
+    ++pageCount_;
+    if (pageBytes_ == 0)
+        pageBytes_ = static_cast<std::uint32_t>(capturedBytes_);
+    view_.turnPage(pageCount_, pageBytes_);
+    pageArmed_ = false;
+}

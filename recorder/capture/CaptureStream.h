@@ -1,0 +1,73 @@
+#pragma once
+
+#include "AudioCapture.h"
+#include "WaveFormat.h"
+
+#include <array>
+#include <cstdint>
+
+class BufferFile;
+class CaptureView;
+class MessageBoxes;
+
+// Records the take: the recording device fills a ring of five 50 ms blocks,
+// and each block that comes back is counted, checked against the length
+// limit and the 30-second page rule, written to the buffer file, drawn and
+// queued again. Runs on the window's thread.
+class CaptureStream : public CaptureListener {
+public:
+    static constexpr int kBlockCount = 5;
+    // Every block is allocated for 50 ms of the largest format offered.
+    static constexpr std::uint32_t kBlockCapacity = 9600;
+    static constexpr double kMaxSeconds = 600.0;
+    static constexpr std::uint32_t kPageSeconds = 30;
+
+    // pageArmed: the page rule's flag, process-wide unless a test brings its own.
+    CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
+                  MessageBoxes &messages, bool &pageArmed = processPageArmed());
+    CaptureStream(const CaptureStream &) = delete;
+    CaptureStream &operator=(const CaptureStream &) = delete;
+
+    static bool &processPageArmed();
+
+    // Starts capturing into the prepared buffer file, in the first format of
+    // the list. Resets the page count and page bytes. On failure the user has
+    // been told and nothing runs; the caller puts its Record caption back.
+    bool OpenCapture();
+    // Ends the take: the device hands back what it holds, then closes.
+    void StopCapture();
+
+    void OnCaptureBuffer(CaptureBlock &block) override;
+    void OnCaptureClosed() override;
+
+    bool isCapturing() const { return capturing_; }
+    // 1 from construction and while capturing, 0 once a take has closed: the
+    // window asks before overwriting a take only while this is false.
+    bool confirmFree() const { return confirmFree_; }
+    bool sixteenBit() const { return sixteenBit_; }
+    const WaveFormat &format() const { return format_; }
+    std::uint64_t capturedBytes() const { return capturedBytes_; }
+    int pageCount() const { return pageCount_; }
+    std::uint32_t pageBytes() const { return pageBytes_; }
+
+private:
+    void applyPageRule(double elapsed);
+    void endTake();
+
+    AudioCapture &device_;
+    BufferFile &file_;
+    CaptureView &view_;
+    MessageBoxes &messages_;
+    bool &pageArmed_;
+    std::array<std::array<std::uint8_t, kBlockCapacity>, kBlockCount> storage_{};
+    std::array<CaptureBlock, kBlockCount> blocks_{};
+    WaveFormat format_;
+    std::uint64_t capturedBytes_ = 0;
+    std::uint32_t pageBytes_ = 0;
+    int pageCount_ = 0;
+    bool capturing_ = false;
+    bool confirmFree_ = true;
+    bool sixteenBit_ = true;
+    bool discarding_ = false;
+    bool writeFailed_ = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Texts the recorder's model shows through the message boxes, and their captions.
+namespace RecorderTexts {
+
+// Caption of messages that name none: the library's application name.
+inline constexpr const char *kApplication = "NUVRecord";
+inline constexpr const char *kNotify = "NOTIFY";
+
+inline constexpr const char *kRecordedFileUsed =
+    "The recorded file is used, please close the recorded file!";
+inline constexpr const char *kFileUsed = "The file is used, please close the file first!";
+inline constexpr const char *kCreateFileFailed = "Error creating file %s";
+inline constexpr const char *kCutWriteFailed =
+    "Cannot write the recorded file, the disk may be full! The recording was not cut.";
+inline constexpr const char *kTakeTooShortToCut =
+    "The recording is shorter than one second and cannot be cut!";
+inline constexpr const char *kDiskFull =
+    "Cannot write the recorded file, the disk may be full! The recording stopped; "
+    "what was recorded up to then is kept.";
+inline constexpr const char *kDeviceUsed =
+    "Recorded device is used, please close other record program!";
+
+inline constexpr const char *kMp3Only = "Cannot save %s: only .mp3 files are written here";
+inline constexpr const char *kNoEightBitMp3 = "Cannot record 8 bits mp3";
+inline constexpr const char *kOutputInUse = "缓冲文件被占用,请先关闭正在播放的缓冲文件";
+inline constexpr const char *kOutputInUseCaption = "提示";
+inline constexpr const char *kEncoderMissing = "Error loading %s";
+inline constexpr const char *kEncoderInterfaces = "Unable to get LAME interfaces";
+inline constexpr const char *kEncoderStreamFailed = "Error opening encoding stream (%lu)";
+inline constexpr const char *kEncodeChunkFailed = "m_ForMp3_Proc_hEncodeChunk() failed (%lu)";
+inline constexpr const char *kOutputWriteError = "Output file write error";
+
+// Fills a text's printf-style fields.
+template <typename... Args> std::string format(const char *pattern, Args... args)
+{
+    const int length = std::snprintf(nullptr, 0, pattern, args...);
+    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
+    std::snprintf(text.data(), text.size() + 1, pattern, args...);
+    return text;
+}
+
+} // namespace RecorderTexts
