@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLocale>
+
+// The program: language, one running copy, then the main window until it
+// ends.
+class CVarnelApp {
+public:
+    struct LanguageFlags {
+        bool chineseSystem = false; // the system speaks simplified Chinese
+        bool englishText = true;    // the texts shown are the English ones, always
+        QLocale uiLanguage;
+    };
+
+    static LanguageFlags chooseLanguage(const QLocale &system);
+    int run(int argc, char **argv);
+
+    const LanguageFlags &language() const { return language_; }
+
+private:
+    LanguageFlags language_;
+};

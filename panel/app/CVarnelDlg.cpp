@@ -1,0 +1,392 @@
+#include "CVarnelDlg.h"
+
+#include "AudioDefaults.h"
+#include "ControlIds.h"
+#include "DeviceNotifier.h"
+#include "DialogBuilder.h"
+#include "QtMessageBoxes.h"
+#include "SoundPlayer.h"
+#include "UpDownControl.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMoveEvent>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+const char *const kHidLibraryName = "NUVAUDIOCTL.so";
+const char *const kRecorderLibraryName = "NUVRecord.so";
+const char *const kStartupSound = "NUVdata.mp3";
+const char *const kDeviceDescription = "VEK ZR-4";
+const QString kVendorIdText = QStringLiteral("0C45");
+const QString kProductIdText = QStringLiteral("1F7D");
+constexpr int kIdMaxLength = 4;
+constexpr int kCompactBottomMargin = 10;
+constexpr int kRecorderDockOffset = 5;
+
+DialogTemplate loadTemplate()
+{
+    QFile file(QStringLiteral(":/Orlenta.tpl"));
+    file.open(QIODevice::ReadOnly);
+    // The template is compiled into the program; a broken one is a build
+    // fault that the template test catches.
+    return DialogTemplate::parse(QString::fromUtf8(file.readAll())).value_or(DialogTemplate{});
+}
+
+// Debug controls the user never sees.
+constexpr int kDebugControls[] = {1049, 1050, 1022, 1023, 1073, 1112, 1111, 1113, 1177, 1, 1099};
+
+// Controls that carry the bold 16-pixel font.
+bool takesLabelFont(int id)
+{
+    static const QList<int> single{1150, 1185, 1165, 1145, 1147, 1148, 1149, 1141, 1130,
+                                   1131, 1151, 1098, 1162, 1163, 1164, 1173, 1174, 1175};
+    return single.contains(id) || (id >= 1121 && id <= 1129) || (id >= 1132 && id <= 1134) ||
+           (id >= 1114 && id <= 1119) || (id >= 1153 && id <= 1158) || (id >= 1178 && id <= 1183);
+}
+
+} // namespace
+
+CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
+    : QDialog(parent), environment_(std::move(environment)), template_(loadTemplate()),
+      icon_(QStringLiteral(":/icon130.png")),
+      channel_([this](const unsigned char *report, int length) { return hidLibrary_.outputReport(report, length); },
+               environment_.timing),
+      monitorWindow_([this](unsigned int message, std::uintptr_t wParam,
+                            const std::optional<InputReport::Words> &words) {
+          if (message == DeviceConnection::kMonitorMessage)
+              channel_.onMonitorMessage(wParam, words);
+      }),
+      presets_(environment_.settingsFolder), bindings_(*this), parameters_(channel_, bindings_, presets_)
+{
+    setObjectName(QString::number(kDialogId));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    if (!environment_.messages) {
+        ownMessages_ = std::make_unique<QtMessageBoxes>(this);
+        environment_.messages = ownMessages_.get();
+    }
+    bindings_.setSender([this] { parameters_.send(); });
+    channel_.setStateReportHandler([this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
+
+    DeviceConnection::Hooks hooks;
+    hooks.showState = [this](bool open) {
+        setEnabled(ControlId::kCloseButton, open);
+        setEnabled(ControlId::kOpenButton, !open);
+    };
+    hooks.readParameters = [this](std::function<void()> then) { parameters_.readFromDevice(std::move(then)); };
+    hooks.afterOpen = [this] { afterOpen(); };
+    hooks.closed = [this] { deviceClosed(); };
+    hooks.postOpen = [this] { postOpen(); };
+    connection_ = std::make_unique<DeviceConnection>(hidLibrary_, channel_, monitorWindow_.window(), hooks);
+    if (environment_.audioDefaults && environment_.player)
+        startupAudio_ = std::make_unique<StartupAudio>(*environment_.audioDefaults, *environment_.player);
+
+    buildControls();
+    connectControls();
+}
+
+CVarnelDlg::~CVarnelDlg()
+{
+    channel_.setExiting();
+    // The library's reader must stop posting before the window goes.
+    if (channel_.isConnected()) {
+        hidLibrary_.closeHidMonitor();
+        hidLibrary_.closeDevice();
+        channel_.setConnected(false);
+    }
+}
+
+QString CVarnelDlg::libraryLoadFailure(const QString &fileName)
+{
+    return QStringLiteral("加载  %1  失败").arg(fileName);
+}
+
+void CVarnelDlg::showMessage(const QString &text)
+{
+    environment_.messages->inform(text.toStdString(), "Message");
+}
+
+void CVarnelDlg::buildControls()
+{
+    const QFont templateFont(template_.fontFamily, template_.fontPointSize);
+    setFont(templateFont);
+    controls_ = DialogBuilder::build(template_, this);
+    setFixedSize(DialogBuilder::toPixels(template_.rect, DialogBuilder::baseUnits(templateFont)).size());
+}
+
+void CVarnelDlg::connectControls()
+{
+    using namespace ControlId;
+    for (const ValueControl &value : kValueControls) {
+        if (auto *spin = dynamic_cast<UpDownControl *>(control(value.spin))) {
+            const int id = value.spin;
+            spin->setStepHandler([this, id](int delta) { bindings_.spinClicked(id, delta); });
+        }
+    }
+    auto onClick = [this](int id, auto handler) {
+        if (auto *button = qobject_cast<QAbstractButton *>(control(id)))
+            connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    for (int radio : kModeRadios)
+        onClick(radio, [this, radio] { bindings_.modeClicked(radio); });
+    for (int box : {kMicMute, kMusicMute, kRecMute, kSoundMix})
+        onClick(box, [this] { bindings_.switchClicked(); });
+    for (int button : kPresetButtons) {
+        const int preset = ControlBindings::presetNumber(button);
+        onClick(button, [this, preset] { parameters_.loadPreset(preset); });
+    }
+    onClick(kFactoryReset, [this] { parameters_.factoryReset(); });
+    onClick(kOpenButton, [this] { openDevice(); });
+    onClick(kCloseButton, [this] { connection_->close(); });
+    onClick(kRecord, [this] { recordClicked(); });
+}
+
+bool CVarnelDlg::initialise()
+{
+    using namespace ControlId;
+    setWindowIcon(icon_);
+    setWindowTitle(template_.caption);
+    if (!loadLibraries())
+        return false;
+
+    for (int id : {kVendorIdEdit, kProductIdEdit})
+        if (auto *edit = qobject_cast<QLineEdit *>(control(id)))
+            edit->setMaxLength(kIdMaxLength);
+    setText(kVendorIdEdit, kVendorIdText.toStdString());
+    setText(kProductIdEdit, kProductIdText.toStdString());
+    parameters_.clearLastDeviceBlock();
+
+    if (environment_.notifier)
+        environment_.notifier->start([this](DeviceNotifier::Change change) {
+            if (change == DeviceNotifier::Change::Arrival)
+                connection_->arrival();
+            else
+                connection_->removal();
+        });
+    bindings_.disableDeviceControls();
+
+    bindings_.selectOnlyPreset(ControlBindings::presetFromSetting(presets_.currentConfig()));
+    for (const ValueControl &value : kValueControls)
+        if (auto *spin = dynamic_cast<UpDownControl *>(control(value.spin)))
+            spin->setRange(value.low, value.high);
+    move(0, 0);
+    applyFonts();
+    if (presets_.createMissing())
+        bindings_.selectOnlyPreset(1);
+    makeCompact();
+    setWindowTitle(template_.caption);
+    createTrayIcon();
+    hideDebugControls();
+    postOpen();
+    for (int id : {kCompactHeightStatic, 1179})
+        if (QWidget *widget = control(id))
+            widget->hide();
+    return true;
+}
+
+bool CVarnelDlg::loadLibraries()
+{
+    const std::filesystem::path hid = environment_.programFolder / kHidLibraryName;
+    if (!hidLibrary_.load(hid.string())) {
+        showMessage(libraryLoadFailure(QString::fromLatin1(kHidLibraryName)));
+        return false;
+    }
+    const std::filesystem::path recorder = environment_.programFolder / kRecorderLibraryName;
+    if (!recorderLibrary_.load(recorder.string())) {
+        showMessage(libraryLoadFailure(QString::fromLatin1(kRecorderLibraryName)));
+        return false;
+    }
+    return true;
+}
+
+void CVarnelDlg::applyFonts()
+{
+    QFont valueFont(QStringLiteral("Arial"));
+    valueFont.setBold(true);
+    valueFont.setPixelSize(24);
+    QFont labelFont = valueFont;
+    labelFont.setPixelSize(16);
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+        if (it.key() >= 1102 && it.key() <= 1110)
+            it.value()->setFont(valueFont);
+        else if (takesLabelFont(it.key()))
+            it.value()->setFont(labelFont);
+    }
+}
+
+// Only the left part of the dialog shows: as wide as the mode group with the
+// same margin on its right, as high as the hidden static's bottom.
+void CVarnelDlg::makeCompact()
+{
+    const QWidget *mode = control(ControlId::kModeGroup);
+    const QWidget *bottom = control(ControlId::kCompactHeightStatic);
+    if (!mode || !bottom)
+        return;
+    compactWidth_ = mode->geometry().left() + mode->geometry().right() + 1;
+    setFixedSize(compactWidth_, bottom->geometry().bottom() + 1 + kCompactBottomMargin);
+    move(0, 0);
+}
+
+void CVarnelDlg::createTrayIcon()
+{
+    const MenuTemplate *menu = template_.menu(kTrayMenuId);
+    trayIcon_.setDoubleClickHandler([this] { toggleFromTray(); });
+    trayIcon_.setCommandHandler([this](int command) {
+        if (command == kExitCommand)
+            exitProgram();
+    });
+    trayIcon_.Create(QStringLiteral("NUV Control"), icon_, menu ? *menu : MenuTemplate{});
+}
+
+void CVarnelDlg::hideDebugControls()
+{
+    for (int id : kDebugControls)
+        if (QWidget *widget = control(id))
+            widget->hide();
+    if (QWidget *record = control(ControlId::kRecord))
+        record->show();
+    setEnabled(1099, false);
+    setEnabled(1100, false);
+}
+
+// Runs the open once the event loop runs, like a click posted to the hidden
+// open button.
+void CVarnelDlg::postOpen()
+{
+    QTimer::singleShot(0, this, [this] { openDevice(); });
+}
+
+void CVarnelDlg::openDevice() { connection_->open(text(ControlId::kVendorIdEdit), text(ControlId::kProductIdEdit)); }
+
+void CVarnelDlg::afterOpen()
+{
+    QDir::setCurrent(QString::fromStdString(environment_.programFolder.string()));
+    if (startupAudio_)
+        startupAudio_->deviceConnected(environment_.programFolder / kStartupSound, kDeviceDescription);
+}
+
+void CVarnelDlg::deviceClosed()
+{
+    bindings_.disableDeviceControls();
+    recorderLibrary_.showDlgHide(0);
+}
+
+void CVarnelDlg::recordClicked()
+{
+    const QPoint rightTop = mapToGlobal(QPoint(width(), 0));
+    const int shown = recorderLibrary_.openDlg(rightTop.x(), rightTop.y(), kRecorderWidth, kRecorderHeight);
+    if (auto *button = qobject_cast<QAbstractButton *>(control(ControlId::kRecord)))
+        button->setText(shown ? QStringLiteral("Record<<") : QStringLiteral("Record>>"));
+}
+
+void CVarnelDlg::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    const QPoint client = mapToGlobal(QPoint(0, 0));
+    recorderLibrary_.setDlgPos(client.x() + compactWidth_ - kRecorderDockOffset, client.y());
+}
+
+void CVarnelDlg::hideToTray()
+{
+    hide();
+    recorderLibrary_.showDlgHide(0);
+}
+
+void CVarnelDlg::toggleFromTray()
+{
+    const bool visible = isVisible();
+    recorderLibrary_.showDlgHide(visible ? 0 : -1);
+    if (visible) {
+        hide();
+    } else {
+        bringToFront();
+    }
+}
+
+void CVarnelDlg::bringToFront()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CVarnelDlg::exitProgram()
+{
+    channel_.setExiting();
+    done(QDialog::Rejected);
+    QCoreApplication::quit();
+}
+
+// Enter does nothing in this window.
+void CVarnelDlg::accept() {}
+
+// Escape ends the program.
+void CVarnelDlg::reject()
+{
+    channel_.setExiting();
+    QDialog::reject();
+}
+
+void CVarnelDlg::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    hideToTray();
+}
+
+void CVarnelDlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QTimer::singleShot(0, this, [this] {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            hideToTray();
+        });
+}
+
+std::string CVarnelDlg::text(int id) const
+{
+    if (const auto *edit = qobject_cast<const QLineEdit *>(control(id)))
+        return edit->text().toStdString();
+    return {};
+}
+
+void CVarnelDlg::setText(int id, const std::string &text)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(control(id)))
+        edit->setText(QString::fromStdString(text));
+}
+
+bool CVarnelDlg::isChecked(int id) const
+{
+    const auto *button = qobject_cast<const QAbstractButton *>(control(id));
+    return button && button->isChecked();
+}
+
+void CVarnelDlg::setChecked(int id, bool checked)
+{
+    auto *button = qobject_cast<QAbstractButton *>(control(id));
+    if (!button)
+        return;
+    // A radio button of an exclusive group cannot be cleared while it is the
+    // checked one; the bindings keep the group rule themselves.
+    auto *radio = qobject_cast<QRadioButton *>(button);
+    if (radio)
+        radio->setAutoExclusive(false);
+    button->setChecked(checked);
+    if (radio)
+        radio->setAutoExclusive(true);
+}
+
+void CVarnelDlg::setEnabled(int id, bool enabled)
+{
+    if (QWidget *widget = control(id))
+        widget->setEnabled(enabled);
+}

@@ -1,0 +1,113 @@
+#include "DialogTemplate.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Words, and captions in double quotes (a caption may hold blanks).
+QStringList tokens(const QString &line)
+{
+    static const QRegularExpression token(QStringLiteral(R"re("([^"]*)"|(\S+))re"));
+    QStringList words;
+    for (auto it = token.globalMatch(line); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        words << (match.capturedStart(1) >= 0 ? QStringLiteral("\"%1").arg(match.captured(1))
+                                               : match.captured(2));
+    }
+    return words;
+}
+
+bool isCaption(const QString &word) { return word.startsWith(QLatin1Char('"')); }
+
+bool numbers(const QStringList &words, int first, int count, std::vector<int> &out)
+{
+    if (words.size() < first + count)
+        return false;
+    for (int i = first; i < first + count; ++i) {
+        bool ok = false;
+        out.push_back(words[i].toInt(&ok));
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString *error)
+{
+    DialogTemplate dialog;
+    bool haveDialog = false;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int n = 0; n < lines.size(); ++n) {
+        const QString line = lines[n].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList words = tokens(line);
+        const QString kind = words.first();
+        std::vector<int> values;
+        bool ok = true;
+        if (kind == QLatin1String("DIALOG")) {
+            ok = numbers(words, 1, 6, values) && words.size() == 9 && isCaption(words[7]) &&
+                 isCaption(words[8]);
+            if (ok) {
+                dialog.id = values[0];
+                dialog.rect = QRect(values[1], values[2], values[3], values[4]);
+                dialog.fontPointSize = values[5];
+                dialog.fontFamily = words[7].mid(1);
+                dialog.caption = words[8].mid(1);
+                haveDialog = true;
+            }
+        } else if (kind == QLatin1String("MENU")) {
+            ok = numbers(words, 1, 1, values) && words.size() == 3 && isCaption(words[2]);
+            if (ok)
+                dialog.menus.push_back({values[0], words[2].mid(1), {}});
+        } else if (kind == QLatin1String("MENUITEM")) {
+            ok = !dialog.menus.empty() && numbers(words, 1, 1, values) && words.size() >= 3 &&
+                 isCaption(words[2]);
+            if (ok)
+                dialog.menus.back().items.push_back(
+                    {values[0], words[2].mid(1), words.contains(QStringLiteral("DEFAULT"))});
+        } else {
+            ok = numbers(words, 1, 5, values);
+            if (ok) {
+                ControlTemplate control{kind, values[0], QRect(values[1], values[2], values[3], values[4]),
+                                        {}, {}};
+                for (int i = 6; i < words.size(); ++i) {
+                    if (isCaption(words[i]))
+                        control.caption = words[i].mid(1);
+                    else
+                        control.flags << words[i];
+                }
+                dialog.controls.push_back(control);
+            }
+        }
+        if (!ok) {
+            if (error)
+                *error = QStringLiteral("line %1: %2").arg(n + 1).arg(line);
+            return std::nullopt;
+        }
+    }
+    if (!haveDialog) {
+        if (error)
+            *error = QStringLiteral("no DIALOG line");
+        return std::nullopt;
+    }
+    return dialog;
+}
+
+const ControlTemplate *DialogTemplate::control(int id) const
+{
+    for (const ControlTemplate &c : controls)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+const MenuTemplate *DialogTemplate::menu(int id) const
+{
+    for (const MenuTemplate &m : menus)
+        if (m.id == id)
+            return &m;
+    return nullptr;
+}

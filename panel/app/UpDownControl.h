@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QToolButton;
+
+// An up-down control without a buddy: two arrow buttons (and the arrow keys)
+// that only say "up" or "down". Its range is kept but steps nothing.
+class UpDownControl : public QWidget {
+public:
+    explicit UpDownControl(QWidget *parent = nullptr);
+
+    void setStepHandler(std::function<void(int delta)> handler) { handler_ = std::move(handler); }
+    void setRange(int low, int high);
+    int low() const { return low_; }
+    int high() const { return high_; }
+
+    QToolButton *upButton() const { return up_; }
+    QToolButton *downButton() const { return down_; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void step(int delta);
+
+    QToolButton *up_;
+    QToolButton *down_;
+    std::function<void(int)> handler_;
+    int low_ = 0;
+    int high_ = 100;
+};

@@ -1,0 +1,100 @@
+#include "DeviceConnection.h"
+
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 0;
+}
+
+template <typename F> void call(const F &hook)
+{
+    if (hook)
+        hook();
+}
+
+} // namespace
+
+DeviceConnection::DeviceConnection(HidControlLibrary &library, CommandChannel &channel,
+                                   SnxWindow *window, Hooks hooks)
+    : library_(library), channel_(channel), window_(window), hooks_(std::move(hooks))
+{
+}
+
+unsigned short DeviceConnection::parseId(std::string_view text)
+{
+    unsigned value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value = value * 16 + static_cast<unsigned>(i < text.size() ? hexValue(text[i]) : 0);
+    return static_cast<unsigned short>(value);
+}
+
+void DeviceConnection::armMonitor()
+{
+    library_.openHidMonitor(window_);
+    library_.setMonitorMessage(kMonitorMessage);
+}
+
+bool DeviceConnection::open(std::string_view vendorText, std::string_view productText)
+{
+    if (!library_.findDeviceWithId(parseId(vendorText), parseId(productText))) {
+        channel_.setConnected(false);
+        return false;
+    }
+    if (hooks_.showState)
+        hooks_.showState(true);
+    armMonitor();
+    channel_.setConnected(true);
+    auto afterRead = [this] {
+        // A read cut short by Exit leaves nothing more to do.
+        if (!channel_.isExiting())
+            call(hooks_.afterOpen);
+    };
+    if (hooks_.readParameters)
+        hooks_.readParameters(afterRead);
+    else
+        afterRead();
+    return true;
+}
+
+void DeviceConnection::close()
+{
+    if (hooks_.showState)
+        hooks_.showState(false);
+    if (channel_.isConnected()) {
+        library_.closeHidMonitor();
+        library_.closeDevice();
+    }
+    channel_.setConnected(false);
+    call(hooks_.closed);
+}
+
+bool DeviceConnection::arrival()
+{
+    if (channel_.isConnected())
+        return false;
+    channel_.setAbort(false);
+    call(hooks_.postOpen);
+    return true;
+}
+
+bool DeviceConnection::removal()
+{
+    if (!channel_.isConnected())
+        return false;
+    if (library_.findDeviceWithId(kDefaultVendorId, kDefaultProductId)) {
+        // Another device went away; ours is still there.
+        armMonitor();
+        return true;
+    }
+    channel_.setAbort(true);
+    channel_.setConnected(false);
+    close();
+    return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "CommandChannel.h"
+#include "HidControlLibrary.h"
+
+#include <functional>
+#include <string_view>
+
+// Opens and closes the one device the panel works with, and follows it
+// being plugged in and removed. The connected and abort flags live in the
+// command channel, which the exchanges test.
+class DeviceConnection {
+public:
+    static constexpr unsigned short kDefaultVendorId = 0x0C45;
+    static constexpr unsigned short kDefaultProductId = 0x1F7D;
+    static constexpr unsigned int kMonitorMessage = 1124;
+
+    struct Hooks {
+        // The hidden open and close buttons follow the state: open true
+        // enables close and disables open.
+        std::function<void(bool open)> showState;
+        // Reads the device's block; calls then when the read is over.
+        std::function<void(std::function<void()> then)> readParameters;
+        // After the read: working folder, default audio device, start-up sound.
+        std::function<void()> afterOpen;
+        // After a close: controls disabled, recorder hidden.
+        std::function<void()> closed;
+        // Queues an open to run from the event loop.
+        std::function<void()> postOpen;
+    };
+
+    DeviceConnection(HidControlLibrary &library, CommandChannel &channel, SnxWindow *window,
+                     Hooks hooks);
+
+    // The first four characters as hex digits, most significant first; any
+    // other character, or none, counts as 0.
+    static unsigned short parseId(std::string_view text);
+
+    // False when no device with these ids is present.
+    bool open(std::string_view vendorText, std::string_view productText);
+    void close();
+
+    // Plug-in and removal notices; true when the connection acted on them.
+    bool arrival();
+    bool removal();
+
+    bool isOpen() const { return channel_.isConnected(); }
+
+private:
+    void armMonitor();
+
+    HidControlLibrary &library_;
+    CommandChannel &channel_;
+    SnxWindow *window_;
+    Hooks hooks_;
+};

@@ -1,0 +1,71 @@
+#include "PanelParameters.h"
+
+#include <QThread>
+
+namespace {
+constexpr std::uint8_t kParameterKey = 0x20;
+constexpr std::uint8_t kParameterReadIndex = 1;
+constexpr unsigned long kFailedWritePauseMs = 5;
+
+ParameterBlock blockOf(const CommandFrame::Data &data)
+{
+    ParameterBlock::Bytes bytes{};
+    std::copy(data.begin(), data.end(), bytes.begin());
+    return ParameterBlock(bytes);
+}
+} // namespace
+
+PanelParameters::PanelParameters(CommandChannel &channel, ControlBindings &bindings,
+                                 PresetFiles &presets)
+    : channel_(channel), bindings_(bindings), presets_(presets)
+{
+}
+
+void PanelParameters::send()
+{
+    const ParameterBlock block = ParameterBlock::pack(bindings_.values());
+    for (int preset : bindings_.checkedPresets())
+        presets_.writePresetText(preset, block.toText());
+    CommandFrame::Data data{};
+    std::copy(block.bytes().begin(), block.bytes().end(), data.begin());
+    CommandFrame frame(CommandFrame::kParameterWriteHead, data);
+    channel_.SendCommandJY(kParameterKey, frame, [](bool answered, const CommandFrame &) {
+        if (!answered)
+            QThread::msleep(kFailedWritePauseMs);
+    });
+}
+
+void PanelParameters::readFromDevice(std::function<void()> then)
+{
+    CommandFrame frame = CommandFrame::readRequest(kParameterReadIndex);
+    channel_.RecvCommandJY(kParameterReadIndex, frame,
+                           [this, then = std::move(then)](bool answered, const CommandFrame &answer) {
+                               if (answered) {
+                                   lastDeviceBlock_ = blockOf(answer.data());
+                                   bindings_.enableDeviceControls();
+                                   bindings_.show(lastDeviceBlock_.unpack());
+                               }
+                               if (then)
+                                   then();
+                           });
+}
+
+void PanelParameters::applyStateReport(const CommandFrame::Data &data)
+{
+    lastDeviceBlock_ = blockOf(data);
+    bindings_.show(lastDeviceBlock_.unpack());
+}
+
+void PanelParameters::loadPreset(int preset)
+{
+    bindings_.selectOnlyPreset(preset);
+    bindings_.show(ParameterBlock::fromText(presets_.presetText(preset)).unpack());
+    send();
+    presets_.writeCurrentConfig(preset);
+}
+
+void PanelParameters::factoryReset()
+{
+    bindings_.show(ParameterBlock::factory().unpack());
+    send();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// The five settings files: setting.ini names the selected preset,
+// UserConfig_1.ini to UserConfig_4.ini hold one parameter block each as 16
+// hex digits. Write failures are reported as false and change nothing that
+// was stored before.
+class PresetFiles {
+public:
+    static constexpr int kPresetCount = 4;
+
+    explicit PresetFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+    // Makes the files a first start expects. True when setting.ini had to be
+    // made, which selects preset 1.
+    bool createMissing();
+
+    std::string currentConfig() const;
+    bool writeCurrentConfig(int preset);
+    // The stored block text of preset 1-4; empty when missing.
+    std::string presetText(int preset) const;
+    bool writePresetText(int preset, const std::string &text);
+
+    std::filesystem::path settingFile() const;
+    std::filesystem::path presetFile(int preset) const;
+    const std::filesystem::path &folder() const { return folder_; }
+
+private:
+    std::filesystem::path folder_;
+};

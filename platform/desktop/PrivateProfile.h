@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// INI files read and written key by key, the way settings files of this kind
+// have always behaved: a missing file or key reads as empty, a value is seen
+// up to 127 characters, and writing a key creates the file and section when
+// they are missing and keeps everything else in the file.
+class PrivateProfile {
+public:
+    static constexpr std::size_t kMaxValueLength = 127;
+    // Files larger than this are not settings files; they read as empty and
+    // are never rewritten, so nothing the user keeps there is destroyed.
+    static constexpr std::uintmax_t kMaxFileSize = 1024 * 1024;
+
+    static std::string read(const std::filesystem::path &file, const std::string &section,
+                            const std::string &key);
+    // Replaces the file as a whole (new file, then rename), so a full disk or
+    // a crash leaves the old content in place. False when it could not write.
+    static bool write(const std::filesystem::path &file, const std::string &section,
+                      const std::string &key, const std::string &value);
+};

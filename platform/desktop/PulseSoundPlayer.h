@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Mp3Decoder.h"
+#include "SoundPlayer.h"
+
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
+
+// Plays a decoded MP3 file through the default PulseAudio sink on the
+// library's own thread. One sound at a time; a new play replaces it.
+class PulseSoundPlayer : public SoundPlayer {
+public:
+    PulseSoundPlayer() = default;
+    ~PulseSoundPlayer() override;
+    PulseSoundPlayer(const PulseSoundPlayer &) = delete;
+    PulseSoundPlayer &operator=(const PulseSoundPlayer &) = delete;
+
+    bool play(const std::filesystem::path &file) override;
+    void pause() override;
+
+private:
+    bool connect();
+    void disconnect();
+    void closeStream();
+    static void onContextState(pa_context *context, void *self);
+    static void onStreamState(pa_stream *stream, void *self);
+    static void onWritable(pa_stream *stream, size_t bytes, void *self);
+
+    pa_threaded_mainloop *loop_ = nullptr;
+    pa_context *context_ = nullptr;
+    pa_stream *stream_ = nullptr;
+    PcmSound sound_;
+    size_t written_ = 0; // bytes of sound_ handed to the server
+};
