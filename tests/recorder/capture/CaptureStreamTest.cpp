@@ -1,0 +1,194 @@
+#include "BufferFile.h"
+#include "CaptureStream.h"
+#include "CaptureView.h"
+#include "FakeAudioCapture.h"
+#include "Pcm.h"
+#include "RecorderTexts.h"
+#include "RecordingMessageBoxes.h"
+#include "SmallDisk.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Message = RecordingMessageBoxes::Message;
+
+struct RecordingView : CaptureView {
+    void showElapsed(double seconds) override { elapsed.push_back(seconds); }
+    void turnPage(int pageCount, std::uint32_t pageBytes) override
+    {
+        pages.push_back({pageCount, pageBytes, elapsed.back()});
+    }
+    void drawBlock(const std::uint8_t *, std::uint32_t length) override { drawnBytes += length; }
+    void captureEnded() override { ++ended; }
+
+    struct Page {
+        int count;
+        std::uint32_t bytes;
+        double at;
+        bool operator==(const Page &) const = default;
+    };
+    std::vector<double> elapsed;
+    std::vector<Page> pages;
+    std::uint64_t drawnBytes = 0;
+    int ended = 0;
+};
+
+constexpr std::uint32_t kBlock = 8820;
+
+class CaptureStreamTest : public ::testing::Test {
+protected:
+    explicit CaptureStreamTest(const fs::path &bufferFolder = {})
+        : file(bufferFolder.empty() ? folder.path() : bufferFolder, messages)
+    {
+    }
+
+    bool start() { return file.prepare() && capture.OpenCapture(); }
+    // Feeds the device `bytes` in blocks the way the sound card fills them,
+    // letting the window handle each one as it comes back.
+    void play(const std::vector<std::uint8_t> &bytes)
+    {
+        for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
+            const std::size_t n = std::min<std::size_t>(kBlock, bytes.size() - at);
+            device.capture({bytes.data() + at, n});
+            device.deliver();
+        }
+    }
+    void stop()
+    {
+        capture.StopCapture();
+        device.deliver();
+    }
+    std::vector<std::uint8_t> take() const
+    {
+        const auto bytes = Pcm::readFile(file.bufferPath());
+        EXPECT_EQ(bytes.size(), std::size_t(Pcm::le32(bytes, 42)) + 46) << "header and length disagree";
+        EXPECT_EQ(Pcm::le32(bytes, 4), bytes.size() - 8);
+        return {bytes.begin() + 46, bytes.end()};
+    }
+
+    TempFolder folder;
+    RecordingMessageBoxes messages;
+    FakeAudioCapture device;
+    BufferFile file;
+    RecordingView view;
+    bool pageArmed = true;
+    CaptureStream capture{device, file, view, messages, pageArmed};
+};
+
+TEST_F(CaptureStreamTest, OpensStereoSixteenBitWithFiveFiftyMillisecondBlocks)
+{
+    ASSERT_TRUE(start());
+    EXPECT_EQ(device.format().channels, 2);
+    EXPECT_EQ(device.format().bitsPerSample, 16);
+    EXPECT_EQ(device.format().sampleRate, 44100u);
+    EXPECT_TRUE(device.isStarted());
+    EXPECT_EQ(device.queuedBlocks(), 5u);
+    EXPECT_TRUE(capture.sixteenBit());
+    EXPECT_TRUE(capture.isCapturing());
+    EXPECT_EQ(file.format(), WaveFormat{});
+}
+
+TEST_F(CaptureStreamTest, BusyDeviceIsReportedAndNothingRuns)
+{
+    device.setDeviceBusy(true);
+    EXPECT_FALSE(start());
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{RecorderTexts::kDeviceUsed, RecorderTexts::kApplication}}));
+    EXPECT_FALSE(capture.isCapturing());
+    EXPECT_EQ(device.queuedBlocks(), 0u);
+}
+
+TEST_F(CaptureStreamTest, StopKeepsEverythingUpToItIncludingThePartlyFilledBlock)
+{
+    ASSERT_TRUE(start());
+    const auto pcm = Pcm::sine(1.0, 440.0);
+    const std::vector<std::uint8_t> withTail(pcm.begin(), pcm.begin() + 19 * kBlock + 1000);
+    play(withTail);
+    stop();
+    EXPECT_EQ(take(), withTail);
+    EXPECT_EQ(view.drawnBytes, withTail.size());
+    EXPECT_EQ(view.ended, 1);
+    EXPECT_FALSE(capture.confirmFree());
+    EXPECT_FALSE(capture.isCapturing());
+    EXPECT_DOUBLE_EQ(view.elapsed.back(), 19.0 * kBlock / 176400.0);
+}
+
+TEST_F(CaptureStreamTest, StopRightAfterStartStillCompletesTheHeader)
+{
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_TRUE(take().empty());
+    EXPECT_EQ(view.ended, 1);
+    EXPECT_TRUE(view.elapsed.empty());
+}
+
+TEST_F(CaptureStreamTest, TakeEndsAtSixHundredSecondsWithoutTheBlockThatReachedThem)
+{
+    ASSERT_TRUE(start());
+    const std::vector<std::uint8_t> second(176400, 7);
+    for (int s = 0; s < 601; ++s)
+        play(second);
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_EQ(view.ended, 1);
+    EXPECT_EQ(file.dataBytes(), 600u * 176400);
+    EXPECT_EQ(fs::file_size(file.bufferPath()), 600u * 176400 + 46);
+    EXPECT_DOUBLE_EQ(view.elapsed.back(), 600.0);
+}
+
+TEST_F(CaptureStreamTest, PageTurnsWhenElapsedEntersEveryThirtySecondsStartingAtZero)
+{
+    ASSERT_TRUE(start());
+    play(std::vector<std::uint8_t>(176400 * 61, 1));
+    const std::vector<RecordingView::Page> expected = {
+        {1, 0, 0.0}, {2, 5292000, 30.0}, {3, 5292000, 60.0}};
+    EXPECT_EQ(view.pages, expected);
+    EXPECT_EQ(capture.pageCount(), 3);
+    EXPECT_EQ(capture.pageBytes(), 5292000u);
+}
+
+TEST_F(CaptureStreamTest, TakeEndedBeforeItsFirstSecondLeavesTheNextWithoutAPageAtZero)
+{
+    ASSERT_TRUE(start());
+    play(std::vector<std::uint8_t>(176400 / 2, 1));
+    stop();
+    EXPECT_FALSE(pageArmed);
+
+    view.pages.clear();
+    ASSERT_TRUE(start());
+    play(std::vector<std::uint8_t>(176400 * 31, 1));
+    ASSERT_EQ(view.pages.size(), 1u);
+    EXPECT_EQ(view.pages[0], (RecordingView::Page{1, 5292000, 30.0}));
+}
+
+class CaptureOnAFullDiskTest : public CaptureStreamTest {
+protected:
+    CaptureOnAFullDiskTest() : CaptureStreamTest(smallDisk().path()) {}
+    static SmallDisk &smallDisk()
+    {
+        static SmallDisk disk(64 * 1024);
+        return disk;
+    }
+    SmallDisk &disk = smallDisk();
+};
+
+TEST_F(CaptureOnAFullDiskTest, FullDiskEndsTheTakeAndKeepsAReadableFile)
+{
+    ASSERT_TRUE(disk.mounted()) << disk.error();
+    ASSERT_TRUE(start());
+    const auto pcm = Pcm::sine(2.0);
+    play(pcm);
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_EQ(view.ended, 1);
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{RecorderTexts::kDiskFull, RecorderTexts::kNotify}}));
+    const auto kept = take();
+    EXPECT_GT(kept.size(), 7 * kBlock) << "the take fills the disk";
+    EXPECT_EQ(kept.size() % 4, 0u);
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), pcm.begin()));
+}
+
+} // namespace
