@@ -1,0 +1,128 @@
+#include "BufferFile.h"
+#include "CaptureStream.h"
+#include "CaptureView.h"
+#include "Pcm.h"
+#include "PulseAudioCapture.h"
+#include "RecorderTexts.h"
+#include "RecordingMessageBoxes.h"
+#include "TempFolder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using Message = RecordingMessageBoxes::Message;
+
+struct ThreadCheckingView : CaptureView {
+    void showElapsed(double) override {}
+    void turnPage(int, std::uint32_t) override {}
+    void drawBlock(const std::uint8_t *, std::uint32_t length) override
+    {
+        onWindowThread = onWindowThread && QThread::currentThread() == qApp->thread();
+        blockLengths.push_back(length);
+    }
+    void captureEnded() override { ended = true; }
+
+    std::vector<std::uint32_t> blockLengths;
+    bool onWindowThread = true;
+    bool ended = false;
+};
+
+void runEventsFor(int milliseconds, const std::function<bool()> &until = {})
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds && !(until && until()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Seconds between the first and the last sample louder than the threshold.
+double loudSpan(const std::vector<std::uint8_t> &pcm, int threshold = 2000)
+{
+    std::optional<std::size_t> first, last;
+    for (std::size_t frame = 0; frame * 4 + 1 < pcm.size(); ++frame) {
+        const auto left = std::int16_t(pcm[frame * 4] | pcm[frame * 4 + 1] << 8);
+        if (std::abs(left) > threshold) {
+            first = first.value_or(frame);
+            last = frame;
+        }
+    }
+    return first ? double(*last - *first + 1) / 44100 : 0.0;
+}
+
+class PulseAudioCaptureTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    RecordingMessageBoxes messages;
+    PulseAudioCapture device;
+    BufferFile file{folder.path(), messages};
+    ThreadCheckingView view;
+    bool pageArmed = true;
+    CaptureStream capture{device, file, view, messages, pageArmed};
+};
+
+TEST_F(PulseAudioCaptureTest, PlayedSineIsCapturedWholeInOrderedBlocksOnTheWindowThread)
+{
+    const auto tone = Pcm::sine(1.0);
+    const auto toneFile = folder.path() / "tone.wav";
+    auto wav = std::vector<std::uint8_t>(BufferFile::header(WaveFormat{}, tone.size()).begin(),
+                                         BufferFile::header(WaveFormat{}, tone.size()).end());
+    wav.insert(wav.end(), tone.begin(), tone.end());
+    Pcm::writeFile(toneFile, wav);
+
+    ASSERT_TRUE(file.prepare());
+    ASSERT_TRUE(capture.OpenCapture())
+        << "no PulseAudio server: run eval \"$(scripts/services.sh start)\" first";
+    runEventsFor(300);
+    QProcess player;
+    player.start("paplay", {"-d", "vek", QString::fromStdString(toneFile.string())});
+    ASSERT_TRUE(player.waitForStarted(5000));
+    runEventsFor(5000, [&] { return player.state() == QProcess::NotRunning; });
+    ASSERT_EQ(player.exitCode(), 0) << player.readAllStandardError().toStdString();
+    runEventsFor(300);
+    capture.StopCapture();
+    runEventsFor(5000, [&] { return view.ended; });
+
+    ASSERT_TRUE(view.ended) << "no close notice after the stop";
+    EXPECT_TRUE(view.onWindowThread);
+    ASSERT_GE(view.blockLengths.size(), 20u) << "less than the tone itself";
+    for (std::size_t i = 0; i + 1 < view.blockLengths.size(); ++i)
+        ASSERT_EQ(view.blockLengths[i], 8820u) << "block " << i;
+    EXPECT_LE(view.blockLengths.back(), 8820u);
+
+    const auto bytes = Pcm::readFile(file.bufferPath());
+    ASSERT_GE(bytes.size(), 46u);
+    EXPECT_EQ(Pcm::le32(bytes, 42), bytes.size() - 46);
+    const std::vector<std::uint8_t> take(bytes.begin() + 46, bytes.end());
+    EXPECT_NEAR(loudSpan(take), 1.0, 0.05);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(PulseAudioCaptureTest, NoSoundServerMeansTheDeviceIsReportedBusy)
+{
+    const char *old = std::getenv("PULSE_SERVER");
+    const std::string saved = old ? old : "";
+    setenv("PULSE_SERVER", "unix:/nonexistent/orlenta-no-server", 1);
+    ASSERT_TRUE(file.prepare());
+    EXPECT_FALSE(capture.OpenCapture());
+    old ? setenv("PULSE_SERVER", saved.c_str(), 1) : unsetenv("PULSE_SERVER");
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{RecorderTexts::kDeviceUsed, RecorderTexts::kApplication}}));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
