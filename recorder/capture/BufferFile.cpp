@@ -46,29 +46,6 @@ std::uint64_t fileSize(int descriptor)
     return ::fstat(descriptor, &status) == 0 ? std::uint64_t(status.st_size) : 0;
 }
 
-// Copies by the kernel where it can (no trip through user memory); returns
-// false when the kernel cannot copy between these files at all.
-bool kernelCopy(int from, off_t &in, int to, off_t &out, std::uint64_t wanted,
-                std::uint64_t &copied, bool &failed)
-{
-    while (copied < wanted) {
-        const ssize_t n = ::copy_file_range(from, &in, to, &out, wanted - copied, 0);
-        if (n > 0) {
-            copied += std::uint64_t(n);
-        } else if (n == 0) {
-            return true;
-        } else if (errno == EINTR) {
-            continue;
-        } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) {
-            return false;
-        } else {
-            failed = true;
-            return true;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 BufferFile::BufferFile(fs::path folder, MessageBoxes &messages)
@@ -190,28 +167,30 @@ bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64
     const std::uint64_t size = fileSize(from);
     const std::uint64_t first = kHeaderSize + span.start;
     const std::uint64_t wanted = std::min(span.length, size > first ? size - first : 0);
+    copied = 0;
+    // Reserving the whole file first spares the file system growing it step
+    // by step, and finds a full disk before anything is copied.
+    if (wanted > 0 && ::posix_fallocate(to, 0, off_t(kHeaderSize + wanted)) == ENOSPC)
+        return false;
+    std::vector<std::uint8_t> step(kCopyStep);
     off_t in = off_t(first);
     off_t out = kHeaderSize;
-    bool failed = false;
-    copied = 0;
-    if (kernelCopy(from, in, to, out, wanted, copied, failed))
-        return !failed;
-    std::vector<std::uint8_t> step(kCopyStep);
     while (copied < wanted) {
-        const ssize_t n = ::pread(from, step.data(), std::min<std::uint64_t>(kCopyStep, wanted - copied), in);
+        const ssize_t n =
+            ::pread(from, step.data(), std::min<std::uint64_t>(kCopyStep, wanted - copied), in);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return false;
         if (n == 0)
-            return true;
+            break;
         if (!writeAll(to, step.data(), std::size_t(n), out))
             return false;
         in += n;
         out += n;
         copied += std::uint64_t(n);
     }
-    return true;
+    return copied == wanted || ::ftruncate(to, out) == 0;
 }
 
 std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)

@@ -16,8 +16,8 @@ class MessageBoxes;
 class BufferFile {
 public:
     static constexpr std::uint32_t kHeaderSize = 46;
-    // Bytes a cut copies per step when it cannot let the kernel copy.
-    static constexpr std::size_t kCopyStep = 10240;
+    // Bytes a cut copies per step.
+    static constexpr std::size_t kCopyStep = 1 << 20;
 
     // folder: where the buffer files live (the program folder, or its
     // writable stand-in).

@@ -1,0 +1,42 @@
+// Cut of a 600 s take (keeping all but its first second) against cp of the
+// same file, best of three each, in the same run and folder.
+#include "BenchTake.h"
+#include "BufferFile.h"
+#include "PrintedMessages.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+int main()
+{
+    const fs::path folder = BenchTake::scratchFolder();
+    PrintedMessages messages;
+    BufferFile take(folder, messages);
+    const auto pcm = BenchTake::music(600);
+    double cut = 1e9, copy = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+            return 1;
+        take.complete();
+        const std::string command =
+            "cp '" + take.bufferPath().string() + "' '" + (folder / "copy.wav").string() + "'";
+        const double copied = BenchTake::timeCommand(command);
+        if (copied < 0)
+            return 1;
+        copy = std::min(copy, copied);
+        fs::remove(folder / "copy.wav");
+
+        const BenchTake::Stopwatch watch;
+        if (!take.cut(1000, 0))
+            return 1;
+        cut = std::min(cut, watch.seconds());
+    }
+    std::error_code error;
+    fs::remove_all(folder, error);
+    const double ratio = cut / copy;
+    std::printf("cut, 600 s take: ours %.3f s, cp %.3f s\n", cut, copy);
+    std::printf("  ratio %.3f (goal <= 1.5: %s)\n", ratio, ratio <= 1.5 ? "met" : "MISSED");
+    return 0;
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs every benchmark once; each prints its measurements and its ratio
+# against the reference it measures in the same run.
+#   bench/run.sh [build-folder]        (default: build)
+# To add a benchmark, add one line to BENCHMARKS: its name, then the CMake
+# target whose program runs it (built into <build-folder>/bench/), then any
+# arguments. Benchmarks that need the sound server or the X server start
+# them through scripts/services.sh themselves.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+
+BENCHMARKS=(
+    "mp3-conversion bench_mp3_conversion"
+    "cut bench_cut"
+    "capture-bookkeeping bench_capture"
+)
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    echo "no configured build in $build" >&2
+    exit 2
+fi
+
+targets=()
+for entry in "${BENCHMARKS[@]}"; do
+    read -r _ target _ <<<"$entry"
+    targets+=("$target")
+done
+cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null || exit 2
+
+status=0
+for entry in "${BENCHMARKS[@]}"; do
+    read -r name target arguments <<<"$entry"
+    echo "== $name"
+    # shellcheck disable=SC2086 # arguments are split on purpose
+    if ! "$build/bench/$target" $arguments; then
+        echo "!! $name did not run to the end" >&2
+        status=1
+    fi
+done
+exit $status
