@@ -73,8 +73,8 @@ TEST_F(PulseAudioCaptureTest, PlayedSineIsCapturedWholeInOrderedBlocksOnTheWindo
 {
     const auto tone = Pcm::sine(1.0);
     const auto toneFile = folder.path() / "tone.wav";
-    auto wav = std::vector<std::uint8_t>(BufferFile::header(WaveFormat{}, tone.size()).begin(),
-                                         BufferFile::header(WaveFormat{}, tone.size()).end());
+    const auto header = BufferFile::header(WaveFormat{}, std::uint32_t(tone.size()));
+    std::vector<std::uint8_t> wav(header.begin(), header.end());
     wav.insert(wav.end(), tone.begin(), tone.end());
     Pcm::writeFile(toneFile, wav);
 
