@@ -1,12 +1,22 @@
-// The recorder library's entry points as the control panel calls them. The
-// recorder window is not built yet: until it is, the panel can load this
-// library and call every export, and nothing opens (OpenDlg answers that no
-// window is shown).
+// The recorder library's entry points as the control panel calls them, all on
+// the panel's user-interface thread.
+
+#include "CRecordApp.h"
+
+#include <QLocale>
 
 #define NUVRECORD_EXPORT extern "C" __attribute__((visibility("default")))
 
-NUVRECORD_EXPORT int OpenDlg(int, int, int, int) { return 0; }
+namespace {
+// Made when the library loads, destroyed (with the recorder window) when it unloads.
+CRecordApp theApp(CRecordApp::languageOf(QLocale::system()));
+} // namespace
 
-NUVRECORD_EXPORT void SetDlgPos(int, int) {}
+NUVRECORD_EXPORT int OpenDlg(int x, int y, int width, int height)
+{
+    return theApp.OpenDlg(x, y, width, height);
+}
 
-NUVRECORD_EXPORT void ShowDlgHide(int) {}
+NUVRECORD_EXPORT void SetDlgPos(int x, int y) { theApp.SetDlgPos(x, y); }
+
+NUVRECORD_EXPORT void ShowDlgHide(int showCommand) { theApp.ShowDlgHide(showCommand); }

@@ -1,6 +1,6 @@
+#include "PlayerFixture.h"
 #include "PulsePlayer.h"
 #include "WaveFileInfo.h"
-#include "PlayerFixture.h"
 #include "WaveTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +15,7 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-
-TEST_F(PlayerFixture, WaveInfoFindsTheDataOfARecorderTakeAndTrustsOnlyWhatIsThere)
-{
+TEST_F(PlayerFixture, WaveInfoFindsTheDataOfARecorderTakeAndTrustsOnlyWhatIsThere) {
     WaveTestFiles::writeTake(path_, WaveTestFiles::tone(1.5));
     std::optional<WaveFileInfo> found = info();
     ASSERT_TRUE(found);
@@ -47,8 +45,7 @@ TEST_F(PlayerFixture, WaveInfoFindsTheDataOfARecorderTakeAndTrustsOnlyWhatIsTher
     EXPECT_FALSE(info());
 }
 
-TEST_F(PlayerFixture, WithoutASoundServerPlayFailsQuietlyAndTheFileIsLeftFree)
-{
+TEST_F(PlayerFixture, WithoutASoundServerPlayFailsQuietlyAndTheFileIsLeftFree) {
     WaveTestFiles::writeTake(path_, WaveTestFiles::tone(1.0));
     const char *saved = std::getenv("PULSE_SERVER");
     const std::string restore = saved ? saved : "";

@@ -1,14 +1,13 @@
+#include "PulsePlayer.h"
 #include "PlayerFixture.h"
 #include "PulseDeviceNames.h"
-#include "PulsePlayer.h"
 
-#include <algorithm>
 #include "WaveTestFiles.h"
+#include <algorithm>
 
 using namespace std::chrono_literals;
 
-TEST_F(PlayerFixture, PlaysARangeThroughTheServerHoldingTheFileUntilItEnds)
-{
+TEST_F(PlayerFixture, PlaysARangeThroughTheServerHoldingTheFileUntilItEnds) {
     WaveTestFiles::writeTake(path_, WaveTestFiles::tone(2.0));
     PulsePlayer player;
     ASSERT_TRUE(player.play(path_, 1200, 1700)) << "is the PulseAudio daemon running?";
@@ -43,8 +42,7 @@ TEST_F(PlayerFixture, PlaysARangeThroughTheServerHoldingTheFileUntilItEnds)
     EXPECT_FALSE(lockedByPlayer());
 }
 
-TEST(PulseDeviceNames, ListsTheDevicesSinksAndSourcesButNoMonitors)
-{
+TEST(PulseDeviceNames, ListsTheDevicesSinksAndSourcesButNoMonitors) {
     PulseDeviceNames names;
     const std::vector<std::string> outputs = names.outputs();
     const std::vector<std::string> inputs = names.inputs();

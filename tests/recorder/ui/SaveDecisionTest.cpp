@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(SaveDecision, ExactExtensionsWinAndOtherNamesGetTheFiltersExtension)
-{
+TEST(SaveDecision, ExactExtensionsWinAndOtherNamesGetTheFiltersExtension) {
     using T = SaveDecision::Type;
     struct Case {
         const char *chosen;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "WaveFormat.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+class MessageBoxes;
+class QProgressBar;
+class SaveFileDialog;
+
+// The save window: a progress bar alone. When it is shown, a worker thread
+// asks for a file name and writes the take under it; the window polls the
+// worker every 100 ms and closes itself once the worker has ended.
+class CDlgProcess : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPollMs = 100;
+
+    // secondPath: the recorder's MP3 buffer path; the save does not use it.
+    CDlgProcess(std::filesystem::path sourcePath, std::filesystem::path secondPath,
+                QWidget *parent);
+    ~CDlgProcess() override;
+
+    void setFolder(const std::filesystem::path &folder) { folder_ = folder; }
+    void setFormat(const WaveFormat &format) { format_ = format; }
+    void setMessages(MessageBoxes &messages) { messages_ = &messages; }
+    // Replaces the system's save-as dialog (tests).
+    void setSaveDialog(SaveFileDialog &dialog) { saveDialog_ = &dialog; }
+    // Loads this encoder library instead of the usual one (tests).
+    void setEncoderLibrary(std::string file) { encoderLibrary_ = std::move(file); }
+
+    // 1 once a file was written.
+    int result() const { return written_; }
+    QProgressBar *progressBar() const { return progress_; }
+
+public slots:
+    // Once the name is chosen the save runs to its end: Escape does not end it.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void startWorker();
+    void pollWorker();
+
+    std::filesystem::path source_;
+    std::filesystem::path secondPath_;
+    std::filesystem::path folder_;
+    WaveFormat format_;
+    MessageBoxes *messages_ = nullptr;
+    SaveFileDialog *saveDialog_ = nullptr;
+    std::unique_ptr<SaveFileDialog> systemDialog_;
+    std::string encoderLibrary_;
+    QProgressBar *progress_;
+    QTimer poll_;
+    std::thread worker_;
+    std::atomic<bool> workerDone_{false};
+    std::atomic<int> written_{0};
+};

@@ -1,0 +1,445 @@
+#include "CMixerSet2Dlg.h"
+
+#include "AudioDeviceNames.h"
+#include "CDlgProcess.h"
+#include "MessageBoxes.h"
+#include "Player.h"
+#include "RecorderTemplate.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+constexpr int kRecord = 1003, kPlay = 1006, kStart = 1015, kEnd = 1016, kCut = 1017, kSave = 1013;
+constexpr int kRecordTime = 1010, kPlayTime = 1012, kScroll = 1014, kOutputs = 1007, kInputs = 1008;
+constexpr int kWaveformPlaceholder = 1009, kOperationFlow = 1033, kFormatList = 1005;
+constexpr int kButtonWidth = 60, kButtonHeight = 25, kButtonGap = 10;
+constexpr int kCursorGap = 5;
+
+constexpr const char *kNotify = "NOTIFY";
+constexpr const char *kConfirmRecord = "Are you sure to record? If so, recorded data will lose!";
+constexpr const char *kRecordFirst = "Please record first!";
+constexpr const char *kReversed = "The start position and end position is reversed!";
+constexpr const char *kConfirmCut =
+    " the head and tail data will be discarded, unrecoverable. Are you sure you cut?";
+constexpr const char *kTip = "Tip";
+
+QString objectNameOf(int id) { return QString::number(id); }
+
+// A product device's name as the lists show it: from its first "V" on, without
+// the closing bracket of a "Speakers (VEK ...)" style name.
+QString listName(const std::string &name)
+{
+    QString shown = QString::fromStdString(name.substr(name.find('V')));
+    if (shown.endsWith(QLatin1Char(')')))
+        shown.chop(1);
+    return shown.trimmed();
+}
+
+void fill(QComboBox *list, const std::vector<std::string> &names)
+{
+    list->clear();
+    QStringList shown;
+    for (const std::string &name : names)
+        if (name.find("VEK") != std::string::npos)
+            shown << listName(name);
+    shown.sort();
+    list->addItems(shown);
+    list->setCurrentIndex(shown.isEmpty() ? -1 : 0);
+}
+} // namespace
+
+CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
+    : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint), services_(services),
+      file_(services.folder, services.messages),
+      capture_(services.capture, file_, *this, services.messages),
+      view_(RecorderTemplate::recorderPixels(
+                RecorderTemplate::control(RecorderTemplate::recorder(), kWaveformPlaceholder)->dialogUnits)
+                .width(),
+            RecorderTemplate::recorderPixels(
+                RecorderTemplate::control(RecorderTemplate::recorder(), kWaveformPlaceholder)->dialogUnits)
+                .height(),
+            CaptureFormat::used().averageBytesPerSecond())
+{
+    setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
+    setModal(false);
+    QFont font = this->font();
+    font.setPointSize(9);
+    setFont(font);
+    buildControls();
+    refillDeviceLists();
+    layOut(x, y);
+    enableEditing(false);
+    connectControls();
+    timer_.setSingleShot(false);
+    connect(&timer_, &QTimer::timeout, this, &CMixerSet2Dlg::playbackTick);
+}
+
+CMixerSet2Dlg::~CMixerSet2Dlg()
+{
+    timer_.stop();
+    services_.player.stop(takePath());
+    services_.player.close(takePath());
+    if (capture_.isCapturing())
+        capture_.StopCapture();
+}
+
+std::string CMixerSet2Dlg::takePath() const { return file_.bufferPath().string(); }
+
+QPushButton *CMixerSet2Dlg::button(int id) const
+{
+    return findChild<QPushButton *>(objectNameOf(id), Qt::FindDirectChildrenOnly);
+}
+
+QLabel *CMixerSet2Dlg::label(int id) const
+{
+    return findChild<QLabel *>(objectNameOf(id), Qt::FindDirectChildrenOnly);
+}
+
+void CMixerSet2Dlg::buildControls()
+{
+    using RecorderTemplate::Kind;
+    for (const RecorderTemplate::Control &c : RecorderTemplate::recorder()) {
+        QWidget *widget = nullptr;
+        switch (c.kind) {
+        case Kind::Button:
+            widget = new QPushButton(QString::fromUtf8(c.caption), this);
+            static_cast<QPushButton *>(widget)->setAutoDefault(false);
+            break;
+        case Kind::Label:
+            widget = new QLabel(QString::fromUtf8(c.caption), this);
+            break;
+        case Kind::ScrollBar:
+            widget = scroll_ = new QScrollBar(Qt::Horizontal, this);
+            break;
+        case Kind::DropDown:
+            widget = new QComboBox(this);
+            break;
+        case Kind::Frame:
+        case Kind::Progress:
+            widget = new QFrame(this);
+            break;
+        }
+        if (c.id != 0)
+            widget->setObjectName(objectNameOf(c.id));
+        widget->setGeometry(RecorderTemplate::recorderPixels(c.dialogUnits));
+        widget->setVisible(!c.hidden);
+        widget->setEnabled(!c.disabled);
+    }
+    outputs_ = findChild<QComboBox *>(objectNameOf(kOutputs));
+    inputs_ = findChild<QComboBox *>(objectNameOf(kInputs));
+    // The format list offers both formats with the second selected; captures
+    // use the first whatever it shows.
+    auto *formats = findChild<QComboBox *>(objectNameOf(kFormatList));
+    for (const CaptureFormat &format : CaptureFormat::choices())
+        formats->addItem(QStringLiteral("%1 Hz, %2 bit, stereo")
+                             .arg(format.samplesPerSecond)
+                             .arg(format.bitsPerSample));
+    formats->setCurrentIndex(1);
+    scroll_->setPageStep(1);
+    scroll_->setRange(0, 0);
+}
+
+void CMixerSet2Dlg::layOut(int x, int y)
+{
+    const QRect placeholder = findChild<QWidget *>(objectNameOf(kWaveformPlaceholder))->geometry();
+    const int w = view_.width(), h = view_.height();
+    leftArea_ = QRect(placeholder.left(), placeholder.top(), w, h);
+    rightArea_ = QRect(placeholder.left(), placeholder.top() + h + 5, w, h);
+    scroll_->setGeometry(placeholder.left(), placeholder.top() + 2 * h + 10, w, 17);
+
+    QPushButton *play = button(kPlay);
+    play->resize(kButtonWidth, kButtonHeight);
+    int left = play->x() + kButtonWidth + kButtonGap;
+    for (int id : {kStart, kEnd, kCut, kSave}) {
+        button(id)->setGeometry(left, play->y(), kButtonWidth, kButtonHeight);
+        left += kButtonWidth + kButtonGap;
+    }
+    button(kRecord)->resize(kButtonWidth, kButtonHeight);
+
+    const QWidget *flow = findChild<QWidget *>(objectNameOf(kOperationFlow));
+    dockedSize_ = QSize(placeholder.right() + 1 + 10, flow->geometry().bottom() + 1 + 10);
+    setFixedSize(dockedSize_);
+    dock(x, y);
+}
+
+void CMixerSet2Dlg::dock(int x, int y) { move(x + 2, y); }
+
+void CMixerSet2Dlg::connectControls()
+{
+    connect(button(kRecord), &QPushButton::clicked, this, &CMixerSet2Dlg::record);
+    connect(button(kPlay), &QPushButton::clicked, this, &CMixerSet2Dlg::play);
+    connect(button(kStart), &QPushButton::clicked, this, &CMixerSet2Dlg::setStart);
+    connect(button(kEnd), &QPushButton::clicked, this, &CMixerSet2Dlg::setEnd);
+    connect(button(kCut), &QPushButton::clicked, this, &CMixerSet2Dlg::cut);
+    connect(button(kSave), &QPushButton::clicked, this, &CMixerSet2Dlg::save);
+    connect(button(1), &QPushButton::clicked, this, &QDialog::accept);
+    connect(button(2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(scroll_, &QScrollBar::actionTriggered, this, &CMixerSet2Dlg::scrollAction);
+    connect(scroll_, &QScrollBar::sliderReleased, this, &CMixerSet2Dlg::scrollReleased);
+}
+
+void CMixerSet2Dlg::refillDeviceLists()
+{
+    fill(inputs_, services_.devices.inputs());
+    fill(outputs_, services_.devices.outputs());
+}
+
+void CMixerSet2Dlg::enableEditing(bool enable)
+{
+    for (int id : {kStart, kEnd, kPlay, kSave, kCut})
+        button(id)->setEnabled(enable);
+    scroll_->setVisible(enable);
+}
+
+WaveformSelection CMixerSet2Dlg::selection() const
+{
+    return {startSet_, endSet_, startMs_, endMs_};
+}
+
+void CMixerSet2Dlg::record()
+{
+    if (!capture_.confirmFree() && !services_.messages.ask(kConfirmRecord, kNotify))
+        return;
+    QPushButton *recordButton = button(kRecord);
+    if (recordButton->text() == QLatin1String("Stop")) {
+        recordButton->setText(QStringLiteral("Record"));
+        capture_.StopCapture();
+        return;
+    }
+    recordButton->setText(QStringLiteral("Stop"));
+    enableEditing(false);
+    view_.resetTake();
+    startMs_ = endMs_ = 0;
+    startSet_ = endSet_ = false;
+    cursorShown_ = false;
+    update();
+    if (!file_.prepare()) {
+        recordButton->setText(QStringLiteral("Record"));
+        return;
+    }
+    button(kStart)->setText(QStringLiteral("Start"));
+    button(kEnd)->setText(QStringLiteral("End"));
+    if (!capture_.OpenCapture())
+        recordButton->setText(QStringLiteral("Record"));
+}
+
+void CMixerSet2Dlg::play()
+{
+    QPushButton *playButton = button(kPlay);
+    if (playButton->text() != QLatin1String("Play")) {
+        playButton->setText(QStringLiteral("Play"));
+        timer_.stop();
+        stopPlayback();
+        button(kRecord)->setEnabled(true);
+        return;
+    }
+    const unsigned length = services_.player.length(takePath());
+    if (length == 0) {
+        services_.messages.inform(kRecordFirst, kNotify);
+        return;
+    }
+    if (endMs_ == 0)
+        endMs_ = length;
+    const int p = scroll_->value();
+    const unsigned page = unsigned(p / 30);
+    view_.setDrawnBytes(page * view_.pageBytes());
+    redrawUpTo(view_.drawnBytes() + 1);
+    const unsigned at = unsigned(p) * 1000;
+    if (startMs_ <= at && at < endMs_) {
+        services_.player.play(takePath(), at, endMs_);
+    } else {
+        services_.player.play(takePath(), startMs_, endMs_);
+        scroll_->setValue(int(startMs_ / 1000));
+    }
+    playButton->setText(QStringLiteral("Stop"));
+    showPosition(scroll_->value());
+    startTimer100();
+    button(kRecord)->setEnabled(false);
+}
+
+void CMixerSet2Dlg::startTimer100() { timer_.start(kPlaybackTimerMs); }
+
+void CMixerSet2Dlg::stopPlayback()
+{
+    services_.player.stop(takePath());
+    services_.player.close(takePath());
+    timer_.stop();
+    button(kPlay)->setText(QStringLiteral("Play"));
+}
+
+void CMixerSet2Dlg::playbackTick()
+{
+    timer_.stop();
+    if (services_.player.mode(takePath()) == "stopped") {
+        // Played to the end: the file is released so that a new take or a cut may replace it.
+        services_.player.close(takePath());
+        button(kPlay)->setText(QStringLiteral("Play"));
+        cursorShown_ = false;
+        scroll_->setValue(0);
+        label(kPlayTime)->setText(QStringLiteral("Play Over"));
+        button(kRecord)->setEnabled(true);
+        update();
+        return;
+    }
+    const unsigned q = services_.player.position(takePath());
+    scroll_->setValue(int(q / 1000));
+    label(kPlayTime)->setText(QString::asprintf("Play:%.01fs", q / 1000.0));
+    const unsigned length = services_.player.length(takePath());
+    if (length != 0)
+        redrawUpTo(unsigned(double(q) / length * file_.dataBytes()));
+    drawCursor(q / 1000.0);
+    cursorShown_ = true;
+    startTimer100();
+}
+
+void CMixerSet2Dlg::redrawUpTo(unsigned limit)
+{
+    if (view_.redrawPage(limit, file_.bufferPath(), selection()))
+        update();
+}
+
+void CMixerSet2Dlg::drawCursor(double seconds)
+{
+    cursorSeconds_ = seconds;
+    update();
+}
+
+void CMixerSet2Dlg::showPosition(int seconds)
+{
+    cursorShown_ = true;
+    drawCursor(seconds);
+    label(kPlayTime)->setText(QString::asprintf("Play:%d.0s", seconds));
+    const unsigned pageBytes = view_.pageBytes(), data = file_.dataBytes();
+    const unsigned page = unsigned(std::max(seconds, 0) / 30);
+    const unsigned pageEnd = pageBytes == 0 ? data : std::min(pageBytes + page * pageBytes, data);
+    if (view_.drawnBytes() != pageEnd) {
+        view_.setDrawnBytes(page * pageBytes);
+        redrawUpTo(view_.drawnBytes() + 1);
+    }
+}
+
+void CMixerSet2Dlg::setStart()
+{
+    const int s = scroll_->value();
+    if (endMs_ != 0 && int(endMs_ / 1000) < s) {
+        services_.messages.inform(kReversed, kNotify);
+        return;
+    }
+    startSet_ = true;
+    startMs_ = unsigned(s) * 1000;
+    view_.setDrawnBytes(0);
+    showPosition(scroll_->value());
+}
+
+void CMixerSet2Dlg::setEnd()
+{
+    const int s = scroll_->value();
+    if (s < int(startMs_ / 1000)) {
+        services_.messages.inform(kReversed, kNotify);
+        return;
+    }
+    endSet_ = true;
+    endMs_ = unsigned(s) * 1000;
+    view_.setDrawnBytes(0);
+    showPosition(scroll_->value());
+}
+
+void CMixerSet2Dlg::cut()
+{
+    if (!startSet_ && !endSet_)
+        return;
+    if (!services_.messages.ask(kConfirmCut, kTip))
+        return;
+    const std::optional<std::uint32_t> seconds = file_.cut(startMs_, endMs_);
+    if (!seconds)
+        return;
+    scroll_->setRange(0, int(*seconds));
+    scroll_->setValue(0);
+    startMs_ = endMs_ = 0;
+    startSet_ = endSet_ = false;
+    view_.setDrawnBytes(0);
+    showPosition(scroll_->value());
+}
+
+void CMixerSet2Dlg::save()
+{
+    CDlgProcess progress(file_.bufferPath(), file_.mp3Path(), this);
+    progress.setFolder(services_.folder);
+    progress.setFormat(file_.format());
+    progress.setMessages(services_.messages);
+    if (services_.saveDialog)
+        progress.setSaveDialog(*services_.saveDialog);
+    progress.exec();
+}
+
+void CMixerSet2Dlg::scrollAction(int action)
+{
+    // The bar has already moved to where the action takes it.
+    const int target = scroll_->sliderPosition();
+    stopPlayback();
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+    case QAbstractSlider::SliderSingleStepSub:
+    case QAbstractSlider::SliderPageStepAdd:
+    case QAbstractSlider::SliderPageStepSub:
+    case QAbstractSlider::SliderToMinimum:
+    case QAbstractSlider::SliderToMaximum:
+    case QAbstractSlider::SliderMove:
+        showPosition(target);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMixerSet2Dlg::scrollReleased() { showPosition(scroll_->value()); }
+
+void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.drawImage(leftArea_.topLeft(), view_.leftPicture());
+    painter.drawImage(rightArea_.topLeft(), view_.rightPicture());
+    if (!cursorShown_)
+        return;
+    const std::optional<int> x = view_.cursorX(cursorSeconds_);
+    if (!x)
+        return;
+    const int column = leftArea_.left() + *x, top = leftArea_.top(), h = view_.height();
+    painter.setPen(Qt::black);
+    painter.drawLine(column, top, column, top + h);
+    painter.drawLine(column, top + h + kCursorGap, column, top + 2 * h + kCursorGap);
+}
+
+void CMixerSet2Dlg::showElapsed(double seconds)
+{
+    label(kRecordTime)->setText(QString::asprintf("Rec:%.01fs", seconds));
+    scroll_->setRange(0, int(seconds));
+    scroll_->setValue(0);
+}
+
+void CMixerSet2Dlg::turnPage(int pageCount, std::uint32_t pageBytes)
+{
+    view_.startCapturePage();
+    view_.setPageBytes(pageBytes);
+    scroll_->setRange(0, pageCount * 30);
+    update();
+}
+
+void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
+{
+    view_.drawCaptureBlock(pcm, length);
+    update(leftArea_.united(rightArea_));
+}
+
+void CMixerSet2Dlg::captureEnded()
+{
+    button(kRecord)->setText(QStringLiteral("Record"));
+    enableEditing(true);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "BufferFile.h"
+#include "CaptureStream.h"
+#include "CaptureView.h"
+#include "RecorderServices.h"
+#include "WaveformView.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+// The recorder window: records a take into the buffer file, shows both
+// channels, plays the take back with a moving position, sets start and end
+// positions, cuts the take to them and saves it.
+class CMixerSet2Dlg : public QDialog, private CaptureView {
+    Q_OBJECT
+public:
+    static constexpr int kPlaybackTimerMs = 100;
+
+    // x, y: where the host wants the window (its left edge goes 2 pixels right
+    // of x). The window's size follows from its own layout.
+    CMixerSet2Dlg(const RecorderServices &services, int x, int y);
+    ~CMixerSet2Dlg() override;
+
+    // Moves the window so that its left edge is at x + 2 and its top at y.
+    void dock(int x, int y);
+    // Fills the two device lists with the product's playback and recording devices.
+    void refillDeviceLists();
+
+    const WaveformView &waveform() const { return view_; }
+    const BufferFile &bufferFile() const { return file_; }
+    unsigned startPosition() const { return startMs_; }
+    unsigned endPosition() const { return endMs_; }
+    bool startIsSet() const { return startSet_; }
+    bool endIsSet() const { return endSet_; }
+    bool playbackTimerRunning() const { return timer_.isActive(); }
+    // Runs one playback tick at once (what the 100 ms timer does).
+    void playbackTick();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildControls();
+    void layOut(int x, int y);
+    void connectControls();
+    QPushButton *button(int id) const;
+    QLabel *label(int id) const;
+
+    void record();
+    void play();
+    void setStart();
+    void setEnd();
+    void cut();
+    void save();
+    void scrollAction(int action);
+    void scrollReleased();
+
+    void stopPlayback();
+    void showPosition(int seconds);
+    void redrawUpTo(unsigned limit);
+    void drawCursor(double seconds);
+    void enableEditing(bool enable);
+    void startTimer100();
+    std::string takePath() const;
+    WaveformSelection selection() const;
+
+    // CaptureView
+    void showElapsed(double seconds) override;
+    void turnPage(int pageCount, std::uint32_t pageBytes) override;
+    void drawBlock(const std::uint8_t *pcm, std::uint32_t length) override;
+    void captureEnded() override;
+
+    RecorderServices services_;
+    BufferFile file_;
+    CaptureStream capture_;
+    WaveformView view_;
+    QRect leftArea_;
+    QRect rightArea_;
+    QScrollBar *scroll_ = nullptr;
+    QComboBox *outputs_ = nullptr;
+    QComboBox *inputs_ = nullptr;
+    QTimer timer_;
+    QSize dockedSize_;
+
+    bool startSet_ = false;
+    bool endSet_ = false;
+    unsigned startMs_ = 0;
+    unsigned endMs_ = 0;
+    bool cursorShown_ = false;
+    double cursorSeconds_ = 0;
+};

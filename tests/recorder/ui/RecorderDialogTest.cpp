@@ -1,0 +1,364 @@
+#include "CMixerSet2Dlg.h"
+#include "FakeAudioCapture.h"
+#include "FakeAudioDeviceNames.h"
+#include "FakePlayer.h"
+#include "RecordingMessageBoxes.h"
+#include "SaveFileDialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+class AnsweringSaveDialog : public SaveFileDialog {
+public:
+    std::optional<Choice> askSavePath(const std::string &, const std::vector<std::string> &) override
+    {
+        return answer;
+    }
+    std::optional<Choice> answer;
+};
+
+std::vector<char> bytesOf(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+} // namespace
+
+class RecorderDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<FakeAudioCapture> capture_;
+    std::unique_ptr<FakePlayer> player_;
+    std::unique_ptr<FakeAudioDeviceNames> devices_;
+    std::unique_ptr<RecordingMessageBoxes> messages_;
+    std::unique_ptr<AnsweringSaveDialog> saveDialog_;
+    std::unique_ptr<CMixerSet2Dlg> dialog_;
+
+    QPushButton *button(int id) { return dialog_->findChild<QPushButton *>(QString::number(id)); }
+    QString text(int id)
+    {
+        if (auto *b = button(id))
+            return b->text();
+        return dialog_->findChild<QLabel *>(QString::number(id))->text();
+    }
+    QScrollBar *scroll() { return dialog_->findChild<QScrollBar *>("1014"); }
+    std::string take() { return dialog_->bufferFile().bufferPath().string(); }
+
+    // Records `seconds` of a quiet tone through the fake device, block by block.
+    void recordTake(double seconds)
+    {
+        button(1003)->click();
+        QCOMPARE(text(1003), QString("Stop"));
+        const auto bytes = std::size_t(seconds * 176400) / 4 * 4;
+        std::vector<std::uint8_t> block(8820);
+        for (std::size_t i = 0; i < block.size(); i += 2)
+            block[i + 1] = (i / 2) % 40 < 20 ? 0x10 : 0xf0;
+        for (std::size_t done = 0; done < bytes; done += block.size()) {
+            capture_->capture(std::span(block).first(std::min(block.size(), bytes - done)));
+            capture_->deliver();
+        }
+        button(1003)->click();
+        capture_->deliver();
+        QCOMPARE(text(1003), QString("Record"));
+        player_->lengths[take()] = unsigned(seconds * 1000);
+    }
+
+    bool asked(const std::string &text)
+    {
+        for (const auto &shown : messages_->shown)
+            if (shown.text == text)
+                return true;
+        return false;
+    }
+
+private slots:
+    void init()
+    {
+        folder_ = std::make_unique<QTemporaryDir>();
+        capture_ = std::make_unique<FakeAudioCapture>();
+        player_ = std::make_unique<FakePlayer>();
+        devices_ = std::make_unique<FakeAudioDeviceNames>();
+        devices_->outputNames = {"Speakers (VEK ZR-4)", "Built-in Audio", "VEK ZR-4 Digital"};
+        devices_->inputNames = {"VEK ZR-4", "Webcam Microphone"};
+        messages_ = std::make_unique<RecordingMessageBoxes>();
+        saveDialog_ = std::make_unique<AnsweringSaveDialog>();
+        const RecorderServices services{*capture_, *player_, *devices_, *messages_,
+                                        folder_->path().toStdString(), saveDialog_.get()};
+        dialog_ = std::make_unique<CMixerSet2Dlg>(services, 100, 50);
+        dialog_->show();
+    }
+
+    void cleanup()
+    {
+        dialog_.reset();
+        folder_.reset();
+    }
+
+    void startsWithNothingToEditAndTheProductsDevicesListed()
+    {
+        QCOMPARE(dialog_->objectName(), QString("102"));
+        QCOMPARE(dialog_->pos(), QPoint(102, 50));
+        QVERIFY(dialog_->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY((dialog_->windowFlags() & Qt::Tool) == Qt::Tool);
+        QVERIFY(button(1003)->isEnabled());
+        for (int id : {1006, 1015, 1016, 1017, 1013})
+            QVERIFY2(!button(id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY(!scroll()->isVisible());
+        for (int id : {1009, 1033, 1004, 1005, 1036, 1018, 1, 2})
+            QVERIFY(!dialog_->findChild<QWidget *>(QString::number(id))->isVisible());
+        QCOMPARE(text(1012), QString("Play Time"));
+        QCOMPARE(text(1010), QString("Record Time"));
+        // Buttons 60 × 25 in a row, 10 pixels apart, to the right of Play.
+        const QRect play = button(1006)->geometry();
+        QCOMPARE(play.size(), QSize(60, 25));
+        QCOMPARE(button(1015)->geometry(), play.translated(70, 0));
+        QCOMPARE(button(1013)->geometry(), play.translated(280, 0));
+        QCOMPARE(button(1003)->size(), QSize(60, 25));
+        // The waveform areas and the bar below them follow the hidden placeholder.
+        const QRect placeholder = dialog_->findChild<QWidget *>("1009")->geometry();
+        QCOMPARE(scroll()->geometry(), QRect(placeholder.left(), placeholder.top() + 2 * placeholder.height() + 10,
+                                             placeholder.width(), 17));
+        QCOMPARE(dialog_->width(), placeholder.right() + 1 + 10);
+
+        auto *outputs = dialog_->findChild<QComboBox *>("1007");
+        auto *inputs = dialog_->findChild<QComboBox *>("1008");
+        QVERIFY(!outputs->isEnabled());
+        QCOMPARE(outputs->count(), 2);
+        QCOMPARE(outputs->itemText(0), QString("VEK ZR-4"));
+        QCOMPARE(outputs->itemText(1), QString("VEK ZR-4 Digital"));
+        QCOMPARE(outputs->currentIndex(), 0);
+        QCOMPARE(inputs->count(), 1);
+    }
+
+    void theFirstRecordAsksNothingAndALaterOneAsks()
+    {
+        recordTake(1.0);
+        QVERIFY(messages_->shown.empty());
+        QVERIFY(scroll()->isVisible());
+        QVERIFY(button(1006)->isEnabled());
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 176400u);
+        QCOMPARE(text(1010).left(4), QString("Rec:"));
+
+        const auto before = bytesOf(take());
+        messages_->answer = false;
+        button(1003)->click();
+        QCOMPARE(messages_->shown.size(), std::size_t(1));
+        QCOMPARE(messages_->shown[0].text,
+                 std::string("Are you sure to record? If so, recorded data will lose!"));
+        QCOMPARE(messages_->shown[0].caption, std::string("NOTIFY"));
+        QVERIFY(messages_->shown[0].question);
+        QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(bytesOf(take()) == before);
+
+        messages_->answer = true;
+        recordTake(0.5);
+        QCOMPARE(messages_->shown.size(), std::size_t(2));
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 88200u);
+    }
+
+    void playBeforeAnyTakeAsksForOne()
+    {
+        button(1006)->setEnabled(true); // as after a take whose file has gone
+        button(1006)->click();
+        QCOMPARE(messages_->shown.size(), std::size_t(1));
+        QCOMPARE(messages_->shown[0].text, std::string("Please record first!"));
+        QCOMPARE(messages_->shown[0].caption, std::string("NOTIFY"));
+        QCOMPARE(text(1006), QString("Play"));
+        QVERIFY(!dialog_->playbackTimerRunning());
+    }
+
+    void playStartsInsideTheRangeOrAtItsStart()
+    {
+        recordTake(13.0);
+        scroll()->setValue(5);
+        button(1015)->click();
+        scroll()->setValue(12);
+        button(1016)->click();
+        QCOMPARE(dialog_->startPosition(), 5000u);
+        QCOMPARE(dialog_->endPosition(), 12000u);
+
+        struct Case {
+            int at;
+            const char *command;
+            int thumb;
+        };
+        for (const Case &c : {Case{7, "play from 7000 to 12000", 7}, Case{2, "play from 5000 to 12000", 5},
+                              Case{12, "play from 5000 to 12000", 5}}) {
+            scroll()->setValue(c.at);
+            player_->commands.clear();
+            button(1006)->click();
+            QCOMPARE(player_->commands.back(), std::string(c.command));
+            QCOMPARE(scroll()->value(), c.thumb);
+            QCOMPARE(text(1006), QString("Stop"));
+            QVERIFY(!button(1003)->isEnabled());
+            QVERIFY(dialog_->playbackTimerRunning());
+            button(1006)->click();
+            QCOMPARE(text(1006), QString("Play"));
+            QVERIFY(button(1003)->isEnabled());
+            QVERIFY(!dialog_->playbackTimerRunning());
+            QCOMPARE(player_->commands[player_->commands.size() - 2], std::string("stop"));
+            QCOMPARE(player_->commands.back(), std::string("close"));
+        }
+        QCOMPARE(player_->lastFile, take());
+    }
+
+    void theFirstPlayFillsTheEndWithoutSettingIt()
+    {
+        recordTake(3.0);
+        button(1006)->click();
+        QCOMPARE(player_->commands.back(), std::string("play from 0 to 3000"));
+        QCOMPARE(dialog_->endPosition(), 3000u);
+        QVERIFY(!dialog_->endIsSet());
+    }
+
+    void theTickFollowsPlaybackAndEndsWithPlayOver()
+    {
+        recordTake(9.0);
+        button(1006)->click();
+        player_->positionMs = 7300;
+        dialog_->playbackTick();
+        QCOMPARE(text(1012), QString("Play:7.3s"));
+        QCOMPARE(scroll()->value(), 7);
+        QVERIFY(dialog_->playbackTimerRunning());
+
+        player_->playing = false;
+        dialog_->playbackTick();
+        QCOMPARE(text(1012), QString("Play Over"));
+        QCOMPARE(scroll()->value(), 0);
+        QCOMPARE(text(1006), QString("Play"));
+        QVERIFY(button(1003)->isEnabled());
+        QVERIFY(!dialog_->playbackTimerRunning());
+        QCOMPARE(player_->commands.back(), std::string("close")); // the take is free again
+    }
+
+    void theTimerDrivesTheTickEvery100Ms()
+    {
+        recordTake(2.0);
+        button(1006)->click();
+        player_->playing = false;
+        QTRY_COMPARE_WITH_TIMEOUT(text(1012), QString("Play Over"), 1000);
+    }
+
+    void reversedPositionsAreRefused()
+    {
+        recordTake(10.0);
+        scroll()->setValue(5);
+        button(1016)->click();
+        scroll()->setValue(8);
+        button(1015)->click();
+        QVERIFY(!dialog_->startIsSet());
+        QCOMPARE(dialog_->startPosition(), 0u);
+        QCOMPARE(messages_->shown.back().text, std::string("The start position and end position is reversed!"));
+        QCOMPARE(messages_->shown.back().caption, std::string("NOTIFY"));
+
+        scroll()->setValue(5);
+        button(1015)->click(); // the same second is accepted
+        QVERIFY(dialog_->startIsSet());
+        scroll()->setValue(3);
+        button(1016)->click();
+        QCOMPARE(dialog_->endPosition(), 5000u);
+        QCOMPARE(messages_->shown.size(), std::size_t(2));
+    }
+
+    void cutWithNothingSetAsksNothingAndOtherwiseKeepsTheRange()
+    {
+        recordTake(6.0);
+        const auto before = bytesOf(take());
+        button(1017)->click();
+        QVERIFY(messages_->shown.empty());
+        QVERIFY(bytesOf(take()) == before);
+
+        scroll()->setValue(2);
+        button(1015)->click();
+        scroll()->setValue(5);
+        button(1016)->click();
+        messages_->answer = false;
+        button(1017)->click();
+        QCOMPARE(messages_->shown.back().caption, std::string("Tip"));
+        QCOMPARE(messages_->shown.back().text,
+                 std::string(" the head and tail data will be discarded, unrecoverable. Are you sure you cut?"));
+        QVERIFY(bytesOf(take()) == before);
+
+        messages_->answer = true;
+        button(1017)->click();
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 3u * 176400);
+        QVERIFY(!dialog_->startIsSet() && !dialog_->endIsSet());
+        QCOMPARE(dialog_->startPosition() + dialog_->endPosition(), 0u);
+        QCOMPARE(scroll()->maximum(), 3);
+        QCOMPARE(scroll()->value(), 0);
+        QCOMPARE(text(1012), QString("Play:0.0s"));
+    }
+
+    void scrollingStopsPlaybackButLeavesRecordDisabled()
+    {
+        recordTake(5.0);
+        button(1006)->click();
+        player_->commands.clear();
+        scroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(player_->commands, (std::vector<std::string>{"stop", "close"}));
+        QCOMPARE(text(1006), QString("Play"));
+        QVERIFY(!dialog_->playbackTimerRunning());
+        QVERIFY(!button(1003)->isEnabled());
+        QCOMPARE(text(1012), QString("Play:1.0s"));
+    }
+
+    void aTakeInUseOrABusyDeviceLeavesNothingRecording()
+    {
+        recordTake(1.0);
+        const int fd = ::open(take().c_str(), O_RDONLY);
+        QVERIFY(flock(fd, LOCK_SH) == 0); // as while the take plays
+        button(1003)->click();
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("The recorded file is used, please close the recorded file!"));
+        QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(!button(1006)->isEnabled());
+        QVERIFY(!capture_->isOpen());
+        ::close(fd);
+
+        capture_->setDeviceBusy(true);
+        button(1003)->click();
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("Recorded device is used, please close other record program!"));
+        QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(!button(1006)->isEnabled());
+    }
+
+    void theWaveformIsDrawnWhileRecording()
+    {
+        recordTake(2.0);
+        const QImage &left = dialog_->waveform().leftPicture();
+        int traced = 0;
+        for (int y = 0; y < left.height(); ++y)
+            traced += left.pixel(10, y) != 0xffc0c0c0;
+        QVERIFY(traced > 0);
+        const QImage shot = dialog_->grab().toImage();
+        const QRect placeholder = dialog_->findChild<QWidget *>("1009")->geometry();
+        QCOMPARE(shot.pixel(placeholder.topLeft() + QPoint(0, 0)), left.pixel(0, 0));
+    }
+
+    void saveWritesTheChosenFileBehindTheProgressWindow()
+    {
+        recordTake(1.0);
+        const std::filesystem::path target = folder_->filePath("take").toStdString();
+        saveDialog_->answer = SaveFileDialog::Choice{target.string(), 2};
+        button(1013)->click();
+        QVERIFY(bytesOf(target.string() + ".wav") == bytesOf(take()));
+        QVERIFY(messages_->shown.empty());
+    }
+};
+
+QTEST_MAIN(RecorderDialogTest)
+#include "RecorderDialogTest.moc"
