@@ -51,7 +51,8 @@ int main()
     const bool converted = convert(take.bufferPath(), folder / "ours.mp3", messages);
     const double ours = watch.seconds();
     const std::string lame = "lame --silent -b 320 -m j ";
-    const std::string files = " '" + take.bufferPath().string() + "' '" + (folder / "lame.mp3").string() + "'";
+    const std::string files =
+        " '" + take.bufferPath().string() + "' '" + (folder / "lame.mp3").string() + "'";
     const double reference = BenchTake::timeCommand(lame + "-q 2" + files);
     const double sameQuality = BenchTake::timeCommand(lame + "-q 3" + files);
     std::error_code error;

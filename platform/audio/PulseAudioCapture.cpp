@@ -75,7 +75,8 @@ bool PulseAudioCapture::connectStream(const AudioFormat &format)
     pa_stream_set_read_callback(stream_, onStreamRead, this);
     pa_buffer_attr attr;
     std::memset(&attr, 0xff, sizeof attr);
-    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMilliseconds * 1000, &spec));
+    attr.fragsize =
+        static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMilliseconds * 1000, &spec));
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (pa_stream_connect_record(stream_, nullptr, &attr, flags) < 0)

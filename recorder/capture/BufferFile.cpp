@@ -148,10 +148,12 @@ void BufferFile::complete()
 }
 
 BufferFile::CutSpan BufferFile::cutSpan(std::uint32_t startMs, std::uint32_t endMs,
-                                        std::uint64_t takeMs) const
+                                        std::uint64_t takeMs, std::uint64_t dataOnDisk) const
 {
     const std::uint64_t step = format_.avgBytesPerSec / 20;
-    const double data = dataBytes_;
+    // The file's own data part: after a completed take it is the data count,
+    // and it cannot be wrong about what the file holds.
+    const double data = double(dataOnDisk);
     const double take = double(takeMs);
     CutSpan span;
     span.start = std::uint64_t(startMs / take * data);
@@ -203,7 +205,7 @@ std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_
     }
     const std::uint32_t perSecond = format_.avgBytesPerSec;
     const std::uint64_t takeMs = perSecond >= 20 ? length / perSecond * 1000 : 0;
-    if (takeMs == 0) {
+    if (takeMs == 0 || length < kHeaderSize) {
         tell(RecorderTexts::kTakeTooShortToCut);
         return std::nullopt;
     }
@@ -217,7 +219,8 @@ std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_
     const int to = ::open(bufferPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     std::uint64_t copied = 0;
     const bool opened = from >= 0 && to >= 0;
-    const bool written = opened && copyKeptPart(from, to, cutSpan(startMs, endMs, takeMs), copied);
+    const CutSpan span = cutSpan(startMs, endMs, takeMs, length - kHeaderSize);
+    const bool written = opened && copyKeptPart(from, to, span, copied);
     const std::uint32_t kept = std::uint32_t(copied);
     const auto finalHeader = header(format_, kept);
     const bool complete = written && writeAll(to, finalHeader.data(), finalHeader.size(), 0);

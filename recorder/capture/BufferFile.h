@@ -65,7 +65,8 @@ private:
         std::uint64_t start = 0;
         std::uint64_t length = 0;
     };
-    CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t takeMs) const;
+    CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t takeMs,
+                    std::uint64_t dataOnDisk) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
     bool writeHeader(int descriptor) const;
     void closeStream();

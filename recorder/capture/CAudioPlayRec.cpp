@@ -141,6 +141,8 @@ void CAudioPlayRec::feed(Slot &slot, const std::uint8_t *block, std::uint32_t le
     auto *input = reinterpret_cast<std::uint8_t *>(slot.input.data());
     while (length > 0 && !slot.failed) {
         const std::uint32_t n = std::min(length, inputCapacity_ - slot.fill);
+        if (n == 0)
+            break; // a format whose chunk outgrows the input buffer: nothing can move
         std::memcpy(input + slot.fill, block, n);
         slot.fill += n;
         block += n;
@@ -159,8 +161,8 @@ bool CAudioPlayRec::EncodeChunk(Slot &slot, const std::uint8_t *pcm, std::uint32
 {
     std::uint32_t produced = 0;
     const std::uint32_t error =
-        encoder_.encodeChunk(slot.stream, byteCount / 2, reinterpret_cast<const std::int16_t *>(pcm),
-                             slot.output, produced);
+        encoder_.encodeChunk(slot.stream, byteCount / 2,
+                             reinterpret_cast<const std::int16_t *>(pcm), slot.output, produced);
     if (error != Mp3EncoderLibrary::Successful) {
         encoder_.closeStream(std::exchange(slot.stream, nullptr));
         fail(slot, RecorderTexts::format(RecorderTexts::kEncodeChunkFailed, (unsigned long)error));
@@ -188,7 +190,8 @@ bool CAudioPlayRec::finish(Slot &slot)
     if (!slot.failed) {
         // The rest of the input, down to whole frames, then what the encoder
         // still holds; without this the end of every take would be lost.
-        const std::uint32_t rest = slot.fill - slot.fill % std::max<std::uint32_t>(format_.blockAlign, 2);
+        const std::uint32_t rest =
+            slot.fill - slot.fill % std::max<std::uint32_t>(format_.blockAlign, 2);
         if (rest > 0)
             EncodeChunk(slot, reinterpret_cast<const std::uint8_t *>(slot.input.data()), rest);
     }
@@ -196,7 +199,8 @@ bool CAudioPlayRec::finish(Slot &slot)
         std::uint32_t produced = 0;
         const std::uint32_t error = encoder_.deinitStream(slot.stream, slot.output, produced);
         if (error != Mp3EncoderLibrary::Successful)
-            fail(slot, RecorderTexts::format(RecorderTexts::kEncodeChunkFailed, (unsigned long)error));
+            fail(slot,
+                 RecorderTexts::format(RecorderTexts::kEncodeChunkFailed, (unsigned long)error));
         else
             writeOutput(slot, produced);
     }

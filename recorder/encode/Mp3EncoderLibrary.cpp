@@ -106,7 +106,8 @@ bool Mp3EncoderLibrary::configure(Stream stream, const Mp3EncoderConfig &config)
 {
     const EntryPoints &e = *entry_;
     const int channels = config.mode() == Mp3EncoderConfig::Mono ? 1 : 2;
-    const int outRate = int(config.reSampleRate() != 0 ? config.reSampleRate() : config.sampleRate());
+    const int outRate =
+        int(config.reSampleRate() != 0 ? config.reSampleRate() : config.sampleRate());
     // MPEG-1 carries 32, 44.1 and 48 kHz; MPEG-2 the halves of them.
     const bool mpeg1Rate = outRate == 32000 || outRate == 44100 || outRate == 48000;
     if (config.mode() > Mp3EncoderConfig::Mono || mpeg1Rate != (config.mpegVersion() == 1))

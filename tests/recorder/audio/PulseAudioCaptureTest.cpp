@@ -74,8 +74,8 @@ TEST_F(PulseAudioCaptureTest, PlayedSineIsCapturedWholeInOrderedBlocksOnTheWindo
     const auto tone = Pcm::sine(1.0);
     const auto toneFile = folder.path() / "tone.wav";
     const auto header = BufferFile::header(WaveFormat{}, std::uint32_t(tone.size()));
-    std::vector<std::uint8_t> wav(header.begin(), header.end());
-    wav.insert(wav.end(), tone.begin(), tone.end());
+    std::vector<std::uint8_t> wav(header.size() + tone.size());
+    std::copy(tone.begin(), tone.end(), std::copy(header.begin(), header.end(), wav.begin()));
     Pcm::writeFile(toneFile, wav);
 
     ASSERT_TRUE(file.prepare());

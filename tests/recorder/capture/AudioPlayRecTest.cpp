@@ -160,7 +160,8 @@ TEST_F(AudioPlayRecTest, EightBitAndNonMp3OutputsAreRefusedBeforeTheEncoderLoads
     EXPECT_FALSE(writer.OpenOutput(0, upper));
     const std::vector<Message> expected = {
         {RecorderTexts::kNoEightBitMp3, RecorderTexts::kApplication},
-        {RecorderTexts::format(RecorderTexts::kMp3Only, upper.c_str()), RecorderTexts::kApplication}};
+        {RecorderTexts::format(RecorderTexts::kMp3Only, upper.c_str()),
+         RecorderTexts::kApplication}};
     EXPECT_EQ(messages.messages, expected);
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
@@ -173,8 +174,8 @@ TEST_F(AudioPlayRecTest, OutputInUseIsLeftAlone)
     CAudioPlayRec writer(messages);
     writer.SetFormat(1, 44100, 16);
     EXPECT_FALSE(writer.OpenOutput(0, out.string()));
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kOutputInUse, RecorderTexts::kOutputInUseCaption}}));
+    EXPECT_EQ(messages.messages, std::vector<Message>({{RecorderTexts::kOutputInUse,
+                                                        RecorderTexts::kOutputInUseCaption}}));
     EXPECT_EQ(Pcm::readFile(out), std::vector<std::uint8_t>({1, 2, 3}));
 }
 

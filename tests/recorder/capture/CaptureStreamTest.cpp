@@ -65,7 +65,8 @@ protected:
     std::vector<std::uint8_t> take() const
     {
         const auto bytes = Pcm::readFile(file.bufferPath());
-        EXPECT_EQ(bytes.size(), std::size_t(Pcm::le32(bytes, 42)) + 46) << "header and length disagree";
+        EXPECT_EQ(bytes.size(), std::size_t(Pcm::le32(bytes, 42)) + 46)
+            << "header and length disagree";
         EXPECT_EQ(Pcm::le32(bytes, 4), bytes.size() - 8);
         return {bytes.begin() + 46, bytes.end()};
     }

@@ -14,7 +14,8 @@ std::vector<std::uint8_t> sine(double seconds, double frequency, std::uint32_t s
     std::vector<std::uint8_t> out(frames * 4);
     for (std::size_t i = 0; i < frames; ++i) {
         const double phase = 2 * std::numbers::pi * frequency * double(i) / sampleRate;
-        const auto sample = static_cast<std::int16_t>(std::lround(amplitude * 32767 * std::sin(phase)));
+        const auto sample =
+            static_cast<std::int16_t>(std::lround(amplitude * 32767 * std::sin(phase)));
         const auto u = static_cast<std::uint16_t>(sample);
         out[4 * i] = out[4 * i + 2] = std::uint8_t(u);
         out[4 * i + 1] = out[4 * i + 3] = std::uint8_t(u >> 8);
