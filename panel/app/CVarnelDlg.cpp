@@ -206,13 +206,15 @@ bool CVarnelDlg::loadLibraries()
     return true;
 }
 
+// The fonts are given by their cell heights, 24 and 16 pixels; Arial's em is
+// about 0.87 of its cell.
 void CVarnelDlg::applyFonts()
 {
     QFont valueFont(QStringLiteral("Arial"));
     valueFont.setBold(true);
-    valueFont.setPixelSize(24);
+    valueFont.setPixelSize(21);
     QFont labelFont = valueFont;
-    labelFont.setPixelSize(16);
+    labelFont.setPixelSize(14);
     for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
         if (it.key() >= 1102 && it.key() <= 1110)
             it.value()->setFont(valueFont);

@@ -1,0 +1,488 @@
+// The main window over the simulated device: what the user sees and what
+// the device receives for every action.
+#include "ControlIds.h"
+#include "PanelFixture.h"
+#include "PanelTestSupport.h"
+#include "UpDownControl.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <dlfcn.h>
+
+using namespace panel_test;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    void *simHandle_ = nullptr;
+    std::unique_ptr<SimulatedDevice> sim_;
+    std::unique_ptr<PanelFixture> fixture_;
+
+    CVarnelDlg &dialog() { return *fixture_->dialog; }
+    QLineEdit *edit(int id) { return qobject_cast<QLineEdit *>(dialog().control(id)); }
+    QAbstractButton *button(int id) { return qobject_cast<QAbstractButton *>(dialog().control(id)); }
+    UpDownControl *spin(int id) { return dynamic_cast<UpDownControl *>(dialog().control(id)); }
+    bool enabled(int id) { return dialog().control(id)->isEnabled(); }
+
+    void create()
+    {
+        fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment());
+    }
+
+    // Creates and initialises the window; the device is open and read when
+    // this returns, and the report log is empty again.
+    void start()
+    {
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(enabled(1102));
+        QTRY_VERIFY(!dialog().channel().isWaiting());
+        sim_->clearOutputReports();
+    }
+
+    // The device saw exactly one block write with this block, then the zero report.
+    void expectOneWrite(const Block &block)
+    {
+        const std::vector<Report> reports = sim_->outputReports();
+        QCOMPARE(reports.size(), std::size_t{2});
+        QCOMPARE(reports[0], writeReport(block));
+        QCOMPARE(reports[1], kZeroReport);
+        QCOMPARE(sim_->block(), block);
+        sim_->clearOutputReports();
+    }
+
+    void expectNothingSent()
+    {
+        QCOMPARE(sim_->outputReports().size(), std::size_t{0});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        simHandle_ = dlopen(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so", RTLD_NOW | RTLD_LOCAL);
+        QVERIFY2(simHandle_, dlerror());
+        sim_ = std::make_unique<SimulatedDevice>(simHandle_);
+        QVERIFY(sim_->resolved());
+    }
+
+    void init()
+    {
+        sim_->reset();
+        fixture_ = std::make_unique<PanelFixture>();
+        QVERIFY(fixture_->settings.isValid());
+    }
+
+    void cleanup()
+    {
+        fixture_.reset();
+        sim_->reset();
+    }
+
+    void startReadsTheDeviceAndEnablesItsControls()
+    {
+        create();
+        QVERIFY(dialog().initialise());
+        // Nothing is opened before the event loop runs.
+        QVERIFY(!enabled(1102));
+        QTRY_VERIFY(enabled(1102));
+        QTRY_VERIFY(!dialog().channel().isWaiting());
+        const std::vector<Report> reports = sim_->outputReports();
+        QVERIFY(reports.size() >= 2);
+        QCOMPARE(reports[0], kReadRequest);
+        QCOMPARE(reports[1], kZeroReport);
+        // Factory block: Master 12, Music 14, Rec 10, FX Type 3, "Sing", Sound Mix.
+        QCOMPARE(edit(1102)->text(), QStringLiteral("12"));
+        QCOMPARE(edit(1103)->text(), QStringLiteral("14"));
+        QCOMPARE(edit(1104)->text(), QStringLiteral("10"));
+        QCOMPARE(edit(1105)->text(), QStringLiteral("3"));
+        QVERIFY(button(1116)->isChecked());
+        QVERIFY(button(ControlId::kSoundMix)->isChecked());
+        for (int id : {1102, 1110, 1114, 1119, 1132, 1098, 1145, 1149, 1150, 1185, 1086, 1097})
+            QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+        for (int id : ControlId::kAuxiliarySet)
+            QVERIFY(!enabled(id));
+        // The device became the default device and greeted.
+        QCOMPARE(fixture_->audio.requests, std::vector<std::string>{"VEK ZR-4"});
+        QCOMPARE(fixture_->player.commands.size(), std::size_t{1});
+        QVERIFY(fixture_->player.commands[0].ends_with("NUVdata.mp3"));
+    }
+
+    void windowCarriesTheTemplate()
+    {
+        create();
+        QVERIFY(dialog().initialise());
+        QCOMPARE(dialog().objectName(), QStringLiteral("102"));
+        QCOMPARE(dialog().windowTitle(), QStringLiteral("Orlenta HD"));
+        QCOMPARE(button(1150)->text(), QStringLiteral("Reset to factory settings"));
+        QCOMPARE(button(1185)->text(), QStringLiteral("Record>>"));
+        QCOMPARE(button(1117)->text(), QStringLiteral("Chat"));
+        QCOMPARE(button(1145)->text(), QStringLiteral("1"));
+        QCOMPARE(edit(1049)->text(), QStringLiteral("0C45"));
+        QCOMPARE(edit(1050)->text(), QStringLiteral("1F7D"));
+        QCOMPARE(edit(1049)->maxLength(), 4);
+        QCOMPARE(spin(1092)->low(), 1);
+        QCOMPARE(spin(1092)->high(), 6);
+        QCOMPARE(spin(1097)->high(), 8);
+        QCOMPARE(spin(1159)->high(), 15);
+        QCOMPARE(edit(1102)->font().pixelSize(), 21);
+        QVERIFY(edit(1102)->font().bold());
+        QCOMPARE(button(1114)->font().pixelSize(), 14);
+        dialog().show();
+        for (int id : {1049, 1050, 1022, 1023, 1073, 1112, 1111, 1113, 1177, 1, 1099, 1181, 1179, 1151, 1153})
+            QVERIFY2(!dialog().control(id)->isVisible(), qPrintable(QString::number(id)));
+        QVERIFY(dialog().control(1185)->isVisible());
+        QVERIFY(!enabled(1100));
+        // Compact: the mode group with its left margin on the right too, down
+        // to the hidden static plus 10.
+        const QRect mode = dialog().control(1130)->geometry();
+        QCOMPARE(dialog().width(), mode.left() + mode.right() + 1);
+        QCOMPARE(dialog().height(), dialog().control(1181)->geometry().bottom() + 1 + 10);
+        QCOMPARE(dialog().compactWidth(), dialog().width());
+        QVERIFY(dialog().control(1141)->geometry().left() > dialog().width());
+    }
+
+    void spinStepsStopAtTheEndsOfTheirRange()
+    {
+        start();
+        edit(1102)->setText(QStringLiteral("0"));
+        spin(1086)->downButton()->click();
+        QCOMPARE(edit(1102)->text(), QStringLiteral("0"));
+        expectNothingSent();
+
+        edit(1105)->setText(QStringLiteral("6"));
+        spin(1092)->upButton()->click();
+        QCOMPARE(edit(1105)->text(), QStringLiteral("6"));
+        expectNothingSent();
+    }
+
+    void spinStepsBringTypedValuesIntoRange()
+    {
+        start();
+        edit(1102)->setText(QStringLiteral("20"));
+        spin(1086)->upButton()->click();
+        QCOMPARE(edit(1102)->text(), QStringLiteral("15"));
+        Block expected = kFactoryBlock;
+        expected[4] = 0xBF; // Master 15, Sing, Sound Mix
+        expectOneWrite(expected);
+
+        spin(1086)->downButton()->click();
+        QCOMPARE(edit(1102)->text(), QStringLiteral("14"));
+        expected[4] = 0xBE;
+        expectOneWrite(expected);
+
+        edit(1106)->setText(QString());
+        spin(1093)->upButton()->click();
+        QCOMPARE(edit(1106)->text(), QStringLiteral("2"));
+        expected[3] = 0x11; // FX Intensity 2, FX Type 3
+        expectOneWrite(expected);
+    }
+
+    void typedValuesWaitForTheNextSendAndAreBounded()
+    {
+        start();
+        QTest::keyClicks(edit(1103), QStringLiteral("9"));
+        edit(1103)->setText(QStringLiteral("99"));
+        expectNothingSent();
+        button(ControlId::kMicMute)->click();
+        Block expected = kFactoryBlock;
+        expected[6] = 0xAF; // Mic Mute
+        expected[7] = 0x3F; // Music Vol 99 packed as 15
+        expectOneWrite(expected);
+    }
+
+    void modeClicksSendAndOnlyOrdinaryModesTouchTheEnableState()
+    {
+        start();
+        dialog().setEnabled(1153, true);
+        dialog().setEnabled(1105, false);
+        button(1119)->click(); // Master
+        QVERIFY(button(1119)->isChecked());
+        QVERIFY(!button(1116)->isChecked());
+        Block expected = kFactoryBlock;
+        expected[4] = 0xDC; // Master Vol 12, mode 5, Sound Mix
+        expectOneWrite(expected);
+        QVERIFY(enabled(1153));
+        QVERIFY(!enabled(1105));
+
+        button(1114)->click(); // Music
+        expected[4] = 0x8C;
+        expectOneWrite(expected);
+        QVERIFY(!enabled(1153));
+        QVERIFY(enabled(1105));
+        QVERIFY(enabled(1086));
+    }
+
+    void presetClickReloadsTheFileAndSendsOnce()
+    {
+        start();
+        writeFile(fixture_->file("UserConfig_2.ini"), "[setting]\nsettingToVoice=0F0F4F15B41A2C3E\n");
+        button(1147)->click();
+        QVERIFY(button(1147)->isChecked());
+        QVERIFY(!button(1145)->isChecked());
+        const Block expected{0x0F, 0x0F, 0x4F, 0x15, 0xB4, 0x1A, 0x2C, 0x3E};
+        expectOneWrite(expected);
+        QCOMPARE(edit(1102)->text(), QStringLiteral("4"));
+        QCOMPARE(edit(1104)->text(), QStringLiteral("10"));
+        QVERIFY(readFile(fixture_->file("UserConfig_2.ini")).find("settingToVoice=0f0f4f15b41a2c3e") !=
+                std::string::npos);
+        QVERIFY(readFile(fixture_->file("setting.ini")).find("CurrentConfig=2") != std::string::npos);
+
+        // The checked button again: it stays checked and the preset reloads.
+        edit(1102)->setText(QStringLiteral("7"));
+        button(1147)->click();
+        QVERIFY(button(1147)->isChecked());
+        QCOMPARE(edit(1102)->text(), QStringLiteral("4"));
+        expectOneWrite(expected);
+    }
+
+    void factoryResetShowsSendsAndStoresTheFactoryBlock()
+    {
+        start();
+        edit(1102)->setText(QStringLiteral("3"));
+        button(1118)->click();
+        sim_->clearOutputReports();
+        button(ControlId::kFactoryReset)->click();
+        QCOMPARE(edit(1102)->text(), QStringLiteral("12"));
+        QVERIFY(button(1116)->isChecked());
+        expectOneWrite(kFactoryBlock);
+        QVERIFY(readFile(fixture_->file("UserConfig_1.ini")).find("settingToVoice=0f0f4f15bc2a2f3e") !=
+                std::string::npos);
+    }
+
+    void stateReportsShowTheDeviceWithoutSendingOrStoring()
+    {
+        start();
+        const std::string presetBefore = readFile(fixture_->file("UserConfig_1.ini"));
+        const Block reported{0x0F, 0x0F, 0x4F, 0x15, 0x85, 0x2A, 0x2F, 0x3E}; // Master 5, mode 0, Sound Mix
+        sim_->injectStateReport(reported);
+        QTRY_COMPARE(edit(1102)->text(), QStringLiteral("5"));
+        QVERIFY(button(1114)->isChecked());
+        QCOMPARE(dialog().channel().isWaiting(), false);
+        QTest::qWait(50);
+        expectNothingSent();
+        QCOMPARE(readFile(fixture_->file("UserConfig_1.ini")), presetBefore);
+
+        // Wrong checksum: not a state report, nothing changes.
+        std::vector<std::uint8_t> raw{0x00, 0x02, 0x0F, 0, 0, 0, 0, 0x0F, 0x4F, 0x15, 0x8A, 0x2A, 0x2F, 0x3E, 0x00, 0x00};
+        sim_->injectRawReport(raw);
+        QTest::qWait(100);
+        QCOMPARE(edit(1102)->text(), QStringLiteral("5"));
+
+        // Mode 7: the radios and the enable state stay, the rest follows.
+        dialog().setEnabled(1153, true);
+        const Block oddMode{0x0F, 0x0F, 0x4F, 0x15, 0xF9, 0x2A, 0x2F, 0x3E}; // Master 9, mode 7
+        sim_->injectStateReport(oddMode);
+        QTRY_COMPARE(edit(1102)->text(), QStringLiteral("9"));
+        QVERIFY(button(1114)->isChecked());
+        QVERIFY(enabled(1153));
+        expectNothingSent();
+
+        // The next send carries what the panel shows, device values included.
+        button(ControlId::kRecMute)->click();
+        Block expected = oddMode;
+        expected[4] = 0x89; // mode back to what the radios say: Music
+        expected[5] = 0xAA;
+        expectOneWrite(expected);
+    }
+
+    // A device that does not answer keeps the open's read going in a nested
+    // event loop; what happens meanwhile is driven from timers inside it.
+    void stateReportWhileDisabledEnablesOnlyTheMainSet()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        const Block reported{0x0F, 0x0F, 0x4F, 0x15, 0xB6, 0x2A, 0x2F, 0x3E};
+        QTimer::singleShot(300, this, [&] { sim_->injectStateReport(reported); });
+        QString shown;
+        std::vector<int> wronglyEnabled, wronglyDisabled;
+        QTimer::singleShot(700, this, [&] {
+            shown = edit(1102)->text();
+            for (int id : ControlId::kMainAdjustableSet)
+                if (!enabled(id))
+                    wronglyDisabled.push_back(id);
+            for (int id : {1102, 1103, 1104, 1114, 1132, 1145, 1150, 1185})
+                if (enabled(id))
+                    wronglyEnabled.push_back(id);
+            // The read goes on until the device answers.
+            sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(enabled(1102), 10000);
+        QCOMPARE(shown, QStringLiteral("6"));
+        QCOMPARE(wronglyDisabled, std::vector<int>{});
+        QCOMPARE(wronglyEnabled, std::vector<int>{});
+    }
+
+    void unplugDisablesEverythingAndPlugReopens()
+    {
+        start();
+        // Another HID device goes away: the connection stays.
+        fixture_->notifier.unplug();
+        QVERIFY(dialog().channel().isConnected());
+        QVERIFY(enabled(1102));
+
+        sim_->unplug();
+        fixture_->notifier.unplug();
+        QVERIFY(!dialog().channel().isConnected());
+        QVERIFY(dialog().channel().isAborted());
+        for (int id : {1102, 1110, 1086, 1097, 1114, 1119, 1132, 1098, 1145, 1150, 1185, 1153})
+            QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
+
+        sim_->plug();
+        sim_->setBlock({0x0F, 0x0F, 0x4F, 0x15, 0xB7, 0x2A, 0x2F, 0x3E});
+        fixture_->notifier.plug();
+        QVERIFY(!dialog().channel().isAborted());
+        QTRY_VERIFY(enabled(1102));
+        QCOMPARE(edit(1102)->text(), QStringLiteral("7"));
+        QCOMPARE(fixture_->audio.requests.size(), std::size_t{2});
+    }
+
+    void unplugDuringAReadEndsIt()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        bool waited = false;
+        QTimer::singleShot(400, this, [&] {
+            waited = dialog().channel().isWaiting();
+            sim_->unplug();
+            fixture_->notifier.unplug();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(waited && !dialog().channel().isWaiting(), 10000);
+        QVERIFY(!dialog().channel().isConnected());
+        QVERIFY(!enabled(1102));
+    }
+
+    void startWithoutTheDeviceWaitsForIt()
+    {
+        sim_->unplug();
+        create();
+        QVERIFY(dialog().initialise());
+        QTest::qWait(50);
+        QVERIFY(!dialog().channel().isConnected());
+        QVERIFY(!enabled(1102));
+        sim_->plug();
+        fixture_->notifier.plug();
+        QTRY_VERIFY(enabled(1102));
+    }
+
+    void presetSelectionComesFromTheSettingsFile()
+    {
+        writeFile(fixture_->file("setting.ini"), "[setting]\nCurrentConfig=5\n");
+        start();
+        for (int id : ControlId::kPresetButtons)
+            QVERIFY(!button(id)->isChecked());
+        const std::string preset1 = readFile(fixture_->file("UserConfig_1.ini"));
+        button(ControlId::kMusicMute)->click();
+        QCOMPARE(readFile(fixture_->file("UserConfig_1.ini")), preset1);
+        QCOMPARE(readFile(fixture_->file("setting.ini")), std::string("[setting]\nCurrentConfig=5\n"));
+    }
+
+    void missingLibrariesAreReportedAndEndTheStart()
+    {
+        QTemporaryDir empty;
+        fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment(empty.path().toStdString()));
+        QVERIFY(!dialog().initialise());
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        QCOMPARE(fixture_->messages.shown[0].first, std::string("加载  NUVAUDIOCTL.so  失败"));
+        QCOMPARE(fixture_->messages.shown[0].second, std::string("Message"));
+
+        QVERIFY(QFile::link(QStringLiteral(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so"),
+                            empty.filePath(QStringLiteral("NUVAUDIOCTL.so"))));
+        fixture_->messages.shown.clear();
+        fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment(empty.path().toStdString()));
+        QVERIFY(!dialog().initialise());
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        QCOMPARE(fixture_->messages.shown[0].first, std::string("加载  NUVRecord.so  失败"));
+    }
+
+    void enterDoesNothingEscapeEndsCloseHides()
+    {
+        start();
+        dialog().show();
+        QSignalSpy finished(&dialog(), &QDialog::finished);
+        QTest::keyClick(edit(1102), Qt::Key_Return);
+        QVERIFY(dialog().isVisible());
+        expectNothingSent();
+
+        dialog().close();
+        QVERIFY(!dialog().isVisible());
+        QCOMPARE(finished.count(), 0);
+
+        dialog().show();
+        QTest::keyClick(&dialog(), Qt::Key_Escape);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(dialog().channel().isExiting());
+    }
+
+    void exitDuringAnEndlessReadEndsIt()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        dialog().show();
+        bool waited = false;
+        QTimer::singleShot(400, this, [&] {
+            waited = dialog().channel().isWaiting();
+            QTest::keyClick(&dialog(), Qt::Key_Escape);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(waited && !dialog().channel().isWaiting(), 10000);
+        // The open stopped there: no default device, no sound.
+        QVERIFY(fixture_->audio.requests.empty());
+        QVERIFY(fixture_->player.commands.empty());
+    }
+
+    void trayIconTogglesTheWindowAndItsMenuExits()
+    {
+        start();
+        dialog().show();
+        CTrayIcon &tray = dialog().trayIcon();
+        // No notification area offscreen: the panel runs without the icon.
+        QVERIFY(!tray.isEnabled());
+        QCOMPARE(tray.icon()->toolTip(), QStringLiteral("NUV Control"));
+        emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(dialog().isVisible());
+
+        QCOMPARE(tray.menu()->title(), QStringLiteral("menu"));
+        const QList<QAction *> actions = tray.menu()->actions();
+        QCOMPARE(actions.size(), 1);
+        QCOMPARE(actions[0]->text(), QStringLiteral("Exit"));
+        QCOMPARE(actions[0]->objectName(), QStringLiteral("32772"));
+        QVERIFY(actions[0]->font().bold());
+        QSignalSpy finished(&dialog(), &QDialog::finished);
+        actions[0]->trigger();
+        QVERIFY(dialog().channel().isExiting());
+        QCOMPARE(finished.count(), 1);
+        // Nothing is written once the program is ending.
+        sim_->clearOutputReports();
+        button(ControlId::kMicMute)->click();
+        expectNothingSent();
+    }
+
+    void anotherStartBringsTheHiddenWindowBack()
+    {
+        start();
+        dialog().show();
+        dialog().close();
+        QVERIFY(!dialog().isVisible());
+        dialog().bringToFront();
+        QVERIFY(dialog().isVisible());
+        QVERIFY(!dialog().isMinimized());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

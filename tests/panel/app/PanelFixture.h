@@ -1,0 +1,57 @@
+#pragma once
+
+// What the main-window tests share: a CVarnelDlg over the simulated device
+// in a temporary settings folder, with fakes for the desktop services.
+#include "CVarnelDlg.h"
+#include "FakeAudioDefaults.h"
+#include "FakeDeviceNotifier.h"
+#include "FakeSoundPlayer.h"
+#include "MessageBoxes.h"
+#include "SimulatedDevice.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    void inform(const std::string &text, const std::string &caption) override
+    {
+        shown.emplace_back(text, caption);
+    }
+    bool ask(const std::string &text, const std::string &caption) override
+    {
+        shown.emplace_back(text, caption);
+        return false;
+    }
+    std::vector<std::pair<std::string, std::string>> shown;
+};
+
+struct PanelFixture {
+    QTemporaryDir settings;
+    FakeDeviceNotifier notifier;
+    FakeAudioDefaults audio;
+    FakeSoundPlayer player;
+    RecordingMessageBoxes messages;
+    std::unique_ptr<CVarnelDlg> dialog;
+
+    PanelEnvironment environment(const std::filesystem::path &programFolder = ORLENTA_SIM_STAGE_DIR)
+    {
+        PanelEnvironment env;
+        env.programFolder = programFolder;
+        env.settingsFolder = settings.path().toStdString();
+        env.notifier = &notifier;
+        env.audioDefaults = &audio;
+        env.player = &player;
+        env.messages = &messages;
+        return env;
+    }
+
+    std::filesystem::path file(const char *name) const
+    {
+        return std::filesystem::path(settings.path().toStdString()) / name;
+    }
+};
