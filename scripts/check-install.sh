@@ -76,7 +76,9 @@ installed=1
 [ -x /usr/bin/orlenta ] || die "/usr/bin/orlenta missing after dpkg -i"
 [ -f "/usr/share/applications/$id.desktop" ] || die "desktop entry missing after dpkg -i"
 
-log "starting the installed orlenta under Xvfb"
+desktop_exec=$(sed -n 's/^Exec=//p' "/usr/share/applications/$id.desktop")
+[ -n "$desktop_exec" ] || die "the desktop entry has no Exec line"
+log "starting the installed panel under Xvfb as the menu entry does: $desktop_exec"
 eval "$(ORLENTA_SERVICES_DIR=$work/services ORLENTA_DISPLAY=${ORLENTA_CHECK_DISPLAY:-:95} scripts/services.sh start)"
 services=1
 cp "$program/NUVAUDIOCTL.so" "$work/NUVAUDIOCTL.so.installed"
@@ -87,9 +89,10 @@ folder_before=$(ls -A "$program")
 mkdir -p "$work/home" "$work/config"
 # The user's session as the menu entry gives it: a home, an XDG config
 # folder, a runtime folder (sound server, single-instance socket), a display.
+# The launcher and the program exec in turn, so the process id stays the panel's.
 env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
     XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" DISPLAY="$ORLENTA_TEST_DISPLAY" LANG=C.UTF-8 \
-    orlenta >"$work/panel.log" 2>&1 &
+    sh -c "exec $desktop_exec" >"$work/panel.log" 2>&1 &
 panel_pid=$!
 
 settings=$work/config/Orlenta
