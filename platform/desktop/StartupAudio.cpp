@@ -1,10 +1,10 @@
 #include "StartupAudio.h"
 
-StartupAudio::StartupAudio(AudioDefaults &defaults, SoundPlayer &player, QObject *parent)
+StartupAudio::StartupAudio(AudioDefaults &defaults, SoundPlayer &player, int pauseMs, QObject *parent)
     : QObject(parent), defaults_(defaults), player_(player)
 {
     pauseTimer_.setSingleShot(true);
-    pauseTimer_.setInterval(kLegacyPauseMs);
+    pauseTimer_.setInterval(pauseMs);
     connect(&pauseTimer_, &QTimer::timeout, this, [this] { player_.pause(); });
 }
 

@@ -16,7 +16,8 @@ class StartupAudio : public QObject {
 public:
     static constexpr int kLegacyPauseMs = 3000;
 
-    StartupAudio(AudioDefaults &defaults, SoundPlayer &player, QObject *parent = nullptr);
+    StartupAudio(AudioDefaults &defaults, SoundPlayer &player, int pauseMs = kLegacyPauseMs,
+                 QObject *parent = nullptr);
 
     void deviceConnected(const std::filesystem::path &sound, const std::string &deviceMatch);
     bool pausePending() const { return pauseTimer_.isActive(); }

@@ -1,0 +1,80 @@
+// The resource file the main window is built from, and the device ids typed
+// into its hidden edits.
+#include "DeviceConnection.h"
+#include "DialogBuilder.h"
+#include "DialogTemplate.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+DialogTemplate load()
+{
+    QFile file(QStringLiteral(ORLENTA_RESOURCES_DIR "/Orlenta.tpl"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    auto parsed = DialogTemplate::parse(QString::fromUtf8(file.readAll()), &error);
+    EXPECT_TRUE(parsed.has_value()) << error.toStdString();
+    return parsed.value_or(DialogTemplate{});
+}
+
+TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
+{
+    const DialogTemplate dialog = load();
+    EXPECT_EQ(dialog.id, 102);
+    EXPECT_EQ(dialog.caption, QStringLiteral("Orlenta HD"));
+    EXPECT_EQ(dialog.rect, QRect(0, 0, 586, 615));
+    EXPECT_EQ(dialog.fontFamily, QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(dialog.fontPointSize, 8);
+    EXPECT_EQ(dialog.control(1130)->rect, QRect(7, 46, 279, 51));
+    EXPECT_EQ(dialog.control(1181)->rect, QRect(153, 209, 125, 13));
+    EXPECT_EQ(dialog.control(1150)->caption, QStringLiteral("Reset to factory settings"));
+    EXPECT_EQ(dialog.control(1127)->caption, QStringLiteral("Ducking Threshold:"));
+    EXPECT_EQ(dialog.control(1147)->kind, QStringLiteral("PUSHLIKE"));
+    EXPECT_TRUE(dialog.control(1153)->has("HIDDEN"));
+    for (int id = 1102; id <= 1110; ++id)
+        EXPECT_EQ(dialog.control(id)->kind, QStringLiteral("EDIT")) << id;
+    for (int id : {1086, 1087, 1090, 1092, 1093, 1094, 1095, 1096, 1097, 1159, 1160, 1161})
+        EXPECT_EQ(dialog.control(id)->kind, QStringLiteral("UPDOWN")) << id;
+    for (int id : {1049, 1050, 1022, 1023, 1073, 1111, 1112, 1113, 1177, 1, 1099, 1100, 1131, 1151,
+                   1162, 1163, 1164, 1165, 1173, 1174, 1175, 1178, 1179, 1180, 1182, 1183})
+        EXPECT_NE(dialog.control(id), nullptr) << id;
+    const MenuTemplate *menu = dialog.menu(146);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->caption, QStringLiteral("menu"));
+    ASSERT_EQ(menu->items.size(), 1u);
+    EXPECT_EQ(menu->items[0].command, 32772);
+    EXPECT_TRUE(menu->items[0].isDefault);
+}
+
+TEST(DialogTemplate, BrokenTextIsRefusedWithItsLine)
+{
+    QString error;
+    EXPECT_FALSE(DialogTemplate::parse(QStringLiteral("EDIT 1102 1 2 x 4\n"), &error).has_value());
+    EXPECT_FALSE(DialogTemplate::parse(QStringLiteral("# only a comment\n"), &error).has_value());
+    EXPECT_FALSE(DialogTemplate::parse(QStringLiteral("DIALOG 102 0 0 1 1 8 \"F\" \"T\"\nMENUITEM 1 \"x\"\n"),
+                                       &error)
+                     .has_value());
+    EXPECT_EQ(error, QStringLiteral("line 2: MENUITEM 1 \"x\""));
+}
+
+TEST(DialogBuilder, DialogUnitsFollowTheFontsBaseUnits)
+{
+    // The classic 8-point base units: 6 by 13 pixels.
+    EXPECT_EQ(DialogBuilder::toPixels(QRect(7, 46, 279, 51), QPointF(6, 13)), QRect(11, 75, 419, 83));
+    EXPECT_EQ(DialogBuilder::toPixels(QRect(0, 0, 4, 8), QPointF(7, 14)), QRect(0, 0, 7, 14));
+}
+
+TEST(DeviceConnection, IdsAreTheFirstFourCharactersAsHexDigits)
+{
+    EXPECT_EQ(DeviceConnection::parseId("0C45"), 0x0C45);
+    EXPECT_EQ(DeviceConnection::parseId("1f7d"), 0x1F7D);
+    EXPECT_EQ(DeviceConnection::parseId("1F7D99"), 0x1F7D);
+    EXPECT_EQ(DeviceConnection::parseId("0G45"), 0x0045);
+    EXPECT_EQ(DeviceConnection::parseId("C45"), 0xC450);
+    EXPECT_EQ(DeviceConnection::parseId(""), 0);
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+// What a connecting device does to the sound system, on both kinds of system.
+#include "FakeAudioDefaults.h"
+#include "FakeSoundPlayer.h"
+#include "Mp3Decoder.h"
+#include "StartupAudio.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+constexpr int kShortPauseMs = 30;
+
+void runEventsFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+TEST(StartupAudio, EndpointSystemsMakeTheDeviceDefaultThenPlayToTheEnd)
+{
+    FakeAudioDefaults defaults(false, true);
+    FakeSoundPlayer player;
+    StartupAudio audio(defaults, player, kShortPauseMs);
+    audio.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
+    EXPECT_EQ(defaults.requests, std::vector<std::string>{"VEK ZR-4"});
+    EXPECT_EQ(player.commands, std::vector<std::string>{"play /p/NUVdata.mp3"});
+    EXPECT_FALSE(audio.pausePending());
+}
+
+TEST(StartupAudio, PreferredWaveDeviceCutsTheSoundShortOnlyWhenItWasSet)
+{
+    FakeAudioDefaults found(true, true);
+    FakeSoundPlayer player;
+    StartupAudio audio(found, player, kShortPauseMs);
+    audio.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
+    EXPECT_EQ(player.commands, std::vector<std::string>{"play /p/NUVdata.mp3"});
+    EXPECT_TRUE(audio.pausePending());
+    runEventsFor(kShortPauseMs * 4);
+    EXPECT_EQ(player.commands, (std::vector<std::string>{"play /p/NUVdata.mp3", "pause"}));
+
+    FakeAudioDefaults missing(true, false);
+    FakeSoundPlayer fullLength;
+    StartupAudio other(missing, fullLength, kShortPauseMs);
+    other.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
+    EXPECT_FALSE(other.pausePending());
+    runEventsFor(kShortPauseMs * 4);
+    EXPECT_EQ(fullLength.commands, std::vector<std::string>{"play /p/NUVdata.mp3"});
+}
+
+TEST(Mp3Decoder, DecodesTheStartupSound)
+{
+    const auto sound = Mp3Decoder::decode(ORLENTA_RESOURCES_DIR "/NUVdata.mp3");
+    ASSERT_TRUE(sound.has_value());
+    EXPECT_EQ(sound->rate, 44100);
+    EXPECT_EQ(sound->channels, 2);
+    // About 1.15 s of stereo.
+    EXPECT_GT(sound->samples.size(), 2u * 44100);
+    EXPECT_LT(sound->samples.size(), 2u * 44100 * 2);
+}
+
+TEST(Mp3Decoder, MissingOrBrokenFilesDecodeToNothing)
+{
+    EXPECT_FALSE(Mp3Decoder::decode("/nonexistent/NUVdata.mp3").has_value());
+    const std::string broken = testing::TempDir() + "broken.mp3";
+    std::ofstream(broken, std::ios::binary) << std::string(5000, '\x5a');
+    EXPECT_FALSE(Mp3Decoder::decode(broken).has_value());
+    std::ofstream(broken, std::ios::binary | std::ios::trunc);
+    EXPECT_FALSE(Mp3Decoder::decode(broken).has_value());
+}
+
+} // namespace
