@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The staged panel as a user starts it: under X with a system tray, against
+# the simulated device, in a copy of the simulated program folder.
+#   orlenta_e2e.sh <stage-sim folder> <report-logging shim>
+# Needs the X server of scripts/services.sh (ORLENTA_TEST_DISPLAY).
+set -uo pipefail
+
+stage=$1
+shim=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ -n "${ORLENTA_TEST_DISPLAY:-}" ] || fail "ORLENTA_TEST_DISPLAY is not set: eval \"\$(scripts/services.sh start)\" first"
+export DISPLAY=$ORLENTA_TEST_DISPLAY
+unset QT_QPA_PLATFORM
+xdpyinfo >/dev/null 2>&1 || fail "no X server on $DISPLAY"
+
+work=$(mktemp -d /tmp/orlenta-e2e-XXXXXX)
+first=
+cleanup() {
+    [ -n "$first" ] && kill "$first" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+folder=$work/Orlenta
+cp -r "$stage" "$folder"
+mv "$folder/NUVAUDIOCTL.so" "$folder/simulated.so"
+cp "$shim" "$folder/NUVAUDIOCTL.so"
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$work/reports.log
+
+wait_for() { # seconds, then a command that must come true
+    local tries=$(($1 * 20)); shift
+    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+window_id() { xdotool search --name '^Orlenta HD$' 2>/dev/null | head -1; }
+map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
+has_window() { [ -n "$(window_id)" ]; }
+mapped_as() { [ "$(map_state "$1")" = "$2" ]; }
+reports_logged() { [ "$(wc -l <"$work/reports.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
+
+"$folder/Orlenta" >"$work/first.log" 2>&1 &
+first=$!
+wait_for 10 has_window || fail "no window titled \"Orlenta HD\" appeared"
+win=$(window_id)
+echo "started: window $win"
+
+wait_for 10 reports_logged 2 || fail "the device saw no read request"
+[ "$(sed -n 1p "$work/reports.log")" = "00 00 41 00 00 0c 45 01 00 00 00 00 00 00 00 42" ] ||
+    fail "first report is not the read request: $(sed -n 1p "$work/reports.log")"
+[ "$(sed -n 2p "$work/reports.log")" = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" ] ||
+    fail "the read was not followed by the zero report: $(sed -n 2p "$work/reports.log")"
+echo "read the device block: read request, then 16 zero bytes"
+
+expect_file() { # name, content
+    [ "$(cat "$folder/$1" 2>/dev/null)" = "$2" ] || fail "$1 holds: $(cat "$folder/$1" 2>/dev/null)"
+}
+expect_file setting.ini $'[setting]\nCurrentConfig=1'
+for n in 1 2 3 4; do
+    expect_file "UserConfig_$n.ini" $'[setting]\nsettingToVoice=0f0f4f15bc2c2c3e\n\n\n[moshi]\nsettingToVoiceYing=1'
+done
+echo "made the five settings files"
+
+# Hide the window into the tray with a double click on its icon, then start
+# again: the second copy ends at once and the first window is back.
+icon=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Orlenta": ("Orlenta" "Orlenta")  22x22+0+0  +\([0-9]*\)+\([0-9]*\).*/\2 \3/p' | head -1)
+[ -n "$icon" ] || fail "no tray icon"
+read -r ix iy <<<"$icon"
+xdotool mousemove $((ix + 11)) $((iy + 11)) click --repeat 2 --delay 80 1
+wait_for 5 mapped_as "$win" IsUnMapped || fail "double click on the tray icon did not hide the window"
+echo "tray double click hid the window"
+
+start=$(date +%s%N)
+timeout 10 "$folder/Orlenta" >"$work/second.log" 2>&1
+rc=$?
+elapsed=$((($(date +%s%N) - start) / 1000000))
+[ $rc -eq 0 ] || fail "second start ended with $rc"
+[ $elapsed -lt 3000 ] || fail "second start took $elapsed ms"
+kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+wait_for 5 mapped_as "$win" IsViewable || fail "the first window did not come back"
+echo "second start ended after $elapsed ms and brought the first window back"
+
+# Escape ends the program (a click on a label first gives it the keyboard).
+xdotool mousemove 20 340 click 1
+sleep 0.3
+xdotool key Escape
+wait_for 10 bash -c "! kill -0 $first 2>/dev/null" || fail "Escape did not end the program"
+wait "$first"
+rc=$?
+first=
+[ $rc -eq 0 ] || fail "the program ended with $rc"
+echo "Escape ended the program"
+echo "1 passed, 0 failed"
