@@ -1,0 +1,249 @@
+// The recorder library as the control panel uses it: loaded by path into a
+// program with a window system (Xvfb) and a sound server, driven through its
+// exports and its window.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+#include <cstdint>
+#include <dlfcn.h>
+#include <fstream>
+#include <iterator>
+
+namespace {
+using OpenDlgFn = int (*)(int, int, int, int);
+using SetDlgPosFn = void (*)(int, int);
+using ShowDlgHideFn = void (*)(int);
+
+std::vector<unsigned char> bytesOf(const QString &path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint32_t le32(const std::vector<unsigned char> &b, std::size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
+}
+
+// Root mean square of the left channel of a recorder take, over its data.
+double loudness(const std::vector<unsigned char> &take)
+{
+    double sum = 0;
+    std::size_t count = 0;
+    for (std::size_t i = 46; i + 3 < take.size(); i += 4, ++count) {
+        const auto s = std::int16_t(take[i] | take[i + 1] << 8);
+        sum += double(s) * s;
+    }
+    return count ? std::sqrt(sum / count) : 0;
+}
+} // namespace
+
+class RecorderEndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    void *library_ = nullptr;
+    OpenDlgFn openDlg_ = nullptr;
+    SetDlgPosFn setDlgPos_ = nullptr;
+    ShowDlgHideFn showDlgHide_ = nullptr;
+    QWidget *window_ = nullptr;
+    QTemporaryDir work_;
+    QString take_;
+
+    QPushButton *button(int id) { return window_->findChild<QPushButton *>(QString::number(id)); }
+    QScrollBar *scroll() { return window_->findChild<QScrollBar *>("1014"); }
+    QString label(int id) { return window_->findChild<QLabel *>(QString::number(id))->text(); }
+
+    // Answers the next modal message box with OK and returns its text.
+    void answerMessageBox(QString *text)
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [timer, text] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                timer->stop();
+                *text = box->text();
+                box->button(QMessageBox::Ok)->click();
+                timer->deleteLater();
+            }
+        });
+        timer->start(50);
+    }
+
+    // Answers the next save-as dialog with a file name and a filter.
+    void answerSaveDialog(const QString &path, const QString &filter, QString *title)
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [=] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                auto *dialog = qobject_cast<QFileDialog *>(widget);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                timer->stop();
+                *title = dialog->windowTitle();
+                dialog->selectNameFilter(filter);
+                // Typed into the name field, as a user does (selectFile leaves
+                // a focused field alone).
+                dialog->setDirectory(QFileInfo(path).path());
+                dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
+                static_cast<QDialog *>(dialog)->accept();
+                timer->deleteLater();
+                return;
+            }
+        });
+        timer->start(50);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString path = QStringLiteral(ORLENTA_STAGE_DIR "/NUVRecord.so");
+        library_ = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+        QVERIFY2(library_, dlerror());
+        openDlg_ = reinterpret_cast<OpenDlgFn>(dlsym(library_, "OpenDlg"));
+        setDlgPos_ = reinterpret_cast<SetDlgPosFn>(dlsym(library_, "SetDlgPos"));
+        showDlgHide_ = reinterpret_cast<ShowDlgHideFn>(dlsym(library_, "ShowDlgHide"));
+        QVERIFY(openDlg_ && setDlgPos_ && showDlgHide_);
+        QVERIFY(work_.isValid());
+    }
+
+    void opensDockedBesideTheHost()
+    {
+        showDlgHide_(5); // before the first OpenDlg: nothing to show
+        QCOMPARE(openDlg_(200, 100, 420, 500), 1);
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String("102"))
+                window_ = widget;
+        QVERIFY(window_);
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        QTRY_COMPARE(window_->geometry().topLeft(), QPoint(202, 100));
+        setDlgPos_(300, 150);
+        QTRY_COMPARE(window_->geometry().topLeft(), QPoint(302, 150));
+        QCOMPARE(openDlg_(300, 150, 420, 500), 0);
+        QCOMPARE(openDlg_(300, 150, 420, 500), 1);
+    }
+
+    void recordsAToneFromTheSoundServer()
+    {
+        const QString tone = work_.filePath("tone.wav");
+        QCOMPARE(QProcess::execute("sox", {"-q", "-n", "-r", "44100", "-c", "2", "-b", "16", tone, "synth",
+                                           "6", "sine", "1000", "vol", "0.5"}),
+                 0);
+        // The tone plays first (a new player makes the server re-time its
+        // sink for a while); then the take runs 3 s.
+        QProcess player;
+        // Low latency, so the sink hands on the tone while it plays, not in seconds-long bursts.
+        player.start("paplay", {"--latency-msec=20", "-d", "vek", tone});
+        QVERIFY(player.waitForStarted());
+        QTest::qWait(700);
+        button(1003)->click();
+        QCOMPARE(button(1003)->text(), QString("Stop"));
+        QTest::qWait(3000);
+        button(1003)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(button(1006)->isEnabled(), 3000);
+        player.kill();
+        player.waitForFinished();
+        QCOMPARE(button(1003)->text(), QString("Record"));
+        QVERIFY(scroll()->isVisible());
+
+        take_ = QString::fromStdString(
+            (std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "NUVRecord.wav")
+                .string());
+        const auto take = bytesOf(take_);
+        QVERIFY(take.size() > 46);
+        QCOMPARE(le32(take, 40 + 2), std::uint32_t(take.size() - 46));
+        QCOMPARE(le32(take, 4), std::uint32_t(take.size() - 8));
+        // The sound server starts handing over audio a moment (up to about
+        // 0.7 s here) after the stream starts; a take is never longer than the time it ran.
+        const double seconds = (take.size() - 46) / 176400.0;
+        QVERIFY2(seconds > 2.0 && seconds < 3.2, qPrintable(QString::number(seconds)));
+        QVERIFY2(loudness(take) > 3000, qPrintable(QString::number(loudness(take))));
+    }
+
+    void playsTheTakeToItsEnd()
+    {
+        button(1006)->click();
+        QCOMPARE(button(1006)->text(), QString("Stop"));
+        QTRY_VERIFY_WITH_TIMEOUT(label(1012).startsWith("Play:"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(label(1012), QString("Play Over"), 6000);
+        QVERIFY(button(1003)->isEnabled());
+        QCOMPARE(scroll()->value(), 0);
+    }
+
+    void cutsToTheFirstSecond()
+    {
+        // The kept span follows from the take's whole seconds and 50 ms blocks.
+        const auto before = bytesOf(take_);
+        const std::uint64_t data = before.size() - 46;
+        const std::uint64_t wholeMs = before.size() / 176400 * 1000;
+        std::uint64_t kept = std::uint64_t(1000.0 / wholeMs * data);
+        kept -= kept % 8820;
+        scroll()->setValue(0);
+        button(1015)->click();
+        scroll()->setValue(1);
+        button(1016)->click();
+        QString asked;
+        answerMessageBox(&asked);
+        button(1017)->click();
+        QCOMPARE(asked, QString(" the head and tail data will be discarded, unrecoverable. Are you sure you cut?"));
+        const auto take = bytesOf(take_);
+        QCOMPARE(take.size(), std::size_t(46 + kept));
+        QCOMPARE(le32(take, 42), std::uint32_t(kept));
+        QCOMPARE(scroll()->maximum(), 1);
+    }
+
+    void savesAsWavAndAsMp3()
+    {
+        QString title;
+        answerSaveDialog(work_.filePath("take"), "wav(*.wav)", &title);
+        button(1013)->click();
+        QCOMPARE(title, QString("save"));
+        QVERIFY(bytesOf(work_.filePath("take.wav")) == bytesOf(take_));
+
+        answerSaveDialog(work_.filePath("take"), "mp3(*.mp3)", &title);
+        button(1013)->click();
+        const QString mp3 = work_.filePath("take.mp3");
+        const auto encoded = bytesOf(mp3);
+        QVERIFY(encoded.size() > 4);
+        QCOMPARE(int(encoded[0]), 0xff);
+        QCOMPARE(int(encoded[1] & 0xfe), 0xfa);
+        const QString decoded = work_.filePath("decoded.wav");
+        QCOMPARE(QProcess::execute("mpg123", {"-q", "-w", decoded, mp3}), 0);
+        const auto pcm = bytesOf(decoded);
+        QCOMPARE((pcm.size() - 44) / 4, (bytesOf(take_).size() - 46) / 4);
+    }
+
+    void unloadingTheLibraryTakesTheWindowAlong()
+    {
+        QPointer<QWidget> window = window_;
+        QCOMPARE(dlclose(library_), 0);
+        library_ = nullptr;
+        QVERIFY(!window);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    const QByteArray display = qgetenv("ORLENTA_TEST_DISPLAY");
+    if (display.isEmpty()) {
+        fprintf(stderr, "ORLENTA_TEST_DISPLAY is not set: start the services with scripts/services.sh\n");
+        return 1;
+    }
+    qputenv("DISPLAY", display);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    RecorderEndToEndTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "RecorderEndToEndTest.moc"
