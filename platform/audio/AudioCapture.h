@@ -46,4 +46,7 @@ public:
     virtual void reset() = 0;
     // Closes the device; the close notice follows the blocks already handed back.
     virtual void close() = 0;
+    // Closes the device for a listener that is going away: no close notice,
+    // and notifications not yet delivered are dropped.
+    virtual void abandon() = 0;
 };

@@ -51,6 +51,14 @@ void FakeAudioCapture::close()
     notifications_.push_back([listener] { listener->OnCaptureClosed(); });
 }
 
+void FakeAudioCapture::abandon()
+{
+    open_ = false;
+    started_ = false;
+    queued_.clear();
+    notifications_.clear();
+}
+
 void FakeAudioCapture::capture(std::span<const std::uint8_t> bytes)
 {
     while (started_ && !bytes.empty() && !queued_.empty()) {

@@ -17,6 +17,7 @@ public:
     void start() override;
     void reset() override;
     void close() override;
+    void abandon() override;
 
     // Script: whether the next open finds the device free.
     void setDeviceBusy(bool busy) { busy_ = busy; }

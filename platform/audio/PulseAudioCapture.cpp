@@ -144,6 +144,12 @@ void PulseAudioCapture::close()
         postClosed();
 }
 
+void PulseAudioCapture::abandon()
+{
+    teardown();
+    ++session_;
+}
+
 void PulseAudioCapture::teardown()
 {
     if (mainloop_) {
@@ -240,8 +246,13 @@ void PulseAudioCapture::handBack(CaptureBlock &block)
 {
     CaptureListener *listener = listener_;
     CaptureBlock *returned = &block;
+    const unsigned session = session_;
     QMetaObject::invokeMethod(
-        receiver_.get(), [listener, returned] { listener->OnCaptureBuffer(*returned); },
+        receiver_.get(),
+        [this, listener, returned, session] {
+            if (session == session_)
+                listener->OnCaptureBuffer(*returned);
+        },
         Qt::QueuedConnection);
 }
 
@@ -258,6 +269,12 @@ void PulseAudioCapture::postClosed()
 {
     closedPosted_ = true;
     CaptureListener *listener = listener_;
+    const unsigned session = session_;
     QMetaObject::invokeMethod(
-        receiver_.get(), [listener] { listener->OnCaptureClosed(); }, Qt::QueuedConnection);
+        receiver_.get(),
+        [this, listener, session] {
+            if (session == session_)
+                listener->OnCaptureClosed();
+        },
+        Qt::QueuedConnection);
 }

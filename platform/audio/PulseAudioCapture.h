@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <atomic>
+
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -29,6 +31,7 @@ public:
     void start() override;
     void reset() override;
     void close() override;
+    void abandon() override;
 
 private:
     static void onContextState(pa_context *context, void *self);
@@ -55,4 +58,6 @@ private:
     std::size_t pendingLimit_ = 0;
     bool running_ = false;
     bool closedPosted_ = false;
+    // Notifications carry the session they belong to; abandon() starts a new one.
+    std::atomic<unsigned> session_ = 0;
 };

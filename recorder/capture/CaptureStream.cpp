@@ -18,6 +18,12 @@ CaptureStream::CaptureStream(AudioCapture &device, BufferFile &file, CaptureView
     }
 }
 
+CaptureStream::~CaptureStream()
+{
+    if (capturing_)
+        device_.abandon();
+}
+
 bool &CaptureStream::processPageArmed()
 {
     static bool armed = true;

@@ -25,6 +25,8 @@ public:
     // pageArmed: the page rule's flag, process-wide unless a test brings its own.
     CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
                   MessageBoxes &messages, bool &pageArmed = processPageArmed());
+    // A take still running is abandoned: what reached the file stays, without a final header.
+    ~CaptureStream() override;
     CaptureStream(const CaptureStream &) = delete;
     CaptureStream &operator=(const CaptureStream &) = delete;
 

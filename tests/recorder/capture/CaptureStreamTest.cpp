@@ -165,6 +165,18 @@ TEST_F(CaptureStreamTest, TakeEndedBeforeItsFirstSecondLeavesTheNextWithoutAPage
     EXPECT_EQ(view.pages[0], (RecordingView::Page{1, 5292000, 30.0}));
 }
 
+TEST_F(CaptureStreamTest, StreamGoingAwayMidTakeLeavesNothingToDeliverToIt)
+{
+    {
+        CaptureStream leaving(device, file, view, messages, pageArmed);
+        ASSERT_TRUE(file.prepare() && leaving.OpenCapture());
+        device.capture(std::vector<std::uint8_t>(3 * kBlock, 1));
+        leaving.StopCapture();
+    }
+    EXPECT_EQ(device.deliver(), 0u);
+    EXPECT_FALSE(device.isOpen());
+}
+
 class CaptureOnAFullDiskTest : public CaptureStreamTest {
 protected:
     CaptureOnAFullDiskTest() : CaptureStreamTest(smallDisk().path()) {}
