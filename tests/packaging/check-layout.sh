@@ -19,6 +19,7 @@ expect_file "$program/NUVAUDIOCTL.so"
 expect_file "$program/NUVdata.mp3"
 expect_file "$program/system-install"
 expect_executable bin/orlenta
+expect_file share/man/man1/orlenta.1.gz
 expect_file "share/applications/$id.desktop"
 expect_file "share/metainfo/$id.metainfo.xml"
 expect_file "share/icons/hicolor/scalable/apps/$id.svg"
