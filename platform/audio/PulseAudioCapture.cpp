@@ -21,6 +21,13 @@ PulseAudioCapture::~PulseAudioCapture() { teardown(); }
 
 bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
 {
+    if (mainloop_) {
+        pa_threaded_mainloop_lock(mainloop_);
+        const bool running = !closedPosted_;
+        pa_threaded_mainloop_unlock(mainloop_);
+        if (running)
+            return false; // one capture at a time, as a sound card's input
+    }
     teardown();
     if (format.bitsPerSample != 16 && format.bitsPerSample != 8)
         return false;

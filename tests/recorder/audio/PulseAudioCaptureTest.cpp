@@ -106,6 +106,22 @@ TEST_F(PulseAudioCaptureTest, PlayedSineIsCapturedWholeInOrderedBlocksOnTheWindo
     EXPECT_TRUE(messages.messages.empty());
 }
 
+TEST_F(PulseAudioCaptureTest, DeviceTakesOneCaptureAtATime)
+{
+    struct IgnoringListener : CaptureListener {
+        void OnCaptureBuffer(CaptureBlock &) override {}
+        void OnCaptureClosed() override {}
+    } other;
+    ASSERT_TRUE(file.prepare());
+    ASSERT_TRUE(capture.OpenCapture());
+    EXPECT_FALSE(device.open(AudioFormat{}, other));
+    capture.StopCapture();
+    runEventsFor(5000, [&] { return view.ended; });
+    ASSERT_TRUE(view.ended);
+    EXPECT_TRUE(device.open(AudioFormat{}, other));
+    device.abandon();
+}
+
 TEST_F(PulseAudioCaptureTest, NoSoundServerMeansTheDeviceIsReportedBusy)
 {
     const char *old = std::getenv("PULSE_SERVER");
