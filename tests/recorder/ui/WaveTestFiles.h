@@ -57,8 +57,10 @@ inline void write(const std::filesystem::path &path, const std::vector<std::uint
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
         return;
-    std::fwrite(header.data(), 1, header.size(), file);
-    std::fwrite(pcm.data(), 1, pcm.size(), file);
+    if (!header.empty())
+        std::fwrite(header.data(), 1, header.size(), file);
+    if (!pcm.empty())
+        std::fwrite(pcm.data(), 1, pcm.size(), file);
     std::fclose(file);
 }
 

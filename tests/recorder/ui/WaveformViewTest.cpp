@@ -51,7 +51,8 @@ protected:
         ASSERT_NE(file, nullptr);
         const std::vector<std::uint8_t> header(headerBytes, 0);
         std::fwrite(header.data(), 1, header.size(), file);
-        std::fwrite(pcm.data(), 1, pcm.size(), file);
+        if (!pcm.empty())
+            std::fwrite(pcm.data(), 1, pcm.size(), file);
         std::fclose(file);
     }
 
