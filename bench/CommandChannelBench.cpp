@@ -29,7 +29,8 @@ int main(int argc, char **argv)
     if (setDelay)
         setDelay(0);
 
-    CommandChannel channel([&](const unsigned char *r, int n) { return library.outputReport(r, n); });
+    CommandChannel channel(
+        [&](const unsigned char *r, int n) { return library.outputReport(r, n); });
     MonitorWindow monitor([&](unsigned message, std::uintptr_t wParam, const auto &words) {
         if (message == 1124)
             channel.onMonitorMessage(wParam, words);
@@ -51,14 +52,17 @@ int main(int argc, char **argv)
         const auto start = std::chrono::steady_clock::now();
         if (channel.SendCommandJY(0x20, frame) != CommandChannel::Result::Answered)
             ++failures;
-        millis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        millis.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     library.closeHidMonitor();
     library.closeDevice();
 
     std::nth_element(millis.begin(), millis.begin() + kWrites / 2, millis.end());
     const double median = millis[kWrites / 2];
-    std::printf("parameter write: median %.3f ms over %d writes (%d failed); ratio to the 10 ms pacing floor %.3f (goal <= 1.2)\n",
+    std::printf("parameter write: median %.3f ms over %d writes (%d failed); ratio to the 10 ms "
+                "pacing floor %.3f (goal <= 1.2)\n",
                 median, kWrites, failures, median / 10.0);
     return failures == 0 ? 0 : 1;
 }

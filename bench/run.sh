@@ -12,6 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 
 BENCHMARKS=(
+    "command-channel bench_command_channel"
     "mp3-conversion bench_mp3_conversion"
     "cut bench_cut"
     "capture-bookkeeping bench_capture"

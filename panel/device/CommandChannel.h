@@ -39,7 +39,10 @@ public:
     CommandChannel(ReportWriter writer, Timing timing);
     ~CommandChannel();
 
-    void setStateReportHandler(StateReportHandler handler) { stateReportHandler_ = std::move(handler); }
+    void setStateReportHandler(StateReportHandler handler)
+    {
+        stateReportHandler_ = std::move(handler);
+    }
 
     // A write: succeeds when the device answers with head | 0x80. key must be
     // the head's low six bits. The frame's checksum byte is filled in.

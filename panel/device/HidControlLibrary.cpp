@@ -2,7 +2,10 @@
 
 #include <dlfcn.h>
 
-HidControlLibrary::~HidControlLibrary() { unload(); }
+HidControlLibrary::~HidControlLibrary()
+{
+    unload();
+}
 
 template <typename F> void HidControlLibrary::resolve(F &slot, const char *name)
 {
@@ -49,7 +52,10 @@ int HidControlLibrary::checkDeviceWithId(unsigned short vendorId, unsigned short
     return entry_.checkDeviceWithId ? entry_.checkDeviceWithId(vendorId, productId) : 0;
 }
 
-int HidControlLibrary::findDevice() const { return entry_.findDevice ? entry_.findDevice() : 0; }
+int HidControlLibrary::findDevice() const
+{
+    return entry_.findDevice ? entry_.findDevice() : 0;
+}
 
 void HidControlLibrary::closeDevice() const
 {
@@ -69,7 +75,10 @@ void HidControlLibrary::closeHidMonitor() const
         entry_.closeHidMonitor();
 }
 
-unsigned short HidControlLibrary::vendorId() const { return entry_.vendorId ? entry_.vendorId() : 0; }
+unsigned short HidControlLibrary::vendorId() const
+{
+    return entry_.vendorId ? entry_.vendorId() : 0;
+}
 
 unsigned short HidControlLibrary::productId() const
 {

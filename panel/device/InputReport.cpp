@@ -20,7 +20,8 @@ InputReport::Words InputReport::toWords() const
 
 CommandFrame::Data InputReport::data() const
 {
-    return {bytes_[2], bytes_[7], bytes_[8], bytes_[9], bytes_[10], bytes_[11], bytes_[12], bytes_[13]};
+    return {bytes_[2],  bytes_[7],  bytes_[8],  bytes_[9],
+            bytes_[10], bytes_[11], bytes_[12], bytes_[13]};
 }
 
 bool InputReport::checksumValid() const

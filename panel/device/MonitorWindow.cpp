@@ -38,7 +38,8 @@ void MonitorWindow::post(SnxWindow *window, unsigned int message, std::uintptr_t
     std::optional<InputReport::Words> words;
     if (wParam == SNX_INPUT_REPORT_WPARAM && lParam != 0) {
         words.emplace();
-        std::memcpy(words->data(), reinterpret_cast<const void *>(lParam), sizeof(InputReport::Words));
+        std::memcpy(words->data(), reinterpret_cast<const void *>(lParam),
+                    sizeof(InputReport::Words));
     }
     auto *self = static_cast<Bridge *>(window)->owner;
     QCoreApplication::postEvent(self, new MonitorEvent(message, wParam, words));

@@ -9,11 +9,20 @@ std::uint8_t bits(int value, int low, int high, int shift)
     return static_cast<std::uint8_t>(std::clamp(value, low, high) << shift);
 }
 
-std::uint8_t flag(bool on, int shift) { return static_cast<std::uint8_t>((on ? 1 : 0) << shift); }
+std::uint8_t flag(bool on, int shift)
+{
+    return static_cast<std::uint8_t>((on ? 1 : 0) << shift);
+}
 
-int field(std::uint8_t byte, int shift, int mask) { return (byte >> shift) & mask; }
+int field(std::uint8_t byte, int shift, int mask)
+{
+    return (byte >> shift) & mask;
+}
 
-bool bit(std::uint8_t byte, int shift) { return ((byte >> shift) & 1) != 0; }
+bool bit(std::uint8_t byte, int shift)
+{
+    return ((byte >> shift) & 1) != 0;
+}
 
 int hexDigit(char c)
 {
@@ -57,7 +66,8 @@ ParameterBlock ParameterBlock::pack(const PanelValues &v)
     b[0] = bits(v.auxLevelA, 0, kAuxLevelMax, 0) | flag(v.auxSwitchA, 7);
     b[1] = bits(v.auxLevelB, 0, kAuxLevelMax, 0) | flag(v.auxSwitchB, 7);
     b[2] = bits(v.auxLevelC, 0, kVolumeMax, 0) | flag(v.auxSwitchC, 6);
-    b[3] = bits(v.fxIntensity - 1, 0, kStepFieldMax - 1, 0) | bits(v.fxType - 1, 0, kFxTypeMax - 1, 3);
+    b[3] =
+        bits(v.fxIntensity - 1, 0, kStepFieldMax - 1, 0) | bits(v.fxType - 1, 0, kFxTypeMax - 1, 3);
     b[4] = bits(v.masterVol, 0, kVolumeMax, 0) | bits(v.mode, 0, kModeMax, 4) | flag(v.soundMix, 7);
     b[5] = bits(v.recVol, 0, kVolumeMax, 0) | bits(v.duckingSpeed - 1, 0, kStepFieldMax - 1, 4) |
            flag(v.recMute, 7);

@@ -72,12 +72,16 @@ protected:
     }
 
     // Runs fn after ms from inside whatever wait is going on then.
-    void after(int ms, std::function<void()> fn) { QTimer::singleShot(ms, &monitor, std::move(fn)); }
+    void after(int ms, std::function<void()> fn)
+    {
+        QTimer::singleShot(ms, &monitor, std::move(fn));
+    }
 
     HidControlLibrary &library = simulatedLibrary();
     SimulatedDevice device{library.handle()};
-    CommandChannel channel{
-        [this](const unsigned char *report, int length) { return library.outputReport(report, length); }};
+    CommandChannel channel{[this](const unsigned char *report, int length) {
+        return library.outputReport(report, length);
+    }};
     MonitorWindow monitor{[this](unsigned message, std::uintptr_t wParam, const auto &words) {
         if (message == kMonitorMessage)
             channel.onMonitorMessage(wParam, words);
@@ -99,8 +103,8 @@ TEST_F(CommandChannelTest, AnsweredReadDeliversTheDeviceBlock)
     device.setBlock(ParameterBlock::newPreset().bytes());
     CommandFrame request = CommandFrame::readRequest(1);
     CommandFrame answer;
-    const auto result = channel.RecvCommandJY(
-        1, request, [&](bool answered, const CommandFrame &captured) {
+    const auto result =
+        channel.RecvCommandJY(1, request, [&](bool answered, const CommandFrame &captured) {
             EXPECT_TRUE(answered);
             answer = captured;
         });
@@ -216,11 +220,13 @@ TEST_F(CommandChannelTest, ExchangeAskedForDuringAWaitRunsAfterIt)
     });
     CommandFrame outer = parameterWrite(ParameterBlock::factory());
     CommandFrame outerAnswer;
-    EXPECT_EQ(channel.SendCommandJY(kParameterKey, outer,
-                                    [&](bool, const CommandFrame &answer) { outerAnswer = answer; }),
-              CommandChannel::Result::Answered);
+    EXPECT_EQ(
+        channel.SendCommandJY(kParameterKey, outer,
+                              [&](bool, const CommandFrame &answer) { outerAnswer = answer; }),
+        CommandChannel::Result::Answered);
     EXPECT_EQ(innerResult, CommandChannel::Result::Queued);
-    EXPECT_EQ(outerAnswer.data(), ParameterBlock::factory().bytes()) << "not overwritten by the queued one";
+    EXPECT_EQ(outerAnswer.data(), ParameterBlock::factory().bytes())
+        << "not overwritten by the queued one";
     EXPECT_EQ(device.outputReports().size(), 2u) << "the queued exchange waits for the event loop";
 
     runEventsFor(400);

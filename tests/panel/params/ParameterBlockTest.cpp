@@ -53,12 +53,18 @@ TEST(ParameterBlock, EveryValueOfEveryFieldSurvivesPackAndUnpack)
         int low, high;
     };
     const Field fields[] = {
-        {&PanelValues::auxLevelA, 0, 127},      {&PanelValues::auxLevelB, 0, 127},
-        {&PanelValues::auxLevelC, 0, 15},       {&PanelValues::fxIntensity, 1, 8},
-        {&PanelValues::fxType, 1, 6},           {&PanelValues::masterVol, 0, 15},
-        {&PanelValues::mode, 0, 5},             {&PanelValues::recVol, 0, 15},
-        {&PanelValues::duckingSpeed, 1, 8},     {&PanelValues::fxVol, 0, 15},
-        {&PanelValues::duckingThreshold, 1, 8}, {&PanelValues::musicVol, 0, 15},
+        {&PanelValues::auxLevelA, 0, 127},
+        {&PanelValues::auxLevelB, 0, 127},
+        {&PanelValues::auxLevelC, 0, 15},
+        {&PanelValues::fxIntensity, 1, 8},
+        {&PanelValues::fxType, 1, 6},
+        {&PanelValues::masterVol, 0, 15},
+        {&PanelValues::mode, 0, 5},
+        {&PanelValues::recVol, 0, 15},
+        {&PanelValues::duckingSpeed, 1, 8},
+        {&PanelValues::fxVol, 0, 15},
+        {&PanelValues::duckingThreshold, 1, 8},
+        {&PanelValues::musicVol, 0, 15},
         {&PanelValues::duckingGrade, 1, 8},
     };
     for (bool flags : {false, true}) {
