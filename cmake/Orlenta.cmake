@@ -28,6 +28,15 @@ function(orlenta_module target)
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
 
+# Labels name the room. Tests that play into and record from the one shared
+# sound server would hear each other, so they take turns.
+function(orlenta_test_properties test labels)
+  set_tests_properties(${test} PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if("pulse" IN_LIST labels)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK sound_server)
+  endif()
+endfunction()
+
 # A GoogleTest executable registered with CTest; labels name the room.
 function(orlenta_gtest target)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
@@ -36,7 +45,7 @@ function(orlenta_gtest target)
   target_compile_definitions(${target} PRIVATE
     ORLENTA_STAGE_DIR="${ORLENTA_STAGE_DIR}" ORLENTA_SIM_STAGE_DIR="${ORLENTA_SIM_STAGE_DIR}")
   add_test(NAME ${target} COMMAND ${target})
-  set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  orlenta_test_properties(${target} "${T_LABEL}")
 endfunction()
 
 # A QtTest executable (widgets, offscreen).
@@ -48,5 +57,5 @@ function(orlenta_qtest target)
   target_compile_definitions(${target} PRIVATE
     ORLENTA_STAGE_DIR="${ORLENTA_STAGE_DIR}" ORLENTA_SIM_STAGE_DIR="${ORLENTA_SIM_STAGE_DIR}")
   add_test(NAME ${target} COMMAND ${target})
-  set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  orlenta_test_properties(${target} "${T_LABEL}")
 endfunction()
