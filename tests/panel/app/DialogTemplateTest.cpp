@@ -1,5 +1,6 @@
 // The resource file the main window is built from, and the device ids typed
 // into its hidden edits.
+#include "CVarnelApp.h"
 #include "DeviceConnection.h"
 #include "DialogBuilder.h"
 #include "DialogTemplate.h"
@@ -75,6 +76,26 @@ TEST(DeviceConnection, IdsAreTheFirstFourCharactersAsHexDigits)
     EXPECT_EQ(DeviceConnection::parseId("0G45"), 0x0045);
     EXPECT_EQ(DeviceConnection::parseId("C45"), 0xC450);
     EXPECT_EQ(DeviceConnection::parseId(""), 0);
+}
+
+TEST(CVarnelApp, TextsAreEnglishWhateverTheSystemLanguage)
+{
+    const auto simplified = CVarnelApp::chooseLanguage(QLocale(QStringLiteral("zh_CN")));
+    EXPECT_TRUE(simplified.chineseSystem);
+    EXPECT_TRUE(simplified.englishText);
+    EXPECT_EQ(simplified.uiLanguage.territory(), QLocale::China);
+
+    const auto traditional = CVarnelApp::chooseLanguage(QLocale(QStringLiteral("zh_TW")));
+    EXPECT_FALSE(traditional.chineseSystem);
+    EXPECT_TRUE(traditional.englishText);
+    EXPECT_EQ(traditional.uiLanguage.territory(), QLocale::Taiwan);
+
+    for (const char *name : {"en_US", "de_DE", "C"}) {
+        const auto other = CVarnelApp::chooseLanguage(QLocale(QString::fromLatin1(name)));
+        EXPECT_FALSE(other.chineseSystem) << name;
+        EXPECT_TRUE(other.englishText) << name;
+        EXPECT_EQ(other.uiLanguage, QLocale(QLocale::English, QLocale::UnitedStates)) << name;
+    }
 }
 
 } // namespace

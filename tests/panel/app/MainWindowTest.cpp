@@ -480,6 +480,11 @@ private slots:
         QVERIFY(!dialog().isVisible());
         dialog().bringToFront();
         QVERIFY(dialog().isVisible());
+        // Minimising hides the window too.
+        dialog().showMinimized();
+        QTRY_VERIFY(!dialog().isVisible());
+        dialog().bringToFront();
+        QVERIFY(dialog().isVisible());
         QVERIFY(!dialog().isMinimized());
     }
 };
