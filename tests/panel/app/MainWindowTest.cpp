@@ -487,6 +487,46 @@ private slots:
         QVERIFY(dialog().isVisible());
         QVERIFY(!dialog().isMinimized());
     }
+
+    void reportsOfAnyShapeLeaveThePanelAlone()
+    {
+        start();
+        const QString before = edit(1102)->text();
+        for (int length = 0; length <= 16; ++length) {
+            std::vector<std::uint8_t> raw(static_cast<std::size_t>(length));
+            for (int i = 0; i < length; ++i)
+                raw[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0x5A + 37 * i);
+            if (length > 1)
+                raw[1] = 0x03; // neither a state report nor an answer anyone waits for
+            sim_->injectRawReport(raw);
+        }
+        QTest::qWait(100);
+        QCOMPARE(edit(1102)->text(), before);
+        expectNothingSent();
+        // An answer-like report while nothing waits is dropped too.
+        sim_->injectRawReport({0x00, 0xE0, 0x01, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 0x00, 0x00});
+        QTest::qWait(50);
+        button(ControlId::kMicMute)->click();
+        QCOMPARE(sim_->outputReports().size(), std::size_t{2});
+    }
+
+    void deviceVanishingDuringAWriteKeepsTheUsersValues()
+    {
+        start();
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        QTimer::singleShot(60, this, [&] {
+            sim_->unplug();
+            fixture_->notifier.unplug();
+        });
+        edit(1102)->setText(QStringLiteral("9"));
+        button(ControlId::kMusicMute)->click();
+        QVERIFY(!dialog().channel().isWaiting());
+        QVERIFY(!enabled(1102));
+        QCOMPARE(edit(1102)->text(), QStringLiteral("9"));
+        // The preset already holds what the user set.
+        QVERIFY(readFile(fixture_->file("UserConfig_1.ini")).find("settingToVoice=0f0f4f15b92a2fbe") !=
+                std::string::npos);
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
