@@ -16,6 +16,7 @@ BENCHMARKS=(
     "mp3-conversion bench_mp3_conversion"
     "cut bench_cut"
     "capture-bookkeeping bench_capture"
+    "waveform-redraw bench_waveform_redraw"
 )
 
 if [ ! -f "$build/CMakeCache.txt" ]; then

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ColumnTrace.h"
 #include "WaveformRange.h"
 #include "WaveformStrip.h"
 
@@ -18,6 +19,9 @@ public:
     static constexpr std::size_t headerBytes = 46;
     static constexpr int pointsPerColumn = 300;
     static constexpr double pageSeconds = 30.0;
+    // A page is read from the file in pieces of at most this many bytes, each
+    // traced while it is still in the processor's cache.
+    static constexpr std::size_t bytesPerPiece = 262144;
 
     WaveformView(int width, int height, unsigned averageBytesPerSecond);
 
@@ -53,10 +57,12 @@ public:
     std::optional<int> cursorX(double seconds) const;
 
 private:
-    enum class Channel { Left = 0, Right = 2 };
-    void drawChannel(WaveformStrip &strip, const std::uint8_t *pcm, std::size_t length,
-                     Channel channel, const WaveformRange *range);
-    std::size_t readPage(unsigned limit, const std::filesystem::path &bufferFile);
+    // Both channels of interleaved PCM are traced from the x counter on, in
+    // pieces of any length that are whole points long but the last.
+    void beginTrace(const WaveformRange *range);
+    void trace(const std::uint8_t *pcm, std::size_t length);
+    void endTrace();
+    WaveformRange::Column columnAt(int x) const;
 
     WaveformStrip left_;
     WaveformStrip right_;
@@ -65,5 +71,13 @@ private:
     std::uint64_t xCounter_ = 0;
     unsigned pageBytes_ = 0;
     unsigned drawnBytes_ = 0;
-    std::vector<std::uint8_t> pageBuffer_;
+    // The trace under way.
+    std::optional<WaveformRange> pageRange_;
+    const WaveformRange *range_ = nullptr;
+    WaveformRange::Column column_{};
+    int traceX_ = 0;
+    int pointsLeft_ = 0;
+    ColumnTrace traceLeft_;
+    ColumnTrace traceRight_;
+    std::vector<std::uint8_t> piece_;
 };
