@@ -74,11 +74,11 @@ inline constexpr int kMasterModeRadio = 1119;
 // Preset buttons "1" to "4".
 inline constexpr std::array kPresetButtons{1145, 1147, 1148, 1149};
 
-// Enabled by a mode click: the editable settings below the volumes.
+// Enabled by the mode rule: the effect and ducking edits and every visible spin.
 inline constexpr std::array kMainAdjustableSet{1105, 1106, 1107, 1108, 1109, 1110,
                                                          1086, 1087, 1090, 1092, 1093, 1094,
                                                          1095, 1096, 1097};
-// Disabled by a mode click.
+// Disabled by the mode rule.
 inline constexpr std::array kAuxiliarySet{1153, 1155, 1157, 1159, 1160, 1161,
                                                    1162, 1163, 1164, 1173, 1174, 1175};
 

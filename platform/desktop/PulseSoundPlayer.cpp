@@ -22,11 +22,23 @@ void PulseSoundPlayer::onWritable(pa_stream *stream, size_t bytes, void *self)
     const size_t total = player->sound_.samples.size() * sizeof(std::int16_t);
     const size_t left = total - player->written_;
     const size_t count = std::min(bytes, left);
-    if (count == 0)
-        return;
-    const auto *data = reinterpret_cast<const char *>(player->sound_.samples.data()) + player->written_;
-    if (pa_stream_write(stream, data, count, nullptr, 0, PA_SEEK_RELATIVE) == 0)
-        player->written_ += count;
+    if (count > 0) {
+        const auto *data = reinterpret_cast<const char *>(player->sound_.samples.data()) + player->written_;
+        if (pa_stream_write(stream, data, count, nullptr, 0, PA_SEEK_RELATIVE) == 0)
+            player->written_ += count;
+    }
+    // Everything handed over: let it play out, then leave the server alone.
+    if (player->written_ == total && !player->draining_) {
+        player->draining_ = true;
+        if (pa_operation *operation = pa_stream_drain(stream, onDrained, self))
+            pa_operation_unref(operation);
+    }
+}
+
+void PulseSoundPlayer::onDrained(pa_stream *stream, int success, void *)
+{
+    if (success)
+        pa_stream_disconnect(stream);
 }
 
 bool PulseSoundPlayer::connect()
@@ -96,6 +108,7 @@ bool PulseSoundPlayer::play(const std::filesystem::path &file)
     closeStream();
     sound_ = std::move(*sound);
     written_ = 0;
+    draining_ = false;
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(sound_.rate),
                               static_cast<uint8_t>(sound_.channels)};
     stream_ = pa_stream_new(context_, "start-up sound", &spec, nullptr);

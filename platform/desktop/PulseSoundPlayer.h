@@ -26,10 +26,12 @@ private:
     static void onContextState(pa_context *context, void *self);
     static void onStreamState(pa_stream *stream, void *self);
     static void onWritable(pa_stream *stream, size_t bytes, void *self);
+    static void onDrained(pa_stream *stream, int success, void *self);
 
     pa_threaded_mainloop *loop_ = nullptr;
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
     PcmSound sound_;
     size_t written_ = 0; // bytes of sound_ handed to the server
+    bool draining_ = false;
 };
