@@ -66,7 +66,9 @@ CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
       presets_(environment_.settingsFolder), bindings_(*this), parameters_(channel_, bindings_, presets_)
 {
     setObjectName(QString::number(kDialogId));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A top-level window of its own, so it gets a taskbar button like any
+    // program; title, system menu, minimise and close, no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     if (!environment_.messages) {
         ownMessages_ = std::make_unique<QtMessageBoxes>(this);
