@@ -17,6 +17,7 @@
 namespace {
 constexpr int kRecord = 1003, kPlay = 1006, kStart = 1015, kEnd = 1016, kCut = 1017, kSave = 1013;
 constexpr int kRecordTime = 1010, kPlayTime = 1012, kScroll = 1014, kOutputs = 1007, kInputs = 1008;
+constexpr int kOutputsCaption = 1034, kInputsCaption = 1035;
 constexpr int kWaveformPlaceholder = 1009, kOperationFlow = 1033, kFormatList = 1005;
 constexpr int kButtonWidth = 60, kButtonHeight = 25, kButtonGap = 10;
 constexpr int kCursorGap = 5;
@@ -127,7 +128,14 @@ void CMixerSet2Dlg::buildControls()
         }
         if (c.id != 0)
             widget->setObjectName(objectNameOf(c.id));
-        widget->setGeometry(RecorderTemplate::recorderPixels(c.dialogUnits));
+        QRect area = RecorderTemplate::recorderPixels(c.dialogUnits);
+        // A drop-down list's rectangle includes its open list; a label keeps
+        // its whole text, which this font sets wider than the template's.
+        if (c.kind == Kind::DropDown)
+            area.setHeight(widget->sizeHint().height());
+        if (c.kind == Kind::Label && !c.hidden)
+            area.setWidth(std::max(area.width(), widget->sizeHint().width()));
+        widget->setGeometry(area);
         widget->setVisible(!c.hidden);
         widget->setEnabled(!c.disabled);
     }
@@ -161,6 +169,11 @@ void CMixerSet2Dlg::layOut(int x, int y)
         left += kButtonWidth + kButtonGap;
     }
     button(kRecord)->resize(kButtonWidth, kButtonHeight);
+    // The device lists line up right of the longer caption.
+    const int listLeft = std::max({outputs_->x(), label(kOutputsCaption)->geometry().right() + 1 + kButtonGap,
+                                   label(kInputsCaption)->geometry().right() + 1 + kButtonGap});
+    outputs_->move(listLeft, outputs_->y());
+    inputs_->move(listLeft, inputs_->y());
 
     const QWidget *flow = findChild<QWidget *>(objectNameOf(kOperationFlow));
     dockedSize_ = QSize(placeholder.right() + 1 + 10, flow->geometry().bottom() + 1 + 10);
