@@ -261,10 +261,15 @@ void CVarnelDlg::hideDebugControls()
 }
 
 // Runs the open once the event loop runs, like a click posted to the hidden
-// open button.
+// open button: a button that an earlier open disabled takes no click, so
+// notices that pile up before the first open ran open only once.
 void CVarnelDlg::postOpen()
 {
-    QTimer::singleShot(0, this, [this] { openDevice(); });
+    QTimer::singleShot(0, this, [this] {
+        const QWidget *openButton = control(ControlId::kOpenButton);
+        if (openButton && openButton->isEnabled())
+            openDevice();
+    });
 }
 
 void CVarnelDlg::openDevice() { connection_->open(text(ControlId::kVendorIdEdit), text(ControlId::kProductIdEdit)); }

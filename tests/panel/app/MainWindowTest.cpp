@@ -17,6 +17,8 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+
 using namespace panel_test;
 
 class MainWindowTest : public QObject {
@@ -371,8 +373,15 @@ private slots:
         QVERIFY(!dialog().channel().isConnected());
         QVERIFY(!enabled(1102));
         sim_->plug();
+        sim_->clearOutputReports();
+        // Several interfaces of one card may each be announced.
+        fixture_->notifier.plug();
         fixture_->notifier.plug();
         QTRY_VERIFY(enabled(1102));
+        QTRY_VERIFY(!dialog().channel().isWaiting());
+        QTest::qWait(50);
+        const std::vector<Report> reports = sim_->outputReports();
+        QCOMPARE(std::count(reports.begin(), reports.end(), kReadRequest), 1);
     }
 
     void presetSelectionComesFromTheSettingsFile()
