@@ -52,8 +52,9 @@ bool DeviceConnection::open(std::string_view vendorText, std::string_view produc
     armMonitor();
     channel_.setConnected(true);
     auto afterRead = [this] {
-        // A read cut short by Exit leaves nothing more to do.
-        if (!channel_.isExiting())
+        // A read cut short by Exit or by the device's removal leaves nothing
+        // to make default and no one to greet.
+        if (!channel_.isExiting() && !channel_.isAborted())
             call(hooks_.afterOpen);
     };
     if (hooks_.readParameters)

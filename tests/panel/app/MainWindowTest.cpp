@@ -362,6 +362,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(waited && !dialog().channel().isWaiting(), 10000);
         QVERIFY(!dialog().channel().isConnected());
         QVERIFY(!enabled(1102));
+        QVERIFY(fixture_->audio.requests.empty());
+        QVERIFY(fixture_->player.commands.empty());
     }
 
     void startWithoutTheDeviceWaitsForIt()
