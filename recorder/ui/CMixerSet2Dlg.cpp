@@ -6,11 +6,13 @@
 #include "Player.h"
 #include "RecorderTemplate.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -31,6 +33,12 @@ constexpr const char *kConfirmCut =
 constexpr const char *kTip = "Tip";
 
 QString objectNameOf(int id) { return QString::number(id); }
+
+QRect waveformPlaceholder()
+{
+    using namespace RecorderTemplate;
+    return recorderPixels(control(recorder(), kWaveformPlaceholder)->dialogUnits);
+}
 
 // A product device's name as the lists show it: from its first "V" on, without
 // the closing bracket of a "Speakers (VEK ...)" style name.
@@ -59,15 +67,21 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint), services_(services),
       file_(services.folder, services.messages),
       capture_(services.capture, file_, *this, services.messages),
-      view_(RecorderTemplate::recorderPixels(
-                RecorderTemplate::control(RecorderTemplate::recorder(), kWaveformPlaceholder)->dialogUnits)
-                .width(),
-            RecorderTemplate::recorderPixels(
-                RecorderTemplate::control(RecorderTemplate::recorder(), kWaveformPlaceholder)->dialogUnits)
-                .height(),
+      view_(waveformPlaceholder().width(), waveformPlaceholder().height(),
             CaptureFormat::used().averageBytesPerSecond())
 {
     setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
+    // A Wayland compositor places windows itself: the recorder cannot dock
+    // there, so it keeps a title bar to be moved by, and asks to be placed
+    // by the window it was opened from.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        setWindowFlags(Qt::Tool);
+        setWindowTitle(QStringLiteral("NUVRecord"));
+        if (QWidget *host = QApplication::activeWindow()) {
+            winId();
+            windowHandle()->setTransientParent(host->windowHandle());
+        }
+    }
     setModal(false);
     QFont font = this->font();
     font.setPointSize(9);

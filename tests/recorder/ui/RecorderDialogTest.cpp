@@ -336,6 +336,24 @@ private slots:
         QVERIFY(!button(1006)->isEnabled());
     }
 
+    void aDeviceThatVanishesMidTakeLeavesTheTakeSoFar()
+    {
+        button(1003)->click();
+        const std::vector<std::uint8_t> second(176400, 0x20);
+        for (std::size_t done = 0; done < second.size(); done += 8820) {
+            capture_->capture(std::span(second).subspan(done, 8820));
+            capture_->deliver();
+        }
+        // What the device does when it goes away: hands back its blocks and closes.
+        capture_->reset();
+        capture_->close();
+        capture_->deliver();
+        QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(button(1006)->isEnabled());
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 176400u);
+        QCOMPARE(std::filesystem::file_size(take()), std::uintmax_t(46 + 176400));
+    }
+
     void theWaveformIsDrawnWhileRecording()
     {
         recordTake(2.0);
