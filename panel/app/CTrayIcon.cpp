@@ -38,10 +38,11 @@ bool CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemp
     icon_ = std::make_unique<QSystemTrayIcon>(icon);
     icon_->setToolTip(tooltip.left(127));
     icon_->setContextMenu(menu_.get());
-    connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick && doubleClick_)
-            doubleClick_();
-    });
+    connect(icon_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick && doubleClick_)
+                    doubleClick_();
+            });
     add();
     watcher_.start();
     return enabled_;

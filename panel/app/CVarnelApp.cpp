@@ -18,11 +18,13 @@ CVarnelApp::LanguageFlags CVarnelApp::chooseLanguage(const QLocale &system)
     LanguageFlags flags;
     const QLocale simplified(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China);
     const QLocale traditional(QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan);
-    flags.chineseSystem = system.language() == QLocale::Chinese && system.territory() == QLocale::China;
+    flags.chineseSystem =
+        system.language() == QLocale::Chinese && system.territory() == QLocale::China;
     flags.uiLanguage = system;
     if (!flags.chineseSystem) {
         flags.uiLanguage = traditional;
-        const bool taiwan = system.language() == QLocale::Chinese && system.territory() == QLocale::Taiwan;
+        const bool taiwan =
+            system.language() == QLocale::Chinese && system.territory() == QLocale::Taiwan;
         if (!taiwan)
             flags.uiLanguage = QLocale(QLocale::English, QLocale::UnitedStates);
     }

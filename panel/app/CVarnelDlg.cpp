@@ -56,39 +56,47 @@ bool takesLabelFont(int id)
 CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
     : QDialog(parent), environment_(std::move(environment)), template_(loadTemplate()),
       icon_(QStringLiteral(":/icon130.png")),
-      channel_([this](const unsigned char *report, int length) { return hidLibrary_.outputReport(report, length); },
+      channel_([this](const unsigned char *report,
+                      int length) { return hidLibrary_.outputReport(report, length); },
                environment_.timing),
       monitorWindow_([this](unsigned int message, std::uintptr_t wParam,
                             const std::optional<InputReport::Words> &words) {
           if (message == DeviceConnection::kMonitorMessage)
               channel_.onMonitorMessage(wParam, words);
       }),
-      presets_(environment_.settingsFolder), bindings_(*this), parameters_(channel_, bindings_, presets_)
+      presets_(environment_.settingsFolder), bindings_(*this),
+      parameters_(channel_, bindings_, presets_)
 {
     setObjectName(QString::number(kDialogId));
     // A top-level window of its own, so it gets a taskbar button like any
     // program; title, system menu, minimise and close, no maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     if (!environment_.messages) {
         ownMessages_ = std::make_unique<QtMessageBoxes>(this);
         environment_.messages = ownMessages_.get();
     }
     bindings_.setSender([this] { parameters_.send(); });
-    channel_.setStateReportHandler([this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
+    channel_.setStateReportHandler(
+        [this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
 
     DeviceConnection::Hooks hooks;
     hooks.showState = [this](bool open) {
         setEnabled(ControlId::kCloseButton, open);
         setEnabled(ControlId::kOpenButton, !open);
     };
-    hooks.readParameters = [this](std::function<void()> then) { parameters_.readFromDevice(std::move(then)); };
+    hooks.readParameters = [this](std::function<void()> then) {
+        parameters_.readFromDevice(std::move(then));
+    };
     hooks.afterOpen = [this] { afterOpen(); };
     hooks.closed = [this] { deviceClosed(); };
     hooks.postOpen = [this] { postOpen(); };
-    connection_ = std::make_unique<DeviceConnection>(hidLibrary_, channel_, monitorWindow_.window(), hooks);
+    connection_ =
+        std::make_unique<DeviceConnection>(hidLibrary_, channel_, monitorWindow_.window(), hooks);
     if (environment_.audioDefaults && environment_.player)
-        startupAudio_ = std::make_unique<StartupAudio>(*environment_.audioDefaults, *environment_.player);
+        startupAudio_ =
+            std::make_unique<StartupAudio>(*environment_.audioDefaults, *environment_.player);
 
     buildControls();
     connectControls();
@@ -120,7 +128,8 @@ void CVarnelDlg::buildControls()
     const QFont templateFont(template_.fontFamily, template_.fontPointSize);
     setFont(templateFont);
     controls_ = DialogBuilder::build(template_, this);
-    setFixedSize(DialogBuilder::toPixels(template_.rect, DialogBuilder::baseUnits(templateFont)).size());
+    setFixedSize(
+        DialogBuilder::toPixels(template_.rect, DialogBuilder::baseUnits(templateFont)).size());
 }
 
 void CVarnelDlg::connectControls()
@@ -272,13 +281,17 @@ void CVarnelDlg::postOpen()
     });
 }
 
-void CVarnelDlg::openDevice() { connection_->open(text(ControlId::kVendorIdEdit), text(ControlId::kProductIdEdit)); }
+void CVarnelDlg::openDevice()
+{
+    connection_->open(text(ControlId::kVendorIdEdit), text(ControlId::kProductIdEdit));
+}
 
 void CVarnelDlg::afterOpen()
 {
     QDir::setCurrent(QString::fromStdString(environment_.programFolder.string()));
     if (startupAudio_)
-        startupAudio_->deviceConnected(environment_.programFolder / kStartupSound, kDeviceDescription);
+        startupAudio_->deviceConnected(environment_.programFolder / kStartupSound,
+                                       kDeviceDescription);
 }
 
 void CVarnelDlg::deviceClosed()
@@ -290,7 +303,8 @@ void CVarnelDlg::deviceClosed()
 void CVarnelDlg::recordClicked()
 {
     const QPoint rightTop = mapToGlobal(QPoint(width(), 0));
-    const int shown = recorderLibrary_.openDlg(rightTop.x(), rightTop.y(), kRecorderWidth, kRecorderHeight);
+    const int shown =
+        recorderLibrary_.openDlg(rightTop.x(), rightTop.y(), kRecorderWidth, kRecorderHeight);
     if (auto *button = qobject_cast<QAbstractButton *>(control(ControlId::kRecord)))
         button->setText(shown ? QStringLiteral("Record<<") : QStringLiteral("Record>>"));
 }

@@ -12,12 +12,15 @@ QStringList tokens(const QString &line)
     for (auto it = token.globalMatch(line); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         words << (match.capturedStart(1) >= 0 ? QStringLiteral("\"%1").arg(match.captured(1))
-                                               : match.captured(2));
+                                              : match.captured(2));
     }
     return words;
 }
 
-bool isCaption(const QString &word) { return word.startsWith(QLatin1Char('"')); }
+bool isCaption(const QString &word)
+{
+    return word.startsWith(QLatin1Char('"'));
+}
 
 bool numbers(const QStringList &words, int first, int count, std::vector<int> &out)
 {
@@ -71,8 +74,8 @@ std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString
         } else {
             ok = numbers(words, 1, 5, values);
             if (ok) {
-                ControlTemplate control{kind, values[0], QRect(values[1], values[2], values[3], values[4]),
-                                        {}, {}};
+                ControlTemplate control{
+                    kind, values[0], QRect(values[1], values[2], values[3], values[4]), {}, {}};
                 for (int i = 6; i < words.size(); ++i) {
                     if (isCaption(words[i]))
                         control.caption = words[i].mid(1);

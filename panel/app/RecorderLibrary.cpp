@@ -14,7 +14,10 @@ bool RecorderLibrary::load(const std::string &path)
     return handle_ != nullptr;
 }
 
-void *RecorderLibrary::symbol(const char *name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
+void *RecorderLibrary::symbol(const char *name) const
+{
+    return handle_ ? dlsym(handle_, name) : nullptr;
+}
 
 int RecorderLibrary::openDlg(int x, int y, int width, int height) const
 {

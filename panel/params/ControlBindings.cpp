@@ -68,7 +68,8 @@ void ControlBindings::spinClicked(int spinId, int delta)
         return;
     stepping_ = true;
     int value = leadingNumber(controls_.text(control->edit));
-    const bool atEnd = (value == control->low && delta < 0) || (value == control->high && delta > 0);
+    const bool atEnd =
+        (value == control->low && delta < 0) || (value == control->high && delta > 0);
     if (!atEnd) {
         value = std::clamp(value, control->low, control->high);
         if (delta > 0 && value < control->high)

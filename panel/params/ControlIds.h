@@ -75,11 +75,10 @@ inline constexpr int kMasterModeRadio = 1119;
 inline constexpr std::array kPresetButtons{1145, 1147, 1148, 1149};
 
 // Enabled by the mode rule: the effect and ducking edits and every visible spin.
-inline constexpr std::array kMainAdjustableSet{1105, 1106, 1107, 1108, 1109, 1110,
-                                                         1086, 1087, 1090, 1092, 1093, 1094,
-                                                         1095, 1096, 1097};
+inline constexpr std::array kMainAdjustableSet{1105, 1106, 1107, 1108, 1109, 1110, 1086, 1087,
+                                               1090, 1092, 1093, 1094, 1095, 1096, 1097};
 // Disabled by the mode rule.
 inline constexpr std::array kAuxiliarySet{1153, 1155, 1157, 1159, 1160, 1161,
-                                                   1162, 1163, 1164, 1173, 1174, 1175};
+                                          1162, 1163, 1164, 1173, 1174, 1175};
 
 } // namespace ControlId

@@ -38,16 +38,17 @@ void PanelParameters::send()
 void PanelParameters::readFromDevice(std::function<void()> then)
 {
     CommandFrame frame = CommandFrame::readRequest(kParameterReadIndex);
-    channel_.RecvCommandJY(kParameterReadIndex, frame,
-                           [this, then = std::move(then)](bool answered, const CommandFrame &answer) {
-                               if (answered) {
-                                   lastDeviceBlock_ = blockOf(answer.data());
-                                   bindings_.enableDeviceControls();
-                                   bindings_.show(lastDeviceBlock_.unpack());
-                               }
-                               if (then)
-                                   then();
-                           });
+    channel_.RecvCommandJY(
+        kParameterReadIndex, frame,
+        [this, then = std::move(then)](bool answered, const CommandFrame &answer) {
+            if (answered) {
+                lastDeviceBlock_ = blockOf(answer.data());
+                bindings_.enableDeviceControls();
+                bindings_.show(lastDeviceBlock_.unpack());
+            }
+            if (then)
+                then();
+        });
 }
 
 void PanelParameters::applyStateReport(const CommandFrame::Data &data)

@@ -15,7 +15,10 @@ const std::string kMoshiSection = "moshi";
 const std::string kMoshiKey = "settingToVoiceYing";
 } // namespace
 
-fs::path PresetFiles::settingFile() const { return folder_ / "setting.ini"; }
+fs::path PresetFiles::settingFile() const
+{
+    return folder_ / "setting.ini";
+}
 
 fs::path PresetFiles::presetFile(int preset) const
 {
@@ -36,8 +39,8 @@ bool PresetFiles::createMissing()
         PrivateProfile::write(presetFile(1), kMoshiSection, kMoshiKey, "1");
         if (!fs::exists(presetFile(2), error)) {
             for (int preset = 2; preset <= kPresetCount; ++preset)
-                fs::copy_file(presetFile(1), presetFile(preset), fs::copy_options::overwrite_existing,
-                              error);
+                fs::copy_file(presetFile(1), presetFile(preset),
+                              fs::copy_options::overwrite_existing, error);
         }
     }
     return settingCreated;

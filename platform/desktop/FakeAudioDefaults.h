@@ -8,7 +8,8 @@
 // Records what the panel asked for; answers as told.
 class FakeAudioDefaults : public AudioDefaults {
 public:
-    explicit FakeAudioDefaults(bool legacy = false, bool found = true) : legacy_(legacy), found_(found)
+    explicit FakeAudioDefaults(bool legacy = false, bool found = true)
+        : legacy_(legacy), found_(found)
     {
     }
     bool usesPreferredWaveDevice() const override { return legacy_; }

@@ -23,9 +23,10 @@ public:
         if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
             return;
         ready_ = runUntil([this] {
-            const pa_context_state_t state = pa_context_get_state(context_);
-            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-        }) && pa_context_get_state(context_) == PA_CONTEXT_READY;
+                     const pa_context_state_t state = pa_context_get_state(context_);
+                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+                 }) &&
+                 pa_context_get_state(context_) == PA_CONTEXT_READY;
     }
 
     ~PulseSession()
@@ -46,8 +47,8 @@ public:
     {
         if (!operation)
             return false;
-        const bool done =
-            runUntil([operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
+        const bool done = runUntil(
+            [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
         if (!done)
             pa_operation_cancel(operation);
         pa_operation_unref(operation);
@@ -100,16 +101,20 @@ void considerSource(pa_context *, const pa_source_info *info, int eol, void *use
         search->name = info->name;
 }
 
-void noteSuccess(pa_context *, int success, void *userdata) { *static_cast<bool *>(userdata) = success != 0; }
+void noteSuccess(pa_context *, int success, void *userdata)
+{
+    *static_cast<bool *>(userdata) = success != 0;
+}
 
 bool setDefault(PulseSession &session, const std::optional<std::string> &name, bool sink)
 {
     if (!name)
         return false;
     bool succeeded = false;
-    pa_operation *operation =
-        sink ? pa_context_set_default_sink(session.context(), name->c_str(), noteSuccess, &succeeded)
-             : pa_context_set_default_source(session.context(), name->c_str(), noteSuccess, &succeeded);
+    pa_operation *operation = sink ? pa_context_set_default_sink(session.context(), name->c_str(),
+                                                                 noteSuccess, &succeeded)
+                                   : pa_context_set_default_source(session.context(), name->c_str(),
+                                                                   noteSuccess, &succeeded);
     return session.finish(operation) && succeeded;
 }
 

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
-PulseSoundPlayer::~PulseSoundPlayer() { disconnect(); }
+PulseSoundPlayer::~PulseSoundPlayer()
+{
+    disconnect();
+}
 
 void PulseSoundPlayer::onContextState(pa_context *, void *self)
 {
@@ -23,7 +26,8 @@ void PulseSoundPlayer::onWritable(pa_stream *stream, size_t bytes, void *self)
     const size_t left = total - player->written_;
     const size_t count = std::min(bytes, left);
     if (count > 0) {
-        const auto *data = reinterpret_cast<const char *>(player->sound_.samples.data()) + player->written_;
+        const auto *data =
+            reinterpret_cast<const char *>(player->sound_.samples.data()) + player->written_;
         if (pa_stream_write(stream, data, count, nullptr, 0, PA_SEEK_RELATIVE) == 0)
             player->written_ += count;
     }
@@ -58,7 +62,8 @@ bool PulseSoundPlayer::connect()
         return false;
     pa_threaded_mainloop_lock(loop_);
     pa_context_state_t state;
-    while ((state = pa_context_get_state(context_)) != PA_CONTEXT_READY && PA_CONTEXT_IS_GOOD(state))
+    while ((state = pa_context_get_state(context_)) != PA_CONTEXT_READY &&
+           PA_CONTEXT_IS_GOOD(state))
         pa_threaded_mainloop_wait(loop_);
     pa_threaded_mainloop_unlock(loop_);
     return state == PA_CONTEXT_READY;

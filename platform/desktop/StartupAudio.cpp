@@ -1,6 +1,7 @@
 #include "StartupAudio.h"
 
-StartupAudio::StartupAudio(AudioDefaults &defaults, SoundPlayer &player, int pauseMs, QObject *parent)
+StartupAudio::StartupAudio(AudioDefaults &defaults, SoundPlayer &player, int pauseMs,
+                           QObject *parent)
     : QObject(parent), defaults_(defaults), player_(player)
 {
     pauseTimer_.setSingleShot(true);
@@ -8,7 +9,8 @@ StartupAudio::StartupAudio(AudioDefaults &defaults, SoundPlayer &player, int pau
     connect(&pauseTimer_, &QTimer::timeout, this, [this] { player_.pause(); });
 }
 
-void StartupAudio::deviceConnected(const std::filesystem::path &sound, const std::string &deviceMatch)
+void StartupAudio::deviceConnected(const std::filesystem::path &sound,
+                                   const std::string &deviceMatch)
 {
     if (defaults_.usesPreferredWaveDevice()) {
         player_.play(sound);

@@ -1,9 +1,9 @@
 // The resource file the main window is built from, and the device ids typed
 // into its hidden edits.
+#include "DialogTemplate.h"
 #include "CVarnelApp.h"
 #include "DeviceConnection.h"
 #include "DialogBuilder.h"
-#include "DialogTemplate.h"
 
 #include <QFile>
 
@@ -39,8 +39,8 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
         EXPECT_EQ(dialog.control(id)->kind, QStringLiteral("EDIT")) << id;
     for (int id : {1086, 1087, 1090, 1092, 1093, 1094, 1095, 1096, 1097, 1159, 1160, 1161})
         EXPECT_EQ(dialog.control(id)->kind, QStringLiteral("UPDOWN")) << id;
-    for (int id : {1049, 1050, 1022, 1023, 1073, 1111, 1112, 1113, 1177, 1, 1099, 1100, 1131, 1151,
-                   1162, 1163, 1164, 1165, 1173, 1174, 1175, 1178, 1179, 1180, 1182, 1183})
+    for (int id : {1049, 1050, 1022, 1023, 1073, 1111, 1112, 1113, 1177, 1,    1099, 1100, 1131,
+                   1151, 1162, 1163, 1164, 1165, 1173, 1174, 1175, 1178, 1179, 1180, 1182, 1183})
         EXPECT_NE(dialog.control(id), nullptr) << id;
     const MenuTemplate *menu = dialog.menu(146);
     ASSERT_NE(menu, nullptr);
@@ -55,8 +55,8 @@ TEST(DialogTemplate, BrokenTextIsRefusedWithItsLine)
     QString error;
     EXPECT_FALSE(DialogTemplate::parse(QStringLiteral("EDIT 1102 1 2 x 4\n"), &error).has_value());
     EXPECT_FALSE(DialogTemplate::parse(QStringLiteral("# only a comment\n"), &error).has_value());
-    EXPECT_FALSE(DialogTemplate::parse(QStringLiteral("DIALOG 102 0 0 1 1 8 \"F\" \"T\"\nMENUITEM 1 \"x\"\n"),
-                                       &error)
+    EXPECT_FALSE(DialogTemplate::parse(
+                     QStringLiteral("DIALOG 102 0 0 1 1 8 \"F\" \"T\"\nMENUITEM 1 \"x\"\n"), &error)
                      .has_value());
     EXPECT_EQ(error, QStringLiteral("line 2: MENUITEM 1 \"x\""));
 }
@@ -64,7 +64,8 @@ TEST(DialogTemplate, BrokenTextIsRefusedWithItsLine)
 TEST(DialogBuilder, DialogUnitsFollowTheFontsBaseUnits)
 {
     // The classic 8-point base units: 6 by 13 pixels.
-    EXPECT_EQ(DialogBuilder::toPixels(QRect(7, 46, 279, 51), QPointF(6, 13)), QRect(11, 75, 419, 83));
+    EXPECT_EQ(DialogBuilder::toPixels(QRect(7, 46, 279, 51), QPointF(6, 13)),
+              QRect(11, 75, 419, 83));
     EXPECT_EQ(DialogBuilder::toPixels(QRect(0, 0, 4, 8), QPointF(7, 14)), QRect(0, 0, 7, 14));
 }
 

@@ -7,10 +7,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QMenu>
-#include <QSystemTrayIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -31,14 +31,14 @@ private:
 
     CVarnelDlg &dialog() { return *fixture_->dialog; }
     QLineEdit *edit(int id) { return qobject_cast<QLineEdit *>(dialog().control(id)); }
-    QAbstractButton *button(int id) { return qobject_cast<QAbstractButton *>(dialog().control(id)); }
+    QAbstractButton *button(int id)
+    {
+        return qobject_cast<QAbstractButton *>(dialog().control(id));
+    }
     UpDownControl *spin(int id) { return dynamic_cast<UpDownControl *>(dialog().control(id)); }
     bool enabled(int id) { return dialog().control(id)->isEnabled(); }
 
-    void create()
-    {
-        fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment());
-    }
+    void create() { fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment()); }
 
     // Creates and initialises the window; the device is open and read when
     // this returns, and the report log is empty again.
@@ -62,10 +62,7 @@ private:
         sim_->clearOutputReports();
     }
 
-    void expectNothingSent()
-    {
-        QCOMPARE(sim_->outputReports().size(), std::size_t{0});
-    }
+    void expectNothingSent() { QCOMPARE(sim_->outputReports().size(), std::size_t{0}); }
 
 private slots:
     void initTestCase()
@@ -139,7 +136,8 @@ private slots:
         QVERIFY(edit(1102)->font().bold());
         QCOMPARE(button(1114)->font().pixelSize(), 14);
         dialog().show();
-        for (int id : {1049, 1050, 1022, 1023, 1073, 1112, 1111, 1113, 1177, 1, 1099, 1181, 1179, 1151, 1153})
+        for (int id : {1049, 1050, 1022, 1023, 1073, 1112, 1111, 1113, 1177, 1, 1099, 1181, 1179,
+                       1151, 1153})
             QVERIFY2(!dialog().control(id)->isVisible(), qPrintable(QString::number(id)));
         QVERIFY(dialog().control(1185)->isVisible());
         QVERIFY(!enabled(1100));
@@ -226,7 +224,8 @@ private slots:
     void presetClickReloadsTheFileAndSendsOnce()
     {
         start();
-        writeFile(fixture_->file("UserConfig_2.ini"), "[setting]\nsettingToVoice=0F0F4F15B41A2C3E\n");
+        writeFile(fixture_->file("UserConfig_2.ini"),
+                  "[setting]\nsettingToVoice=0F0F4F15B41A2C3E\n");
         button(1147)->click();
         QVERIFY(button(1147)->isChecked());
         QVERIFY(!button(1145)->isChecked());
@@ -234,9 +233,11 @@ private slots:
         expectOneWrite(expected);
         QCOMPARE(edit(1102)->text(), QStringLiteral("4"));
         QCOMPARE(edit(1104)->text(), QStringLiteral("10"));
-        QVERIFY(readFile(fixture_->file("UserConfig_2.ini")).find("settingToVoice=0f0f4f15b41a2c3e") !=
+        QVERIFY(
+            readFile(fixture_->file("UserConfig_2.ini")).find("settingToVoice=0f0f4f15b41a2c3e") !=
+            std::string::npos);
+        QVERIFY(readFile(fixture_->file("setting.ini")).find("CurrentConfig=2") !=
                 std::string::npos);
-        QVERIFY(readFile(fixture_->file("setting.ini")).find("CurrentConfig=2") != std::string::npos);
 
         // The checked button again: it stays checked and the preset reloads.
         edit(1102)->setText(QStringLiteral("7"));
@@ -256,15 +257,17 @@ private slots:
         QCOMPARE(edit(1102)->text(), QStringLiteral("12"));
         QVERIFY(button(1116)->isChecked());
         expectOneWrite(kFactoryBlock);
-        QVERIFY(readFile(fixture_->file("UserConfig_1.ini")).find("settingToVoice=0f0f4f15bc2a2f3e") !=
-                std::string::npos);
+        QVERIFY(
+            readFile(fixture_->file("UserConfig_1.ini")).find("settingToVoice=0f0f4f15bc2a2f3e") !=
+            std::string::npos);
     }
 
     void stateReportsShowTheDeviceWithoutSendingOrStoring()
     {
         start();
         const std::string presetBefore = readFile(fixture_->file("UserConfig_1.ini"));
-        const Block reported{0x0F, 0x0F, 0x4F, 0x15, 0x85, 0x2A, 0x2F, 0x3E}; // Master 5, mode 0, Sound Mix
+        const Block reported{0x0F, 0x0F, 0x4F, 0x15,
+                             0x85, 0x2A, 0x2F, 0x3E}; // Master 5, mode 0, Sound Mix
         sim_->injectStateReport(reported);
         QTRY_COMPARE(edit(1102)->text(), QStringLiteral("5"));
         QVERIFY(button(1114)->isChecked());
@@ -274,7 +277,8 @@ private slots:
         QCOMPARE(readFile(fixture_->file("UserConfig_1.ini")), presetBefore);
 
         // Wrong checksum: not a state report, nothing changes.
-        std::vector<std::uint8_t> raw{0x00, 0x02, 0x0F, 0, 0, 0, 0, 0x0F, 0x4F, 0x15, 0x8A, 0x2A, 0x2F, 0x3E, 0x00, 0x00};
+        std::vector<std::uint8_t> raw{0x00, 0x02, 0x0F, 0,    0,    0,    0,    0x0F,
+                                      0x4F, 0x15, 0x8A, 0x2A, 0x2F, 0x3E, 0x00, 0x00};
         sim_->injectRawReport(raw);
         QTest::qWait(100);
         QCOMPARE(edit(1102)->text(), QStringLiteral("5"));
@@ -395,13 +399,15 @@ private slots:
         const std::string preset1 = readFile(fixture_->file("UserConfig_1.ini"));
         button(ControlId::kMusicMute)->click();
         QCOMPARE(readFile(fixture_->file("UserConfig_1.ini")), preset1);
-        QCOMPARE(readFile(fixture_->file("setting.ini")), std::string("[setting]\nCurrentConfig=5\n"));
+        QCOMPARE(readFile(fixture_->file("setting.ini")),
+                 std::string("[setting]\nCurrentConfig=5\n"));
     }
 
     void missingLibrariesAreReportedAndEndTheStart()
     {
         QTemporaryDir empty;
-        fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment(empty.path().toStdString()));
+        fixture_->dialog =
+            std::make_unique<CVarnelDlg>(fixture_->environment(empty.path().toStdString()));
         QVERIFY(!dialog().initialise());
         QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
         QCOMPARE(fixture_->messages.shown[0].first, std::string("加载  NUVAUDIOCTL.so  失败"));
@@ -410,7 +416,8 @@ private slots:
         QVERIFY(QFile::link(QStringLiteral(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so"),
                             empty.filePath(QStringLiteral("NUVAUDIOCTL.so"))));
         fixture_->messages.shown.clear();
-        fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment(empty.path().toStdString()));
+        fixture_->dialog =
+            std::make_unique<CVarnelDlg>(fixture_->environment(empty.path().toStdString()));
         QVERIFY(!dialog().initialise());
         QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
         QCOMPARE(fixture_->messages.shown[0].first, std::string("加载  NUVRecord.so  失败"));
@@ -535,8 +542,9 @@ private slots:
         QVERIFY(!enabled(1102));
         QCOMPARE(edit(1102)->text(), QStringLiteral("9"));
         // The preset already holds what the user set.
-        QVERIFY(readFile(fixture_->file("UserConfig_1.ini")).find("settingToVoice=0f0f4f15b92a2fbe") !=
-                std::string::npos);
+        QVERIFY(
+            readFile(fixture_->file("UserConfig_1.ini")).find("settingToVoice=0f0f4f15b92a2fbe") !=
+            std::string::npos);
     }
 };
 

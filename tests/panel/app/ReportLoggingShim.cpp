@@ -44,11 +44,11 @@ void logReport(const unsigned char *report, int length)
 
 } // namespace
 
-#define FORWARD(result, name, params, args, fallback)                                                  \
-    SNX_EXPORT result name params                                                                     \
-    {                                                                                                 \
-        auto f = resolve<decltype(&name)>(#name);                                                     \
-        return f ? f args : fallback;                                                                 \
+#define FORWARD(result, name, params, args, fallback)                                              \
+    SNX_EXPORT result name params                                                                  \
+    {                                                                                              \
+        auto f = resolve<decltype(&name)>(#name);                                                  \
+        return f ? f args : fallback;                                                              \
     }
 
 extern "C" {

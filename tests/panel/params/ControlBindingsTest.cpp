@@ -148,7 +148,8 @@ TEST_F(ControlBindingsTest, ModesTheDialogDoesNotOfferLeaveRadiosAndEnableStateA
 TEST_F(ControlBindingsTest, EnableAndDisableCoverTheirSets)
 {
     bindings.disableDeviceControls();
-    for (int id : {1102, 1110, 1086, 1097, 1159, 1114, 1119, 1132, 1098, 1145, 1149, 1150, 1165, 1185, 1153, 1173})
+    for (int id : {1102, 1110, 1086, 1097, 1159, 1114, 1119, 1132, 1098, 1145, 1149, 1150, 1165,
+                   1185, 1153, 1173})
         EXPECT_FALSE(controls.enabled[id]) << id;
     controls.enabled.clear();
     bindings.enableDeviceControls();

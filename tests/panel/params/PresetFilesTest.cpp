@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kNewPresetFile = "[setting]\nsettingToVoice=0f0f4f15bc2c2c3e\n\n\n[moshi]\nsettingToVoiceYing=1\n";
+const std::string kNewPresetFile =
+    "[setting]\nsettingToVoice=0f0f4f15bc2c2c3e\n\n\n[moshi]\nsettingToVoiceYing=1\n";
 
 class PresetFilesTest : public testing::Test {
 protected:

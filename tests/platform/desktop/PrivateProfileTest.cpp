@@ -21,10 +21,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder_ = pattern;
     }
-    void TearDown() override
-    {
-        fs::remove_all(folder_);
-    }
+    void TearDown() override { fs::remove_all(folder_); }
 
     fs::path file(const char *name) const { return folder_ / name; }
 
@@ -56,8 +53,10 @@ TEST_F(PrivateProfileTest, WritingCreatesTheFileAndKeepsWhatElseItHolds)
     ASSERT_TRUE(PrivateProfile::write(file("s.ini"), "setting", "CurrentConfig", "1"));
     EXPECT_EQ(get(file("s.ini")), "[setting]\nCurrentConfig=1\n");
 
-    put(file("p.ini"), "; kept\n[setting]\nsettingToVoice=0f0f4f15bc2c2c3e\n\n[moshi]\nsettingToVoiceYing=1\n");
-    ASSERT_TRUE(PrivateProfile::write(file("p.ini"), "setting", "settingToVoice", "0f0f4f15bc2a2f3e"));
+    put(file("p.ini"),
+        "; kept\n[setting]\nsettingToVoice=0f0f4f15bc2c2c3e\n\n[moshi]\nsettingToVoiceYing=1\n");
+    ASSERT_TRUE(
+        PrivateProfile::write(file("p.ini"), "setting", "settingToVoice", "0f0f4f15bc2a2f3e"));
     EXPECT_EQ(PrivateProfile::read(file("p.ini"), "setting", "settingToVoice"), "0f0f4f15bc2a2f3e");
     EXPECT_EQ(PrivateProfile::read(file("p.ini"), "moshi", "settingToVoiceYing"), "1");
     EXPECT_NE(get(file("p.ini")).find("; kept"), std::string::npos);
@@ -80,7 +79,8 @@ TEST_F(PrivateProfileTest, GarbageAndMissingSectionsNeitherCrashNorBlockWriting)
         garbage.push_back(static_cast<char>((i * 7919) % 256));
     put(file("g.ini"), garbage);
     EXPECT_EQ(PrivateProfile::read(file("g.ini"), "setting", "settingToVoice").size() <= 127, true);
-    ASSERT_TRUE(PrivateProfile::write(file("g.ini"), "setting", "settingToVoice", "0f0f4f15bc2c2c3e"));
+    ASSERT_TRUE(
+        PrivateProfile::write(file("g.ini"), "setting", "settingToVoice", "0f0f4f15bc2c2c3e"));
     EXPECT_EQ(PrivateProfile::read(file("g.ini"), "setting", "settingToVoice"), "0f0f4f15bc2c2c3e");
 
     put(file("n.ini"), "settingToVoice=0f0f4f15bc2c2c3e\n[other]\nx=1\n");
@@ -89,7 +89,8 @@ TEST_F(PrivateProfileTest, GarbageAndMissingSectionsNeitherCrashNorBlockWriting)
 
 TEST_F(PrivateProfileTest, OversizedFileIsNeitherReadNorOverwritten)
 {
-    const std::string endless = "[setting]\nsettingToVoice=" + std::string(PrivateProfile::kMaxFileSize, 'f');
+    const std::string endless =
+        "[setting]\nsettingToVoice=" + std::string(PrivateProfile::kMaxFileSize, 'f');
     put(file("big.ini"), endless);
     EXPECT_EQ(PrivateProfile::read(file("big.ini"), "setting", "settingToVoice"), "");
     EXPECT_FALSE(PrivateProfile::write(file("big.ini"), "setting", "settingToVoice", "0"));
@@ -103,7 +104,8 @@ TEST_F(PrivateProfileTest, FailedWriteKeepsTheOldFile)
     fs::create_directory(file("r.ini.new"));
     EXPECT_FALSE(PrivateProfile::write(file("r.ini"), "setting", "CurrentConfig", "3"));
     EXPECT_EQ(PrivateProfile::read(file("r.ini"), "setting", "CurrentConfig"), "2");
-    EXPECT_FALSE(PrivateProfile::write(folder_ / "missing" / "x.ini", "setting", "CurrentConfig", "1"));
+    EXPECT_FALSE(
+        PrivateProfile::write(folder_ / "missing" / "x.ini", "setting", "CurrentConfig", "1"));
 }
 
 } // namespace

@@ -7,11 +7,11 @@
 
 #include <array>
 #include <chrono>
-#include <cstdlib>
-#include <thread>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 

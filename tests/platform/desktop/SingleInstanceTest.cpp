@@ -14,7 +14,8 @@ TEST(SingleInstance, SecondCopyReachesTheFirstAndAsksItToShow)
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    EXPECT_EQ(SingleInstance::socketPath(QStringLiteral("vekCtrl")), runtime.filePath(QStringLiteral("vekCtrl")));
+    EXPECT_EQ(SingleInstance::socketPath(QStringLiteral("vekCtrl")),
+              runtime.filePath(QStringLiteral("vekCtrl")));
 
     SingleInstance first(QStringLiteral("vekCtrl"));
     EXPECT_FALSE(first.notifyRunningCopy());
@@ -35,7 +36,8 @@ TEST(SingleInstance, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     {
-        std::FILE *stale = std::fopen(runtime.filePath(QStringLiteral("vekCtrl")).toUtf8().constData(), "w");
+        std::FILE *stale =
+            std::fopen(runtime.filePath(QStringLiteral("vekCtrl")).toUtf8().constData(), "w");
         ASSERT_NE(stale, nullptr);
         std::fclose(stale);
     }

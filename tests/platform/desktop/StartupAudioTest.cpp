@@ -1,8 +1,8 @@
 // What a connecting device does to the sound system, on both kinds of system.
+#include "StartupAudio.h"
 #include "FakeAudioDefaults.h"
 #include "FakeSoundPlayer.h"
 #include "Mp3Decoder.h"
-#include "StartupAudio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
