@@ -7,10 +7,9 @@
 
 #include <QProgressBar>
 
-CDlgProcess::CDlgProcess(std::filesystem::path sourcePath, std::filesystem::path secondPath,
-                         QWidget *parent)
+CDlgProcess::CDlgProcess(std::filesystem::path sourcePath, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), source_(std::move(sourcePath)),
-      secondPath_(std::move(secondPath)), progress_(new QProgressBar(this))
+      progress_(new QProgressBar(this))
 {
     using namespace RecorderTemplate;
     setObjectName(QString::number(kProgressDialog));

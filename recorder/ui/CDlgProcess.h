@@ -22,12 +22,10 @@ class CDlgProcess : public QDialog {
 public:
     static constexpr int kPollMs = 100;
 
-    // secondPath: the recorder's MP3 buffer path; the save does not use it.
-    CDlgProcess(std::filesystem::path sourcePath, std::filesystem::path secondPath,
-                QWidget *parent);
+    // sourcePath: the take to save (the buffer file).
+    CDlgProcess(std::filesystem::path sourcePath, QWidget *parent);
     ~CDlgProcess() override;
 
-    void setFolder(const std::filesystem::path &folder) { folder_ = folder; }
     void setFormat(const WaveFormat &format) { format_ = format; }
     void setMessages(MessageBoxes &messages) { messages_ = &messages; }
     // Replaces the system's save-as dialog (tests).
@@ -51,8 +49,6 @@ private:
     void pollWorker();
 
     std::filesystem::path source_;
-    std::filesystem::path secondPath_;
-    std::filesystem::path folder_;
     WaveFormat format_;
     MessageBoxes *messages_ = nullptr;
     SaveFileDialog *saveDialog_ = nullptr;

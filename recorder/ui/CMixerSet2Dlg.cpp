@@ -396,8 +396,7 @@ void CMixerSet2Dlg::cut()
 
 void CMixerSet2Dlg::save()
 {
-    CDlgProcess progress(file_.bufferPath(), file_.mp3Path(), this);
-    progress.setFolder(services_.folder);
+    CDlgProcess progress(file_.bufferPath(), this);
     progress.setFormat(file_.format());
     progress.setMessages(services_.messages);
     if (services_.saveDialog)
