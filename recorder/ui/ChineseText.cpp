@@ -11,14 +11,7 @@ bool isAscii(const std::string &text)
 }
 } // namespace
 
-ChineseText::ChineseText(bool simplifiedSystem)
-{
-    if (simplifiedSystem)
-        return;
-    opencc_t converter = opencc_open("s2t.json");
-    if (converter != opencc_t(-1))
-        converter_ = converter;
-}
+ChineseText::ChineseText(bool simplifiedSystem) : converting_(!simplifiedSystem) {}
 
 ChineseText::~ChineseText()
 {
@@ -28,7 +21,15 @@ ChineseText::~ChineseText()
 
 std::string ChineseText::convert(const std::string &text) const
 {
-    if (!converter_ || isAscii(text))
+    if (!converting_ || isAscii(text))
+        return text;
+    if (!loaded_) {
+        loaded_ = true;
+        const opencc_t converter = opencc_open("s2t.json");
+        if (converter != opencc_t(-1))
+            converter_ = converter;
+    }
+    if (!converter_)
         return text;
     char *converted = opencc_convert_utf8(opencc_t(converter_), text.data(), text.size());
     if (!converted)
