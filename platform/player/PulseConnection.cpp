@@ -4,16 +4,28 @@
 
 PulseConnection::PulseConnection(const char *clientName) : clientName_(clientName) {}
 
-PulseConnection::~PulseConnection() { disconnect(); }
+PulseConnection::~PulseConnection()
+{
+    disconnect();
+}
 
 void PulseConnection::onContextState(pa_context *, void *self)
 {
     static_cast<PulseConnection *>(self)->signal();
 }
 
-void PulseConnection::lock() { pa_threaded_mainloop_lock(loop_); }
-void PulseConnection::unlock() { pa_threaded_mainloop_unlock(loop_); }
-void PulseConnection::signal() { pa_threaded_mainloop_signal(loop_, 0); }
+void PulseConnection::lock()
+{
+    pa_threaded_mainloop_lock(loop_);
+}
+void PulseConnection::unlock()
+{
+    pa_threaded_mainloop_unlock(loop_);
+}
+void PulseConnection::signal()
+{
+    pa_threaded_mainloop_signal(loop_, 0);
+}
 
 bool PulseConnection::ensureReady()
 {

@@ -21,7 +21,10 @@ std::optional<WaveFileInfo> infoOf(const std::string &file)
 
 PulsePlayer::PulsePlayer() : connection_("Orlenta recorder playback") {}
 
-PulsePlayer::~PulsePlayer() { closeFile(); }
+PulsePlayer::~PulsePlayer()
+{
+    closeFile();
+}
 
 unsigned PulsePlayer::length(const std::string &file)
 {
@@ -128,8 +131,8 @@ void PulsePlayer::feed(std::size_t bytes)
             break;
         }
         const std::size_t whole = std::size_t(got) - std::size_t(got) % info_.blockAlign;
-        if (whole == 0 || pa_stream_write(stream_, chunk_.data(), whole, nullptr, 0,
-                                          PA_SEEK_RELATIVE) < 0) {
+        if (whole == 0 ||
+            pa_stream_write(stream_, chunk_.data(), whole, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
             endByte_ = nextByte_;
             break;
         }
@@ -192,9 +195,10 @@ bool PulsePlayer::startStream(unsigned fromMs, unsigned toMs)
     attributes.fragsize = std::uint32_t(-1);
     pa_stream_set_state_callback(stream_, onStreamState, this);
     pa_stream_set_write_callback(stream_, onWritable, this);
-    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                         PA_STREAM_ADJUST_LATENCY);
-    bool started = pa_stream_connect_playback(stream_, nullptr, &attributes, flags, nullptr, nullptr) == 0;
+    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING |
+                                         PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+    bool started =
+        pa_stream_connect_playback(stream_, nullptr, &attributes, flags, nullptr, nullptr) == 0;
     pa_stream_state_t state;
     while (started && (state = pa_stream_get_state(stream_)) != PA_STREAM_READY) {
         if (!PA_STREAM_IS_GOOD(state)) {

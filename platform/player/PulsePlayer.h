@@ -44,8 +44,8 @@ private:
     bool playedOut_ = false;      // guarded by the loop's lock
     unsigned fromMs_ = 0;
     unsigned toMs_ = 0;
-    unsigned stoppedAtMs_ = 0;    // guarded by the loop's lock
-    std::uint64_t nextByte_ = 0;  // guarded by the loop's lock
+    unsigned stoppedAtMs_ = 0;   // guarded by the loop's lock
+    std::uint64_t nextByte_ = 0; // guarded by the loop's lock
     std::uint64_t endByte_ = 0;
     std::vector<char> chunk_;
 };

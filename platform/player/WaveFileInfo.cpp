@@ -6,8 +6,14 @@
 #include <unistd.h>
 
 namespace {
-std::uint32_t le32(const unsigned char *p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
-std::uint16_t le16(const unsigned char *p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint32_t le32(const unsigned char *p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
+}
+std::uint16_t le16(const unsigned char *p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
 bool readAt(int fd, void *buffer, std::size_t length, std::uint64_t offset)
 {
@@ -41,7 +47,8 @@ std::optional<WaveFileInfo> WaveFileInfo::read(int fd)
         const std::uint64_t body = offset + 8;
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
             unsigned char format[16];
-            if (size < sizeof format || !readAt(fd, format, sizeof format, body) || le16(format) != 1)
+            if (size < sizeof format || !readAt(fd, format, sizeof format, body) ||
+                le16(format) != 1)
                 return std::nullopt;
             info.channels = le16(format + 2);
             info.samplesPerSecond = le32(format + 4);

@@ -13,7 +13,10 @@ CRecordApp::CRecordApp(int systemLanguage, std::optional<RecorderServices> servi
     InitInstance(systemLanguage);
 }
 
-CRecordApp::~CRecordApp() { ExitInstance(); }
+CRecordApp::~CRecordApp()
+{
+    ExitInstance();
+}
 
 int CRecordApp::languageOf(const QLocale &locale)
 {
@@ -51,7 +54,7 @@ RecorderServices CRecordApp::servicesForWindow()
 {
     if (services_) {
         messages_ = std::make_unique<ConvertingMessageBoxes>(services_->messages, *conversion_);
-        return RecorderServices{services_->capture, services_->player,  services_->devices,
+        return RecorderServices{services_->capture, services_->player, services_->devices,
                                 *messages_,         services_->folder, services_->saveDialog};
     }
     library_ = std::make_unique<LibraryServices>();

@@ -24,7 +24,8 @@ public:
 
     // systemLanguage: the system's language identifier (see languageOf).
     // services: what the window works with; none: the real devices.
-    explicit CRecordApp(int systemLanguage, std::optional<RecorderServices> services = std::nullopt);
+    explicit CRecordApp(int systemLanguage,
+                        std::optional<RecorderServices> services = std::nullopt);
     ~CRecordApp();
     CRecordApp(const CRecordApp &) = delete;
     CRecordApp &operator=(const CRecordApp &) = delete;

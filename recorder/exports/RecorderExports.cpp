@@ -17,6 +17,12 @@ NUVRECORD_EXPORT int OpenDlg(int x, int y, int width, int height)
     return theApp.OpenDlg(x, y, width, height);
 }
 
-NUVRECORD_EXPORT void SetDlgPos(int x, int y) { theApp.SetDlgPos(x, y); }
+NUVRECORD_EXPORT void SetDlgPos(int x, int y)
+{
+    theApp.SetDlgPos(x, y);
+}
 
-NUVRECORD_EXPORT void ShowDlgHide(int showCommand) { theApp.ShowDlgHide(showCommand); }
+NUVRECORD_EXPORT void ShowDlgHide(int showCommand)
+{
+    theApp.ShowDlgHide(showCommand);
+}

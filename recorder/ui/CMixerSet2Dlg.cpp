@@ -32,7 +32,10 @@ constexpr const char *kConfirmCut =
     " the head and tail data will be discarded, unrecoverable. Are you sure you cut?";
 constexpr const char *kTip = "Tip";
 
-QString objectNameOf(int id) { return QString::number(id); }
+QString objectNameOf(int id)
+{
+    return QString::number(id);
+}
 
 QRect waveformPlaceholder()
 {
@@ -104,7 +107,10 @@ CMixerSet2Dlg::~CMixerSet2Dlg()
         capture_.StopCapture();
 }
 
-std::string CMixerSet2Dlg::takePath() const { return file_.bufferPath().string(); }
+std::string CMixerSet2Dlg::takePath() const
+{
+    return file_.bufferPath().string();
+}
 
 QPushButton *CMixerSet2Dlg::button(int id) const
 {
@@ -184,8 +190,9 @@ void CMixerSet2Dlg::layOut(int x, int y)
     }
     button(kRecord)->resize(kButtonWidth, kButtonHeight);
     // The device lists line up right of the longer caption.
-    const int listLeft = std::max({outputs_->x(), label(kOutputsCaption)->geometry().right() + 1 + kButtonGap,
-                                   label(kInputsCaption)->geometry().right() + 1 + kButtonGap});
+    const int listLeft =
+        std::max({outputs_->x(), label(kOutputsCaption)->geometry().right() + 1 + kButtonGap,
+                  label(kInputsCaption)->geometry().right() + 1 + kButtonGap});
     outputs_->move(listLeft, outputs_->y());
     inputs_->move(listLeft, inputs_->y());
 
@@ -195,7 +202,10 @@ void CMixerSet2Dlg::layOut(int x, int y)
     dock(x, y);
 }
 
-void CMixerSet2Dlg::dock(int x, int y) { move(x + 2, y); }
+void CMixerSet2Dlg::dock(int x, int y)
+{
+    move(x + 2, y);
+}
 
 void CMixerSet2Dlg::connectControls()
 {
@@ -290,7 +300,10 @@ void CMixerSet2Dlg::play()
     button(kRecord)->setEnabled(false);
 }
 
-void CMixerSet2Dlg::startTimer100() { timer_.start(kPlaybackTimerMs); }
+void CMixerSet2Dlg::startTimer100()
+{
+    timer_.start(kPlaybackTimerMs);
+}
 
 void CMixerSet2Dlg::stopPlayback()
 {
@@ -424,7 +437,10 @@ void CMixerSet2Dlg::scrollAction(int action)
     }
 }
 
-void CMixerSet2Dlg::scrollReleased() { showPosition(scroll_->value()); }
+void CMixerSet2Dlg::scrollReleased()
+{
+    showPosition(scroll_->value());
+}
 
 void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
 {

@@ -43,14 +43,20 @@ int scale(int value, int numerator, int denominator)
 }
 } // namespace
 
-std::span<const Control> recorder() { return kRecorder; }
+std::span<const Control> recorder()
+{
+    return kRecorder;
+}
 
-std::span<const Control> progress() { return kProgress; }
+std::span<const Control> progress()
+{
+    return kProgress;
+}
 
 const Control *control(std::span<const Control> controls, int id)
 {
-    const auto found =
-        std::find_if(controls.begin(), controls.end(), [id](const Control &c) { return c.id == id; });
+    const auto found = std::find_if(controls.begin(), controls.end(),
+                                    [id](const Control &c) { return c.id == id; });
     return found == controls.end() ? nullptr : &*found;
 }
 
@@ -63,7 +69,13 @@ QRect toPixels(const QRect &dialogUnits, int baseX, int baseY)
     return QRect(left, top, right - left, bottom - top);
 }
 
-QRect recorderPixels(const QRect &dialogUnits) { return toPixels(dialogUnits, 6, 12); }
-QRect progressPixels(const QRect &dialogUnits) { return toPixels(dialogUnits, 6, 13); }
+QRect recorderPixels(const QRect &dialogUnits)
+{
+    return toPixels(dialogUnits, 6, 12);
+}
+QRect progressPixels(const QRect &dialogUnits)
+{
+    return toPixels(dialogUnits, 6, 13);
+}
 
 } // namespace RecorderTemplate

@@ -6,7 +6,8 @@ SaveDecision SaveDecision::decide(const std::string &chosenPath, int filterIndex
     const std::string fileName =
         slash == std::string::npos ? chosenPath : chosenPath.substr(slash + 1);
     const std::size_t dot = fileName.find_last_of('.');
-    const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+    const std::string extension =
+        dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
 
     if (extension == "mp3")
         return {Type::Mp3, chosenPath};

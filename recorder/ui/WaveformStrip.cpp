@@ -12,7 +12,10 @@ WaveformStrip::WaveformStrip(int width, int height)
     clear();
 }
 
-void WaveformStrip::clear() { picture_.fill(WaveformPalette::background); }
+void WaveformStrip::clear()
+{
+    picture_.fill(WaveformPalette::background);
+}
 
 QRgb WaveformStrip::colourAt(int y, QRgb base) const
 {

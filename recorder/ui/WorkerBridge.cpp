@@ -7,7 +7,10 @@
 #include <climits>
 
 namespace {
-int clampToInt(std::uint64_t value) { return int(std::min<std::uint64_t>(value, INT_MAX)); }
+int clampToInt(std::uint64_t value)
+{
+    return int(std::min<std::uint64_t>(value, INT_MAX));
+}
 } // namespace
 
 std::optional<SaveFileDialog::Choice>
@@ -38,12 +41,14 @@ void WorkerBridge::setRange(std::uint64_t total)
 {
     QProgressBar *bar = progress_;
     const int maximum = clampToInt(total);
-    QMetaObject::invokeMethod(bar, [bar, maximum] { bar->setRange(0, maximum); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        bar, [bar, maximum] { bar->setRange(0, maximum); }, Qt::QueuedConnection);
 }
 
 void WorkerBridge::setDone(std::uint64_t done)
 {
     QProgressBar *bar = progress_;
     const int value = clampToInt(done);
-    QMetaObject::invokeMethod(bar, [bar, value] { bar->setValue(value); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        bar, [bar, value] { bar->setValue(value); }, Qt::QueuedConnection);
 }

@@ -98,7 +98,8 @@ private slots:
             int language;
             bool simplifiedFlag;
         };
-        for (const Case &c : {Case{0x0804, true}, Case{0x0404, false}, Case{0x0409, false}, Case{0, false}}) {
+        for (const Case &c :
+             {Case{0x0804, true}, Case{0x0404, false}, Case{0x0409, false}, Case{0, false}}) {
             CRecordApp app(c.language, services());
             QCOMPARE(app.simplifiedChineseFlag(), c.simplifiedFlag);
             QVERIFY(app.englishTextFlag());

@@ -136,8 +136,8 @@ private slots:
     void recordsAToneFromTheSoundServer()
     {
         const QString tone = work_.filePath("tone.wav");
-        QCOMPARE(QProcess::execute("sox", {"-q", "-n", "-r", "44100", "-c", "2", "-b", "16", tone, "synth",
-                                           "6", "sine", "1000", "vol", "0.5"}),
+        QCOMPARE(QProcess::execute("sox", {"-q", "-n", "-r", "44100", "-c", "2", "-b", "16", tone,
+                                           "synth", "6", "sine", "1000", "vol", "0.5"}),
                  0);
         // The tone plays first (a new player makes the server re-time its
         // sink for a while); then the take runs 3 s.
@@ -157,7 +157,8 @@ private slots:
         QVERIFY(scroll()->isVisible());
 
         take_ = QString::fromStdString(
-            (std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "NUVRecord.wav")
+            (std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
+             "NUVRecord.wav")
                 .string());
         const auto take = bytesOf(take_);
         QVERIFY(take.size() > 46);
@@ -195,7 +196,10 @@ private slots:
         QString asked;
         answerMessageBox(&asked);
         button(1017)->click();
-        QCOMPARE(asked, QString(" the head and tail data will be discarded, unrecoverable. Are you sure you cut?"));
+        QCOMPARE(
+            asked,
+            QString(
+                " the head and tail data will be discarded, unrecoverable. Are you sure you cut?"));
         const auto take = bytesOf(take_);
         QCOMPARE(take.size(), std::size_t(46 + kept));
         QCOMPARE(le32(take, 42), std::uint32_t(kept));
@@ -236,7 +240,8 @@ int main(int argc, char **argv)
 {
     const QByteArray display = qgetenv("ORLENTA_TEST_DISPLAY");
     if (display.isEmpty()) {
-        fprintf(stderr, "ORLENTA_TEST_DISPLAY is not set: start the services with scripts/services.sh\n");
+        fprintf(stderr,
+                "ORLENTA_TEST_DISPLAY is not set: start the services with scripts/services.sh\n");
         return 1;
     }
     qputenv("DISPLAY", display);

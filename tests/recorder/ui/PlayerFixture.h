@@ -14,14 +14,16 @@
 
 class PlayerFixture : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         path_ = std::filesystem::temp_directory_path() /
                 ("player-" + std::to_string(getpid()) + "-" +
                  testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav");
     }
     void TearDown() override { std::filesystem::remove(path_); }
 
-    std::optional<WaveFileInfo> info() const {
+    std::optional<WaveFileInfo> info() const
+    {
         const int fd = ::open(path_.c_str(), O_RDONLY);
         std::optional<WaveFileInfo> result = WaveFileInfo::read(fd);
         ::close(fd);
@@ -29,14 +31,16 @@ protected:
     }
 
     // What the recorder asks before it deletes or rewrites the take.
-    bool lockedByPlayer() const {
+    bool lockedByPlayer() const
+    {
         const int fd = ::open(path_.c_str(), O_RDONLY);
         const bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0;
         ::close(fd);
         return locked;
     }
 
-    bool waitForStopped(Player &player, std::chrono::milliseconds limit) {
+    bool waitForStopped(Player &player, std::chrono::milliseconds limit)
+    {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
             if (player.mode(path_) == "stopped")

@@ -15,7 +15,8 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TEST_F(PlayerFixture, WaveInfoFindsTheDataOfARecorderTakeAndTrustsOnlyWhatIsThere) {
+TEST_F(PlayerFixture, WaveInfoFindsTheDataOfARecorderTakeAndTrustsOnlyWhatIsThere)
+{
     WaveTestFiles::writeTake(path_, WaveTestFiles::tone(1.5));
     std::optional<WaveFileInfo> found = info();
     ASSERT_TRUE(found);
@@ -45,7 +46,8 @@ TEST_F(PlayerFixture, WaveInfoFindsTheDataOfARecorderTakeAndTrustsOnlyWhatIsTher
     EXPECT_FALSE(info());
 }
 
-TEST_F(PlayerFixture, WithoutASoundServerPlayFailsQuietlyAndTheFileIsLeftFree) {
+TEST_F(PlayerFixture, WithoutASoundServerPlayFailsQuietlyAndTheFileIsLeftFree)
+{
     WaveTestFiles::writeTake(path_, WaveTestFiles::tone(1.0));
     const char *saved = std::getenv("PULSE_SERVER");
     const std::string restore = saved ? saved : "";

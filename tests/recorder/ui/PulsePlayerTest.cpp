@@ -7,7 +7,8 @@
 
 using namespace std::chrono_literals;
 
-TEST_F(PlayerFixture, PlaysARangeThroughTheServerHoldingTheFileUntilItEnds) {
+TEST_F(PlayerFixture, PlaysARangeThroughTheServerHoldingTheFileUntilItEnds)
+{
     WaveTestFiles::writeTake(path_, WaveTestFiles::tone(2.0));
     PulsePlayer player;
     ASSERT_TRUE(player.play(path_, 1200, 1700)) << "is the PulseAudio daemon running?";
@@ -42,7 +43,8 @@ TEST_F(PlayerFixture, PlaysARangeThroughTheServerHoldingTheFileUntilItEnds) {
     EXPECT_FALSE(lockedByPlayer());
 }
 
-TEST(PulseDeviceNames, ListsTheDevicesSinksAndSourcesButNoMonitors) {
+TEST(PulseDeviceNames, ListsTheDevicesSinksAndSourcesButNoMonitors)
+{
     PulseDeviceNames names;
     const std::vector<std::string> outputs = names.outputs();
     const std::vector<std::string> inputs = names.inputs();

@@ -21,7 +21,8 @@
 namespace {
 class AnsweringSaveDialog : public SaveFileDialog {
 public:
-    std::optional<Choice> askSavePath(const std::string &, const std::vector<std::string> &) override
+    std::optional<Choice> askSavePath(const std::string &,
+                                      const std::vector<std::string> &) override
     {
         return answer;
     }
@@ -95,8 +96,9 @@ private slots:
         devices_->inputNames = {"VEK ZR-4", "Webcam Microphone"};
         messages_ = std::make_unique<RecordingMessageBoxes>();
         saveDialog_ = std::make_unique<AnsweringSaveDialog>();
-        const RecorderServices services{*capture_, *player_, *devices_, *messages_,
-                                        folder_->path().toStdString(), saveDialog_.get()};
+        const RecorderServices services{
+            *capture_,        *player_, *devices_, *messages_, folder_->path().toStdString(),
+            saveDialog_.get()};
         dialog_ = std::make_unique<CMixerSet2Dlg>(services, 100, 50);
         dialog_->show();
     }
@@ -129,8 +131,9 @@ private slots:
         QCOMPARE(button(1003)->size(), QSize(60, 25));
         // The waveform areas and the bar below them follow the hidden placeholder.
         const QRect placeholder = dialog_->findChild<QWidget *>("1009")->geometry();
-        QCOMPARE(scroll()->geometry(), QRect(placeholder.left(), placeholder.top() + 2 * placeholder.height() + 10,
-                                             placeholder.width(), 17));
+        QCOMPARE(scroll()->geometry(),
+                 QRect(placeholder.left(), placeholder.top() + 2 * placeholder.height() + 10,
+                       placeholder.width(), 17));
         QCOMPARE(dialog_->width(), placeholder.right() + 1 + 10);
 
         auto *outputs = dialog_->findChild<QComboBox *>("1007");
@@ -195,8 +198,9 @@ private slots:
             const char *command;
             int thumb;
         };
-        for (const Case &c : {Case{7, "play from 7000 to 12000", 7}, Case{2, "play from 5000 to 12000", 5},
-                              Case{12, "play from 5000 to 12000", 5}}) {
+        for (const Case &c :
+             {Case{7, "play from 7000 to 12000", 7}, Case{2, "play from 5000 to 12000", 5},
+              Case{12, "play from 5000 to 12000", 5}}) {
             scroll()->setValue(c.at);
             player_->commands.clear();
             button(1006)->click();
@@ -261,7 +265,8 @@ private slots:
         button(1015)->click();
         QVERIFY(!dialog_->startIsSet());
         QCOMPARE(dialog_->startPosition(), 0u);
-        QCOMPARE(messages_->shown.back().text, std::string("The start position and end position is reversed!"));
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("The start position and end position is reversed!"));
         QCOMPARE(messages_->shown.back().caption, std::string("NOTIFY"));
 
         scroll()->setValue(5);
@@ -288,8 +293,10 @@ private slots:
         messages_->answer = false;
         button(1017)->click();
         QCOMPARE(messages_->shown.back().caption, std::string("Tip"));
-        QCOMPARE(messages_->shown.back().text,
-                 std::string(" the head and tail data will be discarded, unrecoverable. Are you sure you cut?"));
+        QCOMPARE(
+            messages_->shown.back().text,
+            std::string(
+                " the head and tail data will be discarded, unrecoverable. Are you sure you cut?"));
         QVERIFY(bytesOf(take()) == before);
 
         messages_->answer = true;

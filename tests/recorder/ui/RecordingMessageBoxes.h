@@ -13,10 +13,12 @@ public:
         std::string caption;
         bool question;
     };
-    void inform(const std::string &text, const std::string &caption) override {
+    void inform(const std::string &text, const std::string &caption) override
+    {
         shown.push_back({text, caption, false});
     }
-    bool ask(const std::string &text, const std::string &caption) override {
+    bool ask(const std::string &text, const std::string &caption) override
+    {
         shown.push_back({text, caption, true});
         return answer;
     }

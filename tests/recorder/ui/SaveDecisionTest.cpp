@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(SaveDecision, ExactExtensionsWinAndOtherNamesGetTheFiltersExtension) {
+TEST(SaveDecision, ExactExtensionsWinAndOtherNamesGetTheFiltersExtension)
+{
     using T = SaveDecision::Type;
     struct Case {
         const char *chosen;

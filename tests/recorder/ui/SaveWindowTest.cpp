@@ -14,7 +14,8 @@ namespace {
 // answer back until the test lets it go.
 class SlowSaveDialog : public SaveFileDialog {
 public:
-    std::optional<Choice> askSavePath(const std::string &, const std::vector<std::string> &) override
+    std::optional<Choice> askSavePath(const std::string &,
+                                      const std::vector<std::string> &) override
     {
         askedOnThread = std::this_thread::get_id();
         QDeadlineTimer deadline(5000);

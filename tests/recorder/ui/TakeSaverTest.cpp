@@ -19,7 +19,8 @@ namespace {
 class ScriptedSaveDialog : public SaveFileDialog {
 public:
     std::optional<Choice> askSavePath(const std::string &title,
-                                      const std::vector<std::string> &filters) override {
+                                      const std::vector<std::string> &filters) override
+    {
         askedTitle = title;
         askedFilters = filters;
         return answer;
@@ -32,7 +33,8 @@ public:
 class CountingProgress : public SaveProgress {
 public:
     void setRange(std::uint64_t total) override { range = total; }
-    void setDone(std::uint64_t done) override {
+    void setDone(std::uint64_t done) override
+    {
         last = done;
         ++steps;
     }
@@ -40,14 +42,16 @@ public:
     int steps = 0;
 };
 
-std::vector<char> bytesOf(const fs::path &path) {
+std::vector<char> bytesOf(const fs::path &path)
+{
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class TakeSaverTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         folder_ = fs::temp_directory_path() /
                   ("saver-" + std::to_string(getpid()) + "-" +
                    testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -56,14 +60,16 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    bool save(const std::string &name, int filter) {
+    bool save(const std::string &name, int filter)
+    {
         dialog_.answer = SaveFileDialog::Choice{(folder_ / name).string(), filter};
         TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
         return saver.run();
     }
 
     // Samples mpg123 decodes from a file, or -1 when it cannot decode it.
-    long decodedSamples(const fs::path &mp3) const {
+    long decodedSamples(const fs::path &mp3) const
+    {
         const fs::path wav = folder_ / "decoded.wav";
         const std::string command = "mpg123 -q -w '" + wav.string() + "' '" + mp3.string() + "'";
         if (std::system(command.c_str()) != 0)
@@ -79,7 +85,8 @@ protected:
 };
 } // namespace
 
-TEST_F(TakeSaverTest, ANameWithoutExtensionUnderTheWavFilterIsAnExactCopy) {
+TEST_F(TakeSaverTest, ANameWithoutExtensionUnderTheWavFilterIsAnExactCopy)
+{
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.3));
     EXPECT_TRUE(save("take", 2));
     EXPECT_EQ(dialog_.askedTitle, "save");
@@ -91,7 +98,8 @@ TEST_F(TakeSaverTest, ANameWithoutExtensionUnderTheWavFilterIsAnExactCopy) {
     EXPECT_TRUE(messages_.shown.empty());
 }
 
-TEST_F(TakeSaverTest, AnUpperCaseWavNameUnderTheMp3FilterBecomesAnMp3OfTheWholeTake) {
+TEST_F(TakeSaverTest, AnUpperCaseWavNameUnderTheMp3FilterBecomesAnMp3OfTheWholeTake)
+{
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(1.0));
     EXPECT_TRUE(save("take.WAV", 1));
     const fs::path mp3 = folder_ / "take.WAV.mp3";
@@ -107,7 +115,8 @@ TEST_F(TakeSaverTest, AnUpperCaseWavNameUnderTheMp3FilterBecomesAnMp3OfTheWholeT
     EXPECT_EQ(decodedSamples(mp3), 44100);
 }
 
-TEST_F(TakeSaverTest, AnEmptyBufferFileGivesAnEmptyCopyOrAnMp3WithoutAudio) {
+TEST_F(TakeSaverTest, AnEmptyBufferFileGivesAnEmptyCopyOrAnMp3WithoutAudio)
+{
     std::ofstream(source_).close();
     EXPECT_TRUE(save("empty.wav", 1));
     EXPECT_EQ(fs::file_size(folder_ / "empty.wav"), 0u);
@@ -117,7 +126,8 @@ TEST_F(TakeSaverTest, AnEmptyBufferFileGivesAnEmptyCopyOrAnMp3WithoutAudio) {
     EXPECT_TRUE(messages_.shown.empty());
 }
 
-TEST_F(TakeSaverTest, CancelOrANameWithoutTypeWritesNothingAndSaysNothing) {
+TEST_F(TakeSaverTest, CancelOrANameWithoutTypeWritesNothingAndSaysNothing)
+{
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.1));
     TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
     EXPECT_FALSE(saver.run());
@@ -127,7 +137,8 @@ TEST_F(TakeSaverTest, CancelOrANameWithoutTypeWritesNothingAndSaysNothing) {
     EXPECT_TRUE(messages_.shown.empty());
 }
 
-TEST_F(TakeSaverTest, FailuresSayFailedToSaveAndLeaveNoFileUnderTheName) {
+TEST_F(TakeSaverTest, FailuresSayFailedToSaveAndLeaveNoFileUnderTheName)
+{
     // No take at all.
     EXPECT_FALSE(save("a.wav", 2));
     EXPECT_FALSE(save("a.mp3", 1));
@@ -161,7 +172,8 @@ TEST_F(TakeSaverTest, FailuresSayFailedToSaveAndLeaveNoFileUnderTheName) {
     ASSERT_EQ(messages_.shown.size(), 1u);
 }
 
-TEST_F(TakeSaverTest, AMissingEncoderLibraryIsToldBeforeFailedToSave) {
+TEST_F(TakeSaverTest, AMissingEncoderLibraryIsToldBeforeFailedToSave)
+{
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.1));
     dialog_.answer = SaveFileDialog::Choice{(folder_ / "take.mp3").string(), 1};
     TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
@@ -173,7 +185,8 @@ TEST_F(TakeSaverTest, AMissingEncoderLibraryIsToldBeforeFailedToSave) {
     EXPECT_EQ(messages_.shown[1].text, "Failed to save!");
 }
 
-TEST(ChineseText, OnlyNonSimplifiedSystemsSeeTraditionalCharacters) {
+TEST(ChineseText, OnlyNonSimplifiedSystemsSeeTraditionalCharacters)
+{
     const std::string simplified = "缓冲文件被占用,请先关闭正在播放的缓冲文件";
     EXPECT_EQ(ChineseText(true).convert(simplified), simplified);
     const ChineseText traditional(false);

@@ -10,16 +10,19 @@
 // 18-byte format block, then PCM.
 namespace WaveTestFiles {
 
-inline void put32(std::vector<std::uint8_t> &out, std::uint32_t v) {
+inline void put32(std::vector<std::uint8_t> &out, std::uint32_t v)
+{
     for (int i = 0; i < 4; ++i)
         out.push_back(std::uint8_t(v >> (8 * i)));
 }
-inline void put16(std::vector<std::uint8_t> &out, std::uint16_t v) {
+inline void put16(std::vector<std::uint8_t> &out, std::uint16_t v)
+{
     out.push_back(std::uint8_t(v));
     out.push_back(std::uint8_t(v >> 8));
 }
 
-inline std::vector<std::uint8_t> header(std::uint32_t claimedDataBytes) {
+inline std::vector<std::uint8_t> header(std::uint32_t claimedDataBytes)
+{
     std::vector<std::uint8_t> h;
     for (char c : std::string("RIFF"))
         h.push_back(std::uint8_t(c));
@@ -41,7 +44,8 @@ inline std::vector<std::uint8_t> header(std::uint32_t claimedDataBytes) {
 }
 
 // A stereo 16-bit 44100 Hz take of `seconds` of a 440 Hz tone.
-inline std::vector<std::uint8_t> tone(double seconds) {
+inline std::vector<std::uint8_t> tone(double seconds)
+{
     std::vector<std::uint8_t> pcm;
     const auto frames = std::size_t(seconds * 44100);
     for (std::size_t i = 0; i < frames; ++i) {
@@ -53,7 +57,8 @@ inline std::vector<std::uint8_t> tone(double seconds) {
 }
 
 inline void write(const std::filesystem::path &path, const std::vector<std::uint8_t> &header,
-                  const std::vector<std::uint8_t> &pcm) {
+                  const std::vector<std::uint8_t> &pcm)
+{
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
         return;
@@ -64,7 +69,8 @@ inline void write(const std::filesystem::path &path, const std::vector<std::uint
     std::fclose(file);
 }
 
-inline void writeTake(const std::filesystem::path &path, const std::vector<std::uint8_t> &pcm) {
+inline void writeTake(const std::filesystem::path &path, const std::vector<std::uint8_t> &pcm)
+{
     write(path, header(std::uint32_t(pcm.size())), pcm);
 }
 

@@ -14,7 +14,8 @@ constexpr unsigned A = 176400;
 namespace fs = std::filesystem;
 using namespace WaveformPalette;
 
-void putSample(std::vector<std::uint8_t> &pcm, std::int16_t left, std::int16_t right) {
+void putSample(std::vector<std::uint8_t> &pcm, std::int16_t left, std::int16_t right)
+{
     for (std::int16_t s : {left, right}) {
         pcm.push_back(std::uint8_t(s & 0xff));
         pcm.push_back(std::uint8_t((s >> 8) & 0xff));
@@ -23,7 +24,8 @@ void putSample(std::vector<std::uint8_t> &pcm, std::int16_t left, std::int16_t r
 
 // Interleaved PCM of `seconds`, each frame's samples given by the function of its time.
 std::vector<std::uint8_t> pcmOf(double seconds, const std::function<std::int16_t(double)> &left,
-                                const std::function<std::int16_t(double)> &right) {
+                                const std::function<std::int16_t(double)> &right)
+{
     std::vector<std::uint8_t> pcm;
     const auto frames = std::size_t(seconds * 44100);
     pcm.reserve(frames * 4);
@@ -32,13 +34,15 @@ std::vector<std::uint8_t> pcmOf(double seconds, const std::function<std::int16_t
     return pcm;
 }
 
-std::function<std::int16_t(double)> constant(std::int16_t value) {
+std::function<std::int16_t(double)> constant(std::int16_t value)
+{
     return [value](double) { return value; };
 }
 
 class BufferFileFixture : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         path_ = fs::temp_directory_path() /
                 ("waveform-" + std::to_string(getpid()) + "-" +
                  testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav");
@@ -46,7 +50,8 @@ protected:
     void TearDown() override { fs::remove(path_); }
 
     // The header's content does not matter to the view: it reads past it.
-    void writeTake(const std::vector<std::uint8_t> &pcm, std::size_t headerBytes = 46) {
+    void writeTake(const std::vector<std::uint8_t> &pcm, std::size_t headerBytes = 46)
+    {
         std::FILE *file = std::fopen(path_.c_str(), "wb");
         ASSERT_NE(file, nullptr);
         const std::vector<std::uint8_t> header(headerBytes, 0);
@@ -61,18 +66,21 @@ protected:
 
 // A page of 30 s spans the picture: about 13.4 columns per second at 44100 Hz.
 constexpr int pageWidth = 401;
-int columnAt(double seconds) {
+int columnAt(double seconds)
+{
     return int(seconds * pageWidth / 30);
 }
 
 // Row of a sample's point in a strip of height h.
-int rowOf(std::int16_t sample, int h) {
+int rowOf(std::int16_t sample, int h)
+{
     const int c = h / 2;
     return c - int(sample / 32768.0 * c);
 }
 } // namespace
 
-TEST(WaveformView, SamplesAtTheBandEdgeKeepTheBasePenAndOnePixelBeyondIsRed) {
+TEST(WaveformView, SamplesAtTheBandEdgeKeepTheBasePenAndOnePixelBeyondIsRed)
+{
     // Height 68: centre 34, band rows 8 ... 60. 25100 lands 26 px from the centre, 26100 27 px.
     struct Case {
         std::int16_t sample;
@@ -96,7 +104,8 @@ TEST(WaveformView, SamplesAtTheBandEdgeKeepTheBasePenAndOnePixelBeyondIsRed) {
     }
 }
 
-TEST(WaveformView, CaptureBlocksDrawEachChannelIntoItsOwnPictureAndAdvanceTogether) {
+TEST(WaveformView, CaptureBlocksDrawEachChannelIntoItsOwnPictureAndAdvanceTogether)
+{
     WaveformView view(400, 68, A);
     const auto block = pcmOf(0.05, constant(8000), constant(-8000)); // 8820 bytes
     ASSERT_EQ(block.size(), 8820u);
@@ -118,7 +127,8 @@ TEST(WaveformView, CaptureBlocksDrawEachChannelIntoItsOwnPictureAndAdvanceTogeth
     EXPECT_EQ(view.leftPicture().pixel(0, up), background);
 }
 
-TEST(WaveformView, AShortBlockDrawsNothingAndExtremeSamplesStayInsideThePicture) {
+TEST(WaveformView, AShortBlockDrawsNothingAndExtremeSamplesStayInsideThePicture)
+{
     WaveformView view(10, 68, A);
     const std::uint8_t three[3] = {0xff, 0x7f, 0};
     view.drawCaptureBlock(three, 3);
@@ -132,7 +142,8 @@ TEST(WaveformView, AShortBlockDrawsNothingAndExtremeSamplesStayInsideThePicture)
     EXPECT_EQ(view.rightPicture().pixel(0, 0), background);
 }
 
-TEST(WaveformView, TheCursorOnThePageEdgeIsNotDrawn) {
+TEST(WaveformView, TheCursorOnThePageEdgeIsNotDrawn)
+{
     const WaveformView view(300, 68, A);
     EXPECT_EQ(view.cursorX(0.0), 0);
     EXPECT_EQ(view.cursorX(7.0), 70);
@@ -142,7 +153,8 @@ TEST(WaveformView, TheCursorOnThePageEdgeIsNotDrawn) {
     EXPECT_EQ(view.cursorX(60.0), std::nullopt);
 }
 
-TEST_F(BufferFileFixture, PageColoursFollowTheStartAndEndPositions) {
+TEST_F(BufferFileFixture, PageColoursFollowTheStartAndEndPositions)
+{
     // 20 s of a quiet constant level: every column holds one pixel at the same row.
     writeTake(pcmOf(20.0, constant(4000), constant(4000)));
     const int row = rowOf(4000, 68);
@@ -174,7 +186,8 @@ TEST_F(BufferFileFixture, PageColoursFollowTheStartAndEndPositions) {
     }
 }
 
-TEST_F(BufferFileFixture, ALaterPageIsReadFromItsOwnOffsetAndItsMarksShifted) {
+TEST_F(BufferFileFixture, ALaterPageIsReadFromItsOwnOffsetAndItsMarksShifted)
+{
     // 45 s: the left channel silent on the first page and loud on the second.
     writeTake(pcmOf(
         45.0, [](double t) { return std::int16_t(t < 30.0 ? 0 : 30000); }, constant(0)));
@@ -197,7 +210,8 @@ TEST_F(BufferFileFixture, ALaterPageIsReadFromItsOwnOffsetAndItsMarksShifted) {
     EXPECT_EQ(first.leftPicture().pixel(columnAt(20.0), 34), outsideRange);
 }
 
-TEST_F(BufferFileFixture, ARedrawBelowTheDrawnMarkerChangesNothing) {
+TEST_F(BufferFileFixture, ARedrawBelowTheDrawnMarkerChangesNothing)
+{
     writeTake(pcmOf(2.0, constant(9000), constant(-9000)));
     WaveformView view(pageWidth, 68, A);
     ASSERT_TRUE(view.redrawPage(1, path_, {}));
@@ -213,7 +227,8 @@ TEST_F(BufferFileFixture, ARedrawBelowTheDrawnMarkerChangesNothing) {
     EXPECT_NE(view.leftPicture(), before);
 }
 
-TEST_F(BufferFileFixture, AMissingOrHeaderOnlyFileLeavesThePicturesAlone) {
+TEST_F(BufferFileFixture, AMissingOrHeaderOnlyFileLeavesThePicturesAlone)
+{
     WaveformView view(300, 68, A);
     std::vector<std::uint8_t> pcm;
     putSample(pcm, 9000, 9000);
@@ -229,7 +244,8 @@ TEST_F(BufferFileFixture, AMissingOrHeaderOnlyFileLeavesThePicturesAlone) {
     EXPECT_EQ(view.drawnBytes(), 0u);
 }
 
-TEST_F(BufferFileFixture, ATakeLongerThanItsPageSizeClaimsIsReadOnePageAtMost) {
+TEST_F(BufferFileFixture, ATakeLongerThanItsPageSizeClaimsIsReadOnePageAtMost)
+{
     // No page size yet (the take never turned a page) but the file holds 40 s.
     writeTake(pcmOf(40.0, constant(3000), constant(3000)));
     WaveformView view(300, 68, A);
