@@ -374,6 +374,31 @@ private slots:
         QCOMPARE(shot.pixel(placeholder.topLeft() + QPoint(0, 0)), left.pixel(0, 0));
     }
 
+    void aLongTakeShowsThePageThatHoldsThePosition()
+    {
+        recordTake(35.0);
+        const unsigned page = dialog_->waveform().pageBytes();
+        QCOMPARE(page, 30u * 176400);
+        QCOMPARE(scroll()->maximum(), 34);
+        const unsigned data = dialog_->bufferFile().dataBytes();
+
+        scroll()->setValue(33);
+        scroll()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(text(1012), QString("Play:32.0s"));
+        QCOMPARE(dialog_->waveform().drawnBytes(), data); // the second page, to the take's end
+
+        scroll()->setValue(4);
+        scroll()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(dialog_->waveform().drawnBytes(), page); // the first page
+
+        // Playback moving into the second page redraws it once.
+        button(1006)->click();
+        player_->positionMs = 31000;
+        dialog_->playbackTick();
+        QCOMPARE(dialog_->waveform().drawnBytes(), data);
+        QCOMPARE(scroll()->value(), 31);
+    }
+
     void saveWritesTheChosenFileBehindTheProgressWindow()
     {
         recordTake(1.0);
