@@ -62,4 +62,7 @@ fs::path ProgramFolder::writablePathFor(const fs::path &programFolder)
     return fallback;
 }
 
-fs::path ProgramFolder::writablePath() { return writablePathFor(path()); }
+fs::path ProgramFolder::writablePath()
+{
+    return writablePathFor(path());
+}

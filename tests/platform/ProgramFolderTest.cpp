@@ -99,7 +99,8 @@ TEST_F(ProgramFolderTest, ConfigFolderIgnoresRelativeXdgAndMissingHome)
         ScopedEnvironment home("HOME", nullptr);
         const passwd *account = getpwuid(getuid());
         ASSERT_NE(account, nullptr);
-        EXPECT_EQ(ProgramFolder::userConfigPath(), fs::path(account->pw_dir) / ".config" / "Orlenta");
+        EXPECT_EQ(ProgramFolder::userConfigPath(),
+                  fs::path(account->pw_dir) / ".config" / "Orlenta");
     }
 }
 
