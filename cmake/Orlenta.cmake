@@ -39,7 +39,7 @@ endfunction()
 
 # A GoogleTest executable registered with CTest; labels name the room.
 function(orlenta_gtest target)
-  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LABEL;SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest)
   target_compile_definitions(${target} PRIVATE
@@ -50,7 +50,7 @@ endfunction()
 
 # A QtTest executable (widgets, offscreen).
 function(orlenta_qtest target)
-  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LABEL;SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
   target_link_libraries(${target} PRIVATE ${T_LIBS} Qt6::Test)
