@@ -4,19 +4,25 @@
 
 #include <algorithm>
 
+PulseSoundPlayer::PulseSoundPlayer() : connection_("Orlenta") {}
+
 PulseSoundPlayer::~PulseSoundPlayer()
 {
-    disconnect();
+    stopStream();
 }
 
-void PulseSoundPlayer::onContextState(pa_context *, void *self)
+void PulseSoundPlayer::stopStream()
 {
-    pa_threaded_mainloop_signal(static_cast<PulseSoundPlayer *>(self)->loop_, 0);
+    if (!connection_.loop())
+        return;
+    connection_.lock();
+    closeStream();
+    connection_.unlock();
 }
 
 void PulseSoundPlayer::onStreamState(pa_stream *, void *self)
 {
-    pa_threaded_mainloop_signal(static_cast<PulseSoundPlayer *>(self)->loop_, 0);
+    static_cast<PulseSoundPlayer *>(self)->connection_.signal();
 }
 
 void PulseSoundPlayer::onWritable(pa_stream *stream, size_t bytes, void *self)
@@ -45,30 +51,6 @@ void PulseSoundPlayer::onDrained(pa_stream *stream, int success, void *)
         pa_stream_disconnect(stream);
 }
 
-bool PulseSoundPlayer::connect()
-{
-    if (context_)
-        return pa_context_get_state(context_) == PA_CONTEXT_READY;
-    loop_ = pa_threaded_mainloop_new();
-    if (!loop_)
-        return false;
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Orlenta");
-    if (!context_)
-        return false;
-    pa_context_set_state_callback(context_, onContextState, this);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        return false;
-    if (pa_threaded_mainloop_start(loop_) < 0)
-        return false;
-    pa_threaded_mainloop_lock(loop_);
-    pa_context_state_t state;
-    while ((state = pa_context_get_state(context_)) != PA_CONTEXT_READY &&
-           PA_CONTEXT_IS_GOOD(state))
-        pa_threaded_mainloop_wait(loop_);
-    pa_threaded_mainloop_unlock(loop_);
-    return state == PA_CONTEXT_READY;
-}
-
 void PulseSoundPlayer::closeStream()
 {
     if (!stream_)
@@ -80,43 +62,22 @@ void PulseSoundPlayer::closeStream()
     stream_ = nullptr;
 }
 
-void PulseSoundPlayer::disconnect()
-{
-    if (loop_) {
-        pa_threaded_mainloop_lock(loop_);
-        closeStream();
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-        }
-        pa_threaded_mainloop_unlock(loop_);
-        pa_threaded_mainloop_stop(loop_);
-    }
-    if (context_)
-        pa_context_unref(context_);
-    if (loop_)
-        pa_threaded_mainloop_free(loop_);
-    context_ = nullptr;
-    loop_ = nullptr;
-}
-
 bool PulseSoundPlayer::play(const std::filesystem::path &file)
 {
     std::optional<PcmSound> sound = Mp3Decoder::decode(file);
     if (!sound || sound->channels < 1 || sound->channels > static_cast<int>(PA_CHANNELS_MAX))
         return false;
-    if (!connect()) {
-        disconnect();
+    // The old stream goes first: a reconnect would leave it on a freed loop.
+    stopStream();
+    if (!connection_.ensureReady())
         return false;
-    }
-    pa_threaded_mainloop_lock(loop_);
-    closeStream();
+    connection_.lock();
     sound_ = std::move(*sound);
     written_ = 0;
     draining_ = false;
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(sound_.rate),
                               static_cast<uint8_t>(sound_.channels)};
-    stream_ = pa_stream_new(context_, "start-up sound", &spec, nullptr);
+    stream_ = pa_stream_new(connection_.context(), "start-up sound", &spec, nullptr);
     bool started = false;
     if (stream_) {
         pa_stream_set_state_callback(stream_, onStreamState, this);
@@ -126,20 +87,20 @@ bool PulseSoundPlayer::play(const std::filesystem::path &file)
     }
     if (!started)
         closeStream();
-    pa_threaded_mainloop_unlock(loop_);
+    connection_.unlock();
     return started;
 }
 
 void PulseSoundPlayer::pause()
 {
-    if (!loop_)
+    if (!connection_.loop())
         return;
-    pa_threaded_mainloop_lock(loop_);
+    connection_.lock();
     if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
         if (pa_operation *operation = pa_stream_cork(stream_, 1, nullptr, nullptr))
             pa_operation_unref(operation);
     } else {
         closeStream();
     }
-    pa_threaded_mainloop_unlock(loop_);
+    connection_.unlock();
 }
