@@ -164,10 +164,12 @@ private slots:
         QVERIFY(take.size() > 46);
         QCOMPARE(le32(take, 40 + 2), std::uint32_t(take.size() - 46));
         QCOMPARE(le32(take, 4), std::uint32_t(take.size() - 8));
-        // The sound server starts handing over audio a moment (up to about
-        // 0.7 s here) after the stream starts; a take is never longer than the time it ran.
+        // The test server's null sink hands over audio only a while after a
+        // capture starts (0.6 to 1.2 s seen here, the same for parec), so the
+        // take is shorter than the 3 s it ran, but never longer. That a
+        // capture keeps every sample is the capture test's concern.
         const double seconds = (take.size() - 46) / 176400.0;
-        QVERIFY2(seconds > 2.0 && seconds < 3.2, qPrintable(QString::number(seconds)));
+        QVERIFY2(seconds > 1.5 && seconds < 3.2, qPrintable(QString::number(seconds)));
         QVERIFY2(loudness(take) > 3000, qPrintable(QString::number(loudness(take))));
     }
 
