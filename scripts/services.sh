@@ -8,8 +8,12 @@
 # private folder, so nothing of the user's own session is touched.
 set -euo pipefail
 
-state_dir=${ORLENTA_SERVICES_DIR:-${TMPDIR:-/tmp}/orlenta-services-$(id -u)}
-display=${ORLENTA_DISPLAY:-:97}
+# Each checkout gets its own display and sound server, so two checkouts can
+# run their tests at the same time without hearing each other.
+checkout=$(cd "$(dirname "$0")/.." && pwd -P)
+number=$((100 + $(printf '%s' "$checkout" | cksum | cut -d' ' -f1) % 400))
+state_dir=${ORLENTA_SERVICES_DIR:-${TMPDIR:-/tmp}/orlenta-services-$(id -u)-$number}
+display=${ORLENTA_DISPLAY:-:$number}
 
 start_pulse() {
     mkdir -p "$state_dir/run" "$state_dir/home"
