@@ -37,7 +37,7 @@ start_pulse() {
 
 start_x() {
     if ! xdpyinfo -display "$display" >/dev/null 2>&1; then
-        Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$state_dir/xvfb.log" 2>&1 &
+        Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$state_dir/xvfb.log" 2>&1 &
         echo $! >"$state_dir/xvfb.pid"
         for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.05; done
         DISPLAY=$display trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
