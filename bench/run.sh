@@ -4,8 +4,7 @@
 #   bench/run.sh [build-folder]        (default: build)
 # To add a benchmark, add one line to BENCHMARKS: its name, then the CMake
 # target whose program runs it (built into <build-folder>/bench/), then any
-# arguments. Benchmarks that need the sound server or the X server start
-# them through scripts/services.sh themselves.
+# arguments.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -31,6 +30,14 @@ for entry in "${BENCHMARKS[@]}"; do
     targets+=("$target")
 done
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null || exit 2
+
+# The start-up benchmark needs an X display; without one it runs on the
+# private display of scripts/services.sh.
+if [ -z "${DISPLAY:-}" ]; then
+    eval "$("$here/../scripts/services.sh" start)"
+    export DISPLAY=$ORLENTA_TEST_DISPLAY
+    trap '"$here/../scripts/services.sh" stop' EXIT
+fi
 
 status=0
 for entry in "${BENCHMARKS[@]}"; do
