@@ -1,17 +1,10 @@
 #include "DeviceConnection.h"
 
-namespace {
+#include "HexDigit.h"
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
-}
+#include <algorithm>
+
+namespace {
 
 template <typename F> void call(const F &hook)
 {
@@ -31,7 +24,7 @@ unsigned short DeviceConnection::parseId(std::string_view text)
 {
     unsigned value = 0;
     for (std::size_t i = 0; i < 4; ++i)
-        value = value * 16 + static_cast<unsigned>(i < text.size() ? hexValue(text[i]) : 0);
+        value = value * 16 + static_cast<unsigned>(i < text.size() ? std::max(0, hexDigitValue(text[i])) : 0);
     return static_cast<unsigned short>(value);
 }
 

@@ -6,13 +6,6 @@ namespace {
 constexpr std::uint8_t kParameterKey = 0x20;
 constexpr std::uint8_t kParameterReadIndex = 1;
 constexpr unsigned long kFailedWritePauseMs = 5;
-
-ParameterBlock blockOf(const CommandFrame::Data &data)
-{
-    ParameterBlock::Bytes bytes{};
-    std::copy(data.begin(), data.end(), bytes.begin());
-    return ParameterBlock(bytes);
-}
 } // namespace
 
 PanelParameters::PanelParameters(CommandChannel &channel, ControlBindings &bindings,
@@ -26,9 +19,7 @@ void PanelParameters::send()
     const ParameterBlock block = ParameterBlock::pack(bindings_.values());
     for (int preset : bindings_.checkedPresets())
         presets_.writePresetText(preset, block.toText());
-    CommandFrame::Data data{};
-    std::copy(block.bytes().begin(), block.bytes().end(), data.begin());
-    CommandFrame frame(CommandFrame::kParameterWriteHead, data);
+    CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
     channel_.SendCommandJY(kParameterKey, frame, [](bool answered, const CommandFrame &) {
         if (!answered)
             QThread::msleep(kFailedWritePauseMs);
@@ -42,7 +33,7 @@ void PanelParameters::readFromDevice(std::function<void()> then)
         kParameterReadIndex, frame,
         [this, then = std::move(then)](bool answered, const CommandFrame &answer) {
             if (answered) {
-                lastDeviceBlock_ = blockOf(answer.data());
+                lastDeviceBlock_ = ParameterBlock(answer.data());
                 bindings_.enableDeviceControls();
                 bindings_.show(lastDeviceBlock_.unpack());
             }
@@ -53,7 +44,7 @@ void PanelParameters::readFromDevice(std::function<void()> then)
 
 void PanelParameters::applyStateReport(const CommandFrame::Data &data)
 {
-    lastDeviceBlock_ = blockOf(data);
+    lastDeviceBlock_ = ParameterBlock(data);
     bindings_.show(lastDeviceBlock_.unpack());
 }
 

@@ -1,5 +1,7 @@
 #include "ParameterBlock.h"
 
+#include "HexDigit.h"
+
 #include <algorithm>
 
 namespace {
@@ -24,23 +26,12 @@ bool bit(std::uint8_t byte, int shift)
     return ((byte >> shift) & 1) != 0;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The value of the pair's leading hex digits: "3e" 0x3E, "3x" 3, "x3" 0.
 std::uint8_t leadingHex(std::string_view pair)
 {
     int value = 0;
     for (char c : pair) {
-        const int digit = hexDigit(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0)
             break;
         value = value * 16 + digit;
