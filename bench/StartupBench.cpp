@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 15;
 
 struct Sample {
     double startMs = 0;
