@@ -2,6 +2,8 @@
 
 #include "HexDigit.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace {
@@ -38,8 +40,10 @@ bool DeviceConnection::open(std::string_view vendorText, std::string_view produc
 {
     if (!library_.findDeviceWithId(parseId(vendorText), parseId(productText))) {
         channel_.setConnected(false);
+        retryAfterArrival();
         return false;
     }
+    arrivalAttemptsLeft_ = 0;
     if (hooks_.showState)
         hooks_.showState(true);
     armMonitor();
@@ -74,12 +78,25 @@ bool DeviceConnection::arrival()
     if (channel_.isConnected())
         return false;
     channel_.setAbort(false);
+    arrivalAttemptsLeft_ = kArrivalOpenAttempts;
     call(hooks_.postOpen);
     return true;
 }
 
+void DeviceConnection::retryAfterArrival()
+{
+    if (arrivalAttemptsLeft_ <= 0)
+        return;
+    --arrivalAttemptsLeft_;
+    QTimer::singleShot(kArrivalRetryInterval, retryContext_.get(), [this] {
+        if (!channel_.isConnected() && !channel_.isExiting())
+            call(hooks_.postOpen);
+    });
+}
+
 bool DeviceConnection::removal()
 {
+    arrivalAttemptsLeft_ = 0;
     if (!channel_.isConnected())
         return false;
     if (library_.findDeviceWithId(kDefaultVendorId, kDefaultProductId)) {

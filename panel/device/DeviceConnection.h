@@ -3,7 +3,11 @@
 #include "CommandChannel.h"
 #include "HidControlLibrary.h"
 
+#include <QObject>
+
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 // Opens and closes the one device the panel works with, and follows it
@@ -14,6 +18,10 @@ public:
     static constexpr unsigned short kDefaultVendorId = 0x0C45;
     static constexpr unsigned short kDefaultProductId = 0x1F7D;
     static constexpr unsigned int kMonitorMessage = 1124;
+    // A plug-in notice can come before the device node may be opened (udev
+    // grants the user access a moment later): the open is retried that long.
+    static constexpr int kArrivalOpenAttempts = 10;
+    static constexpr std::chrono::milliseconds kArrivalRetryInterval{200};
 
     struct Hooks {
         // The hidden open and close buttons follow the state: open true
@@ -41,6 +49,7 @@ public:
     void close();
 
     // Plug-in and removal notices; true when the connection acted on them.
+    // An open that fails after a plug-in notice is tried again for a while.
     bool arrival();
     bool removal();
 
@@ -48,9 +57,12 @@ public:
 
 private:
     void armMonitor();
+    void retryAfterArrival();
 
     HidControlLibrary &library_;
     CommandChannel &channel_;
     SnxWindow *window_;
     Hooks hooks_;
+    int arrivalAttemptsLeft_ = 0;
+    std::unique_ptr<QObject> retryContext_ = std::make_unique<QObject>();
 };

@@ -390,6 +390,31 @@ private slots:
         QCOMPARE(std::count(reports.begin(), reports.end(), kReadRequest), 1);
     }
 
+    void plugInOpensOnceTheDeviceMayBeOpened()
+    {
+        sim_->unplug();
+        create();
+        QVERIFY(dialog().initialise());
+        // The notice comes first; the device can be opened only a moment later.
+        fixture_->notifier.plug();
+        QTest::qWait(300);
+        QVERIFY(!dialog().channel().isConnected());
+        sim_->plug();
+        QTRY_VERIFY_WITH_TIMEOUT(enabled(1102), 3000);
+    }
+
+    void openRetriesAfterAPlugInGiveUp()
+    {
+        sim_->unplug();
+        create();
+        QVERIFY(dialog().initialise());
+        fixture_->notifier.plug();
+        QTest::qWait(2600);
+        sim_->plug();
+        QTest::qWait(400);
+        QVERIFY(!dialog().channel().isConnected());
+    }
+
     void presetSelectionComesFromTheSettingsFile()
     {
         writeFile(fixture_->file("setting.ini"), "[setting]\nCurrentConfig=5\n");
