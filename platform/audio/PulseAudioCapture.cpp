@@ -15,16 +15,19 @@ constexpr std::uint32_t kPendingSeconds = 10;
 
 } // namespace
 
-PulseAudioCapture::PulseAudioCapture() : receiver_(std::make_unique<QObject>()) {}
+PulseAudioCapture::PulseAudioCapture()
+    : receiver_(std::make_unique<QObject>()), connection_("NUVRecord")
+{
+}
 
 PulseAudioCapture::~PulseAudioCapture() { teardown(); }
 
 bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
 {
-    if (mainloop_) {
-        pa_threaded_mainloop_lock(mainloop_);
+    if (stream_) {
+        connection_.lock();
         const bool running = !closedPosted_;
-        pa_threaded_mainloop_unlock(mainloop_);
+        connection_.unlock();
         if (running)
             return false; // one capture at a time, as a sound card's input
     }
@@ -36,35 +39,14 @@ bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listene
     running_ = false;
     pendingLimit_ = std::size_t(format.sampleRate) * format.channels * (format.bitsPerSample / 8) *
                     kPendingSeconds;
-    mainloop_ = pa_threaded_mainloop_new();
-    if (!mainloop_ || pa_threaded_mainloop_start(mainloop_) < 0) {
-        teardown();
+    if (!connection_.ensureReady())
         return false;
-    }
-    pa_threaded_mainloop_lock(mainloop_);
-    const bool ready = connectContext() && connectStream(format);
-    pa_threaded_mainloop_unlock(mainloop_);
+    connection_.lock();
+    const bool ready = connectStream(format);
+    connection_.unlock();
     if (!ready)
         teardown();
     return ready;
-}
-
-bool PulseAudioCapture::connectContext()
-{
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), "NUVRecord");
-    if (!context_)
-        return false;
-    pa_context_set_state_callback(context_, onContextState, this);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        return false;
-    for (;;) {
-        const pa_context_state_t state = pa_context_get_state(context_);
-        if (state == PA_CONTEXT_READY)
-            return true;
-        if (!PA_CONTEXT_IS_GOOD(state))
-            return false;
-        pa_threaded_mainloop_wait(mainloop_);
-    }
 }
 
 bool PulseAudioCapture::connectStream(const AudioFormat &format)
@@ -75,7 +57,7 @@ bool PulseAudioCapture::connectStream(const AudioFormat &format)
     spec.channels = static_cast<std::uint8_t>(format.channels);
     if (!pa_sample_spec_valid(&spec))
         return false;
-    stream_ = pa_stream_new(context_, "Recording", &spec, nullptr);
+    stream_ = pa_stream_new(connection_.context(), "Recording", &spec, nullptr);
     if (!stream_)
         return false;
     pa_stream_set_state_callback(stream_, onStreamState, this);
@@ -94,7 +76,7 @@ bool PulseAudioCapture::connectStream(const AudioFormat &format)
             return true;
         if (!PA_STREAM_IS_GOOD(state))
             return false;
-        pa_threaded_mainloop_wait(mainloop_);
+        pa_threaded_mainloop_wait(connection_.loop());
     }
 }
 
@@ -102,31 +84,31 @@ void PulseAudioCapture::addBuffer(CaptureBlock &block)
 {
     if (!stream_)
         return;
-    pa_threaded_mainloop_lock(mainloop_);
+    connection_.lock();
     if (!closedPosted_) {
         block.recorded = 0;
         queued_.push_back(&block);
         fillQueued();
     }
-    pa_threaded_mainloop_unlock(mainloop_);
+    connection_.unlock();
 }
 
 void PulseAudioCapture::start()
 {
     if (!stream_)
         return;
-    pa_threaded_mainloop_lock(mainloop_);
+    connection_.lock();
     running_ = true;
     if (pa_operation *operation = pa_stream_cork(stream_, 0, nullptr, nullptr))
         pa_operation_unref(operation);
-    pa_threaded_mainloop_unlock(mainloop_);
+    connection_.unlock();
 }
 
 void PulseAudioCapture::reset()
 {
     if (!stream_)
         return;
-    pa_threaded_mainloop_lock(mainloop_);
+    connection_.lock();
     if (running_) {
         readStream();
         running_ = false;
@@ -136,16 +118,16 @@ void PulseAudioCapture::reset()
     fillQueued();
     handBackAll();
     pending_.clear();
-    pa_threaded_mainloop_unlock(mainloop_);
+    connection_.unlock();
 }
 
 void PulseAudioCapture::close()
 {
-    if (!mainloop_)
+    if (!stream_)
         return;
-    pa_threaded_mainloop_lock(mainloop_);
+    connection_.lock();
     const bool alreadyPosted = closedPosted_;
-    pa_threaded_mainloop_unlock(mainloop_);
+    connection_.unlock();
     teardown();
     if (!alreadyPosted)
         postClosed();
@@ -159,40 +141,20 @@ void PulseAudioCapture::abandon()
 
 void PulseAudioCapture::teardown()
 {
-    if (mainloop_) {
-        pa_threaded_mainloop_lock(mainloop_);
-        if (stream_) {
-            pa_stream_set_read_callback(stream_, nullptr, nullptr);
-            pa_stream_set_state_callback(stream_, nullptr, nullptr);
-            pa_stream_disconnect(stream_);
-            pa_stream_unref(stream_);
-        }
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
-        }
-        pa_threaded_mainloop_unlock(mainloop_);
-        pa_threaded_mainloop_stop(mainloop_);
-        pa_threaded_mainloop_free(mainloop_);
+    if (stream_) {
+        connection_.lock();
+        PulseConnection::dropStream(stream_);
+        connection_.unlock();
     }
-    mainloop_ = nullptr;
-    context_ = nullptr;
-    stream_ = nullptr;
     running_ = false;
     queued_.clear();
     pending_.clear();
 }
 
-void PulseAudioCapture::onContextState(pa_context *, void *self)
-{
-    pa_threaded_mainloop_signal(static_cast<PulseAudioCapture *>(self)->mainloop_, 0);
-}
-
 void PulseAudioCapture::onStreamState(pa_stream *stream, void *self)
 {
     auto *capture = static_cast<PulseAudioCapture *>(self);
-    pa_threaded_mainloop_signal(capture->mainloop_, 0);
+    capture->connection_.signal();
     // The server went away or the source vanished mid-take: end the capture
     // the way a stop does, so the take so far is kept.
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) && capture->running_) {

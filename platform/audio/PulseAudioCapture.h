@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioCapture.h"
+#include "PulseConnection.h"
 
 #include <QObject>
 
@@ -11,9 +12,7 @@
 #include <memory>
 #include <vector>
 
-struct pa_context;
 struct pa_stream;
-struct pa_threaded_mainloop;
 
 // Capture from the sound server's default source through the PulseAudio client
 // API (PipeWire answers it too). The server's thread fills the queued blocks;
@@ -34,11 +33,9 @@ public:
     void abandon() override;
 
 private:
-    static void onContextState(pa_context *context, void *self);
     static void onStreamState(pa_stream *stream, void *self);
     static void onStreamRead(pa_stream *stream, std::size_t bytes, void *self);
 
-    bool connectContext();
     bool connectStream(const AudioFormat &format);
     void teardown();
     // The following run with the main loop's lock held.
@@ -49,8 +46,7 @@ private:
     void postClosed();
 
     std::unique_ptr<QObject> receiver_;
-    pa_threaded_mainloop *mainloop_ = nullptr;
-    pa_context *context_ = nullptr;
+    PulseConnection connection_;
     pa_stream *stream_ = nullptr;
     CaptureListener *listener_ = nullptr;
     std::deque<CaptureBlock *> queued_;

@@ -88,3 +88,15 @@ void PulseConnection::disconnect()
     context_ = nullptr;
     loop_ = nullptr;
 }
+
+void PulseConnection::dropStream(pa_stream *&stream)
+{
+    if (!stream)
+        return;
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+    stream = nullptr;
+}

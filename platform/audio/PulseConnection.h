@@ -3,6 +3,7 @@
 struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_operation;
+struct pa_stream;
 
 // A PulseAudio client connection on the library's own thread. Callers take the
 // loop's lock around every use of the context and its streams; callbacks run
@@ -26,6 +27,8 @@ public:
     void await(pa_operation *operation);
     // Wakes a thread waiting in await or waitForSignal; for callbacks.
     void signal();
+    // Silences, disconnects and releases a stream, with the lock held; stream becomes null.
+    static void dropStream(pa_stream *&stream);
 
 private:
     void disconnect();

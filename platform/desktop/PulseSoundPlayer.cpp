@@ -53,13 +53,7 @@ void PulseSoundPlayer::onDrained(pa_stream *stream, int success, void *)
 
 void PulseSoundPlayer::closeStream()
 {
-    if (!stream_)
-        return;
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
+    PulseConnection::dropStream(stream_);
 }
 
 bool PulseSoundPlayer::play(const std::filesystem::path &file)

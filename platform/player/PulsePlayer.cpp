@@ -111,13 +111,7 @@ void PulsePlayer::dropStream()
         stoppedAtMs_ = streamPositionLocked();
     playing_ = false;
     playedOut_ = false;
-    if (!stream_)
-        return;
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
+    PulseConnection::dropStream(stream_);
 }
 
 void PulsePlayer::feed(std::size_t bytes)
