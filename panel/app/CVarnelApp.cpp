@@ -36,6 +36,8 @@ int CVarnelApp::run(int argc, char **argv)
 {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Orlenta"));
+    // Lets Wayland desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orlenta.Orlenta"));
     application.setQuitOnLastWindowClosed(false);
     language_ = chooseLanguage(QLocale::system());
     QLocale::setDefault(language_.uiLanguage);

@@ -1,6 +1,21 @@
 #include "QtSaveFileDialog.h"
 
+#include "ProgramFolder.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
+
+namespace {
+
+// The user's music folder, or home when there is none.
+QString userMusicFolder()
+{
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return !music.isEmpty() && QDir(music).exists() ? music : QDir::homePath();
+}
+
+} // namespace
 
 std::optional<SaveFileDialog::Choice>
 QtSaveFileDialog::askSavePath(const std::string &title, const std::vector<std::string> &filters)
@@ -8,6 +23,10 @@ QtSaveFileDialog::askSavePath(const std::string &title, const std::vector<std::s
     QFileDialog dialog(owner_, QString::fromStdString(title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // An installed program works in its read-only program folder: a take is
+    // saved where the user keeps music instead.
+    if (!ProgramFolder::keepsFilesBeside(ProgramFolder::path()))
+        dialog.setDirectory(userMusicFolder());
     QStringList names;
     for (const std::string &filter : filters)
         names << QString::fromStdString(filter);
