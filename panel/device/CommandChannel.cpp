@@ -29,7 +29,8 @@ CommandChannel::Result CommandChannel::RecvCommandJY(std::uint8_t index, Command
 
 CommandChannel::Result CommandChannel::submit(Request request, CommandFrame &callerFrame)
 {
-    if (busy_) {
+    // Behind a waiting exchange, or behind ones already queued: first asked, first sent.
+    if (busy_ || !queue_.empty()) {
         queue_.push_back(std::move(request));
         return Result::Queued;
     }

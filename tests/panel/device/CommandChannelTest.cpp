@@ -228,12 +228,16 @@ TEST_F(CommandChannelTest, ExchangeAskedForDuringAWaitRunsAfterIt)
     EXPECT_EQ(outerAnswer.data(), ParameterBlock::factory().bytes())
         << "not overwritten by the queued one";
     EXPECT_EQ(device.outputReports().size(), 2u) << "the queued exchange waits for the event loop";
+    // Asked for before the queue has run: it goes behind, not ahead.
+    CommandFrame last = parameterWrite(ParameterBlock::factory());
+    EXPECT_EQ(channel.SendCommandJY(kParameterKey, last), CommandChannel::Result::Queued);
 
-    runEventsFor(400);
+    runEventsFor(600);
     EXPECT_TRUE(innerAnswered);
-    EXPECT_EQ(device.outputReports(), (std::vector<Report>{reportOf(outer), kZeroReport,
-                                                           reportOf(innerFrame), kZeroReport}));
-    EXPECT_EQ(device.block(), inner.bytes());
+    EXPECT_EQ(device.outputReports(),
+              (std::vector<Report>{reportOf(outer), kZeroReport, reportOf(innerFrame), kZeroReport,
+                                   reportOf(last), kZeroReport}));
+    EXPECT_EQ(device.block(), ParameterBlock::factory().bytes());
 }
 
 TEST_F(CommandChannelTest, MalformedAndUnexpectedReportsAreIgnored)
