@@ -9,15 +9,6 @@ InputReport InputReport::fromWords(const Words &words)
     return InputReport(bytes);
 }
 
-InputReport::Words InputReport::toWords() const
-{
-    Words words{};
-    for (std::size_t w = 0; w < words.size(); ++w)
-        for (std::size_t i = 0; i < 4; ++i)
-            words[w] |= std::uint32_t{bytes_[4 * w + i]} << (24 - 8 * i);
-    return words;
-}
-
 CommandFrame::Data InputReport::data() const
 {
     return {bytes_[2],  bytes_[7],  bytes_[8],  bytes_[9],

@@ -15,7 +15,6 @@ public:
 
     explicit InputReport(const CommandFrame::Report &bytes) : bytes_(bytes) {}
     static InputReport fromWords(const Words &words);
-    Words toWords() const;
 
     std::uint8_t head() const { return bytes_[1]; }
     CommandFrame::Data data() const;

@@ -1,10 +1,11 @@
 #include "PulsePlayer.h"
 
+#include "FileInUseLock.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -80,9 +81,9 @@ bool PulsePlayer::openFile(const std::string &file)
     if (fd < 0)
         return false;
     const std::optional<WaveFileInfo> info = WaveFileInfo::read(fd);
-    // A shared lock: the recorder takes an exclusive one before it deletes or
-    // rewrites the buffer file, and is refused while the take plays.
-    if (!info || flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    // The take is in use while it plays: the recorder may not delete or
+    // rewrite the buffer file meanwhile.
+    if (!info || !FileInUseLock::markOpen(fd)) {
         ::close(fd);
         return false;
     }
