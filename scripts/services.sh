@@ -2,10 +2,15 @@
 # Starts what the tests and a headless run need, and stops it again:
 #   scripts/services.sh start   -> prints `export ...` lines for the caller to eval
 #   scripts/services.sh stop
-# A PulseAudio daemon in user mode with a null sink "VEK ZR-4" and a source of
-# the same description (what the device looks like to the sound system), and
-# an X server with a system tray for the window tests. State lives in one
-# private folder, so nothing of the user's own session is touched.
+# A sound server with a null sink "VEK ZR-4" and a source of the same
+# description (what the device looks like to the sound system), and an X
+# server with a system tray for the window tests. State lives in one private
+# folder, so nothing of the user's own session is touched.
+#
+# ORLENTA_SOUND_SERVER chooses the sound server: "pulseaudio" (the default) or
+# "pipewire", which serves the same client API through pipewire-pulse, as
+# today's desktops do. A server of the other kind left running from an earlier
+# start is stopped first.
 set -euo pipefail
 
 # Each checkout gets its own display and sound server, so two checkouts can
@@ -14,54 +19,129 @@ checkout=$(cd "$(dirname "$0")/.." && pwd -P)
 number=$((100 + $(printf '%s' "$checkout" | cksum | cut -d' ' -f1) % 400))
 state_dir=${ORLENTA_SERVICES_DIR:-${TMPDIR:-/tmp}/orlenta-services-$(id -u)-$number}
 display=${ORLENTA_DISPLAY:-:$number}
+sound_server=${ORLENTA_SOUND_SERVER:-pulseaudio}
 
-start_pulse() {
+# Started processes, stopped in this order (the reverse of their start).
+pulseaudio_processes=(pulse)
+pipewire_processes=(pipewire-pulse wireplumber pipewire dbus)
+x_processes=(trayer xvfb)
+
+# The quoting of the property list works on both servers: the whole list in
+# one kind of quotes, the value in the other.
+device_description="device.description='VEK ZR-4'"
+
+sound_environment() {
     mkdir -p "$state_dir/run" "$state_dir/home"
     chmod 700 "$state_dir" "$state_dir/run" "$state_dir/home"
     export XDG_RUNTIME_DIR=$state_dir/run HOME=$state_dir/home
     unset PULSE_SERVER
-    if ! pactl info >/dev/null 2>&1; then
-        pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n \
-            -L "module-native-protocol-unix auth-anonymous=1" \
-            -L "module-null-sink sink_name=vek sink_properties=\"device.description='VEK ZR-4'\"" \
-            >"$state_dir/pulse.log" 2>&1 &
-        echo $! >"$state_dir/pulse.pid"
-        for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-        pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start; see $state_dir/pulse.log" >&2; exit 1; }
-        pactl load-module module-remap-source master=vek.monitor source_name=vek_in \
-            "source_properties=\"device.description='VEK ZR-4'\"" >/dev/null
-        pactl set-default-sink vek
-        pactl set-default-source vek_in
-    fi
+}
+
+# Waits until the test succeeds, up to five seconds.
+wait_for() {
+    for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
+    "$@" >/dev/null 2>&1
+}
+
+# Runs a command in the background and keeps its PID under the given name.
+spawn() {
+    local name=$1
+    shift
+    "$@" >"$state_dir/$name.log" 2>&1 &
+    echo $! >"$state_dir/$name.pid"
+}
+
+# A process that has ended but is not yet reaped (its parent here is init,
+# which may take a while) counts as gone.
+alive() {
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $state != Z* ]]
+}
+
+# Stops the named processes by their PIDs and waits until each is gone.
+stop_processes() {
+    local name pid
+    for name in "$@"; do
+        [ -f "$state_dir/$name.pid" ] || continue
+        pid=$(cat "$state_dir/$name.pid")
+        rm -f "$state_dir/$name.pid"
+        kill "$pid" 2>/dev/null || continue
+        for _ in $(seq 100); do alive "$pid" || break; sleep 0.05; done
+        kill -KILL "$pid" 2>/dev/null || true
+    done
+}
+
+# Leaves nothing of a half-started sound server behind.
+fail() {
+    echo "$1" >&2
+    stop_processes "${pulseaudio_processes[@]}" "${pipewire_processes[@]}"
+    exit 1
+}
+
+running_server() {
+    local name
+    name=$(pactl info 2>/dev/null | sed -n 's/^Server Name: //p')
+    case "$name" in
+    "") ;;
+    *PipeWire*) echo pipewire ;;
+    *) echo pulseaudio ;;
+    esac
+}
+
+start_pulseaudio() {
+    spawn pulse pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n \
+        -L "module-native-protocol-unix auth-anonymous=1"
+}
+
+start_pipewire() {
+    # WirePlumber exits at once without a session bus. The bus lives outside
+    # the runtime folder, so the tests' programs do not find and use it.
+    local bus=$state_dir/bus
+    rm -f "$bus"
+    dbus-daemon --session --fork --nopidfile --address="unix:path=$bus" --print-pid \
+        >"$state_dir/dbus.pid" 2>"$state_dir/dbus.log"
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$bus
+    spawn pipewire pipewire
+    wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "PipeWire did not start; see $state_dir/pipewire.log"
+    spawn wireplumber wireplumber
+    spawn pipewire-pulse pipewire-pulse
+}
+
+start_sound() {
+    sound_environment
+    local running
+    running=$(running_server)
+    [ "$running" = "$sound_server" ] && return 0
+    stop_processes "${pulseaudio_processes[@]}" "${pipewire_processes[@]}"
+    case "$sound_server" in
+    pulseaudio) start_pulseaudio ;;
+    pipewire) start_pipewire ;;
+    *) echo "ORLENTA_SOUND_SERVER must be pulseaudio or pipewire, not '$sound_server'" >&2; exit 2 ;;
+    esac
+    wait_for pactl info || fail "The sound server did not start; see the logs in $state_dir"
+    pactl load-module module-null-sink sink_name=vek "sink_properties=\"$device_description\"" >/dev/null
+    pactl load-module module-remap-source master=vek.monitor source_name=vek_in \
+        "source_properties=\"$device_description\"" >/dev/null
+    pactl set-default-sink vek
+    pactl set-default-source vek_in
 }
 
 start_x() {
     if ! xdpyinfo -display "$display" >/dev/null 2>&1; then
-        Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$state_dir/xvfb.log" 2>&1 &
-        echo $! >"$state_dir/xvfb.pid"
-        for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.05; done
-        DISPLAY=$display trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
-            >"$state_dir/trayer.log" 2>&1 &
-        echo $! >"$state_dir/trayer.pid"
+        spawn xvfb Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset
+        wait_for xdpyinfo -display "$display"
+        DISPLAY=$display spawn trayer trayer --edge top --align right --widthtype pixel --width 120 --height 24
     fi
-}
-
-stop_all() {
-    for name in trayer xvfb pulse; do
-        if [ -f "$state_dir/$name.pid" ]; then
-            kill "$(cat "$state_dir/$name.pid")" 2>/dev/null || true
-            rm -f "$state_dir/$name.pid"
-        fi
-    done
 }
 
 case "${1:-}" in
 start)
     mkdir -p "$state_dir"
-    start_pulse >&2
+    start_sound >&2
     start_x >&2
     echo "export XDG_RUNTIME_DIR='$state_dir/run' ORLENTA_TEST_HOME='$state_dir/home' ORLENTA_TEST_DISPLAY='$display'"
     ;;
-stop) stop_all ;;
+stop) stop_processes "${x_processes[@]}" "${pulseaudio_processes[@]}" "${pipewire_processes[@]}" ;;
 *) echo "usage: $0 start|stop" >&2; exit 2 ;;
 esac

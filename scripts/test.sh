@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Runs every test with the services they need (PulseAudio with the device's
-# sink and source, Xvfb with a tray), then stops those services.
+# Runs every test with the services they need (a sound server with the
+# device's sink and source, Xvfb with a tray), then stops those services.
 #   scripts/test.sh [default|asan] [extra ctest arguments]
+# ORLENTA_SOUND_SERVER=pipewire runs them on PipeWire instead of PulseAudio.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
 shift || true
 
-eval "$(scripts/services.sh start)"
 trap 'scripts/services.sh stop' EXIT
+eval "$(scripts/services.sh start)"
 ctest --preset "$preset" "$@"
