@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hidapi library end to end against a card behind hidraw. This program
+// links the stand-in hidapi, which carries hidapi's soname; the dynamic loader
+// takes an already loaded library of that soname for the library's own
+// dependency, so the library loaded below talks to the stand-in card.
+#include "HidrawCard.h"
+#include "RecordingWindow.h"
+#include "SnxLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <iterator>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Words = std::array<std::uint32_t, 4>;
+using Bytes = HidrawCard::Bytes;
+using Block = Microcontroller::Block;
+
+constexpr unsigned short kVendorId = 0x0C45;
+constexpr unsigned short kProductId = 0x1F7D;
+constexpr unsigned kMonitorMessage = 1124;
+constexpr Block kFactoryBlock{0x0F, 0x0F, 0x4F, 0x15, 0xBC, 0x2A, 0x2F, 0x3E};
+constexpr Block kNewPresetBlock{0x0F, 0x0F, 0x4F, 0x15, 0xBC, 0x2C, 0x2C, 0x3E};
+
+const unsigned char kFactoryWrite[SNX_REPORT_SIZE] = {
+    0x00, 0x00, 0x60, 0x00, 0x00, 0x0C, 0x45, 0x0F, 0x0F, 0x4F, 0x15, 0xBC, 0x2A, 0x2F, 0x3E, 0x35};
+const unsigned char kReadRequest[SNX_REPORT_SIZE] = {
+    0x00, 0x00, 0x41, 0x00, 0x00, 0x0C, 0x45, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x42};
+const unsigned char kAcknowledgement[SNX_REPORT_SIZE] = {};
+
+// Answer to the factory write: head E0, the block, checksum B5.
+constexpr Words kFactoryWriteAnswer{0x00E00F00, 0x0000000F, 0x4F15BC2A, 0x2F3EB500};
+// Answer to the read request while the card holds the new-preset block.
+constexpr Words kNewPresetReadAnswer{0x00010F00, 0x0000000F, 0x4F15BC2C, 0x2C3ED500};
+// State report carrying the factory block.
+constexpr Words kFactoryStateReport{0x00020F00, 0x0000000F, 0x4F15BC2A, 0x2F3ED700};
+
+// What goes over the wire for a report whose id byte is 0.
+Bytes wireBytes(const unsigned char (&report)[SNX_REPORT_SIZE])
+{
+    return Bytes(std::begin(report) + 1, std::end(report));
+}
+
+// The library's reader is the only thread it starts.
+std::size_t threadCount()
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
+}
+
+bool awaitThreadCount(std::size_t count)
+{
+    for (int i = 0; i < 2000 && threadCount() != count; ++i)
+        std::this_thread::sleep_for(5ms);
+    return threadCount() == count;
+}
+
+class HidapiLibraryWithCardTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        card.reset();
+        library = std::make_unique<SnxLibrary>(ORLENTA_STAGE_DIR "/NUVAUDIOCTL.so");
+        ASSERT_TRUE(library->complete()) << library->error();
+        threadsBefore = threadCount();
+    }
+
+    void TearDown() override { library.reset(); }
+
+    // As the panel opens the device: find, monitor, then its message.
+    void openWithMonitor()
+    {
+        ASSERT_EQ(library->findDeviceWithId(kVendorId, kProductId), 1);
+        library->openHidMonitor(&window);
+        library->setMonitorMessage(kMonitorMessage);
+    }
+
+    // The words of the next report posted to the window.
+    Words nextReport()
+    {
+        const auto message = window.next();
+        if (!message) {
+            ADD_FAILURE() << "no report was posted";
+            return {};
+        }
+        EXPECT_EQ(message->message, kMonitorMessage);
+        EXPECT_EQ(message->wParam, SNX_INPUT_REPORT_WPARAM);
+        return message->words;
+    }
+
+    HidrawCard &card = HidrawCard::instance();
+    RecordingWindow window;
+    std::unique_ptr<SnxLibrary> library;
+    std::size_t threadsBefore = 0;
+};
+
+TEST_F(HidapiLibraryWithCardTest, FindsOpensAndClosesTheCardsInterface)
+{
+    EXPECT_EQ(library->checkDeviceWithId(kVendorId, kProductId), 1);
+    EXPECT_EQ(library->checkDeviceWithId(kVendorId, 0x1234), 0);
+    EXPECT_EQ(library->findDeviceWithId(kVendorId, 0x1234), 0);
+    EXPECT_EQ(card.openFiles(), 0);
+
+    ASSERT_EQ(library->findDeviceWithId(kVendorId, kProductId), 1);
+    EXPECT_EQ(library->vendorId(), kVendorId);
+    EXPECT_EQ(library->productId(), kProductId);
+    EXPECT_EQ(card.openFiles(), 1);
+    // Finding again replaces the open device rather than adding one.
+    ASSERT_EQ(library->findDevice(), 1);
+    EXPECT_EQ(card.openFiles(), 1);
+
+    library->closeDevice();
+    EXPECT_EQ(card.openFiles(), 0);
+    EXPECT_EQ(library->vendorId(), 0);
+}
+
+TEST_F(HidapiLibraryWithCardTest, WriteGoesOutWithoutItsReportIdAndTheAnswerIsPosted)
+{
+    card.setBlock(kNewPresetBlock);
+    openWithMonitor();
+
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), kFactoryWriteAnswer);
+    EXPECT_EQ(card.block(), kFactoryBlock);
+
+    EXPECT_EQ(library->outputReport(kAcknowledgement, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(card.receivedReports(),
+              (std::vector<Bytes>{wireBytes(kFactoryWrite), wireBytes(kAcknowledgement)}));
+}
+
+TEST_F(HidapiLibraryWithCardTest, ReadRequestIsAnsweredWithTheCardsBlock)
+{
+    card.setBlock(kNewPresetBlock);
+    openWithMonitor();
+
+    EXPECT_EQ(library->outputReport(kReadRequest, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), kNewPresetReadAnswer);
+}
+
+TEST_F(HidapiLibraryWithCardTest, ReportsTheCardSendsOfItsOwnAccordArriveInOrder)
+{
+    openWithMonitor();
+
+    card.sendStateReport(kFactoryBlock);
+    card.sendInputReport({0x01, 0x02});
+    EXPECT_EQ(nextReport(), kFactoryStateReport);
+    EXPECT_EQ(nextReport(), (Words{0x00010200, 0, 0, 0}));
+}
+
+TEST_F(HidapiLibraryWithCardTest, OutputReportsTooShortForHidrawFail)
+{
+    openWithMonitor();
+
+    EXPECT_EQ(library->outputReport(kReadRequest, 1), 0);
+    EXPECT_TRUE(card.receivedReports().empty());
+}
+
+TEST_F(HidapiLibraryWithCardTest, UnplugDuringAReadEndsTheReaderAndLaterCallsFail)
+{
+    openWithMonitor();
+    ASSERT_TRUE(card.awaitReader());
+    EXPECT_EQ(threadCount(), threadsBefore + 1);
+
+    card.unplug();
+    EXPECT_TRUE(awaitThreadCount(threadsBefore)) << "the reader keeps running on a dead device";
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 0);
+    EXPECT_EQ(library->checkDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(library->findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(window.waiting(), 0u);
+    EXPECT_TRUE(card.receivedReports().empty());
+}
+
+TEST_F(HidapiLibraryWithCardTest, UnplugDuringAWriteFailsTheWrite)
+{
+    openWithMonitor();
+    card.holdWrites(true);
+    int written = -1;
+    std::thread writer([&] { written = library->outputReport(kFactoryWrite, SNX_REPORT_SIZE); });
+    ASSERT_TRUE(card.awaitWriter());
+
+    card.unplug();
+    writer.join();
+    EXPECT_EQ(written, 0);
+    EXPECT_TRUE(card.receivedReports().empty());
+    EXPECT_TRUE(awaitThreadCount(threadsBefore));
+}
+
+TEST_F(HidapiLibraryWithCardTest, AfterRemovalAndReplugTheCardWorksAgain)
+{
+    openWithMonitor();
+    card.unplug();
+    // What the panel does on the removal notice.
+    library->closeHidMonitor();
+    library->closeDevice();
+    EXPECT_EQ(card.openFiles(), 0);
+    EXPECT_EQ(threadCount(), threadsBefore);
+
+    card.plug();
+    openWithMonitor();
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), kFactoryWriteAnswer);
+}
+
+TEST_F(HidapiLibraryWithCardTest, CloseStopsTheReaderAndReopenStartsOne)
+{
+    openWithMonitor();
+    ASSERT_TRUE(card.awaitReader());
+
+    library->closeHidMonitor();
+    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(card.readsWaiting(), 0);
+    library->closeDevice();
+    EXPECT_EQ(card.openFiles(), 0);
+
+    openWithMonitor();
+    // Opening the monitor again replaces the reader rather than adding one.
+    library->openHidMonitor(&window);
+    EXPECT_EQ(threadCount(), threadsBefore + 1);
+    card.sendStateReport(kFactoryBlock);
+    EXPECT_EQ(nextReport(), kFactoryStateReport);
+    EXPECT_EQ(window.waiting(), 0u);
+}
+
+TEST_F(HidapiLibraryWithCardTest, UnloadingWhileTheReaderWaitsStopsItAndReleasesHidapi)
+{
+    openWithMonitor();
+    ASSERT_TRUE(card.awaitReader());
+
+    library.reset();
+    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(card.openFiles(), 0);
+    EXPECT_EQ(card.initCount(), 1);
+    EXPECT_EQ(card.exitCount(), 1);
+}
+
+TEST_F(HidapiLibraryWithCardTest, RefusedOpenFindsNothingAndKeepsTheOpenDevice)
+{
+    card.refuseOpens(EACCES);
+    EXPECT_EQ(library->checkDeviceWithId(kVendorId, kProductId), 1);
+    EXPECT_EQ(library->findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(library->vendorId(), 0);
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 0);
+
+    card.refuseOpens(0);
+    openWithMonitor();
+    card.refuseOpens(EACCES);
+    EXPECT_EQ(library->findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(card.openFiles(), 1);
+    EXPECT_EQ(library->vendorId(), kVendorId);
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), kFactoryWriteAnswer);
+}
+
+} // namespace
