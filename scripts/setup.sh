@@ -2,6 +2,7 @@
 # Installs what is missing (Debian 12), configures and builds.
 #   scripts/setup.sh          -> build/ (the program folder is build/stage)
 #   scripts/setup.sh asan     -> build-asan/ under AddressSanitizer + UBSan
+#   scripts/setup.sh fuzz     -> build-fuzz/, the fuzz targets only (clang)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}

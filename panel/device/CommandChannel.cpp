@@ -147,8 +147,9 @@ void CommandChannel::endExchange()
 
 bool CommandChannel::waitForAnswer(std::chrono::milliseconds budget)
 {
-    if (answerCaptured_)
-        return true;
+    // Without a budget only an answer that came with the request counts.
+    if (answerCaptured_ || budget <= std::chrono::milliseconds::zero())
+        return answerCaptured_;
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
