@@ -2,6 +2,9 @@
 
 #include <QThread>
 
+#include <memory>
+#include <utility>
+
 namespace {
 constexpr std::uint8_t kParameterKey = 0x20;
 constexpr std::uint8_t kParameterReadIndex = 1;
@@ -18,7 +21,7 @@ void PanelParameters::send()
 {
     const ParameterBlock block = ParameterBlock::pack(bindings_.values());
     for (int preset : bindings_.checkedPresets())
-        presets_.writePresetText(preset, block.toText());
+        stored(presets_.writePresetText(preset, block.toText()));
     CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
     channel_.SendCommandJY(kParameterKey, frame, [](bool answered, const CommandFrame &) {
         if (!answered)
@@ -28,18 +31,25 @@ void PanelParameters::send()
 
 void PanelParameters::readFromDevice(std::function<void()> then)
 {
+    // then runs once: after the first attempt, answered or not, or when the
+    // read ends without one.
+    auto once = std::make_shared<std::function<void()>>(std::move(then));
+    auto runOnce = [once] {
+        if (const std::function<void()> next = std::exchange(*once, nullptr))
+            next();
+    };
     CommandFrame frame = CommandFrame::readRequest(kParameterReadIndex);
     channel_.RecvCommandJY(
         kParameterReadIndex, frame,
-        [this, then = std::move(then)](bool answered, const CommandFrame &answer) {
+        [this, runOnce](bool answered, const CommandFrame &answer) {
             if (answered) {
                 lastDeviceBlock_ = ParameterBlock(answer.data());
                 bindings_.enableDeviceControls();
                 bindings_.show(lastDeviceBlock_.unpack());
             }
-            if (then)
-                then();
-        });
+            runOnce();
+        },
+        runOnce);
 }
 
 void PanelParameters::applyStateReport(const CommandFrame::Data &data)
@@ -53,7 +63,13 @@ void PanelParameters::loadPreset(int preset)
     bindings_.selectOnlyPreset(preset);
     bindings_.show(ParameterBlock::fromText(presets_.presetText(preset)).unpack());
     send();
-    presets_.writeCurrentConfig(preset);
+    stored(presets_.writeCurrentConfig(preset));
+}
+
+void PanelParameters::stored(bool ok)
+{
+    if (storeObserver_)
+        storeObserver_(ok);
 }
 
 void PanelParameters::factoryReset()
