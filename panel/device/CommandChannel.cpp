@@ -70,6 +70,12 @@ CommandChannel::Result CommandChannel::submit(Request request, CommandFrame &cal
     return Result::Queued;
 }
 
+std::size_t CommandChannel::waitingWrites() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(queue_.begin(), queue_.end(), [](const Request &r) { return !r.read; }));
+}
+
 void CommandChannel::enqueue(Request request)
 {
     if (!request.read) {

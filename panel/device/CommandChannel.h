@@ -75,6 +75,8 @@ public:
     bool isWaiting() const { return busy_; }
     // Requests waiting their turn, a read waiting to be tried again included.
     std::size_t pendingCount() const { return queue_.size() + (retry_ ? 1 : 0); }
+    // Writes waiting their turn: never more than one of a kind.
+    std::size_t waitingWrites() const;
 
     // Going away drops every request still waiting: they were meant for the
     // device that is gone.

@@ -45,7 +45,11 @@ void PanelParameters::readFromDevice(std::function<void()> then)
             if (answered) {
                 lastDeviceBlock_ = ParameterBlock(answer.data());
                 bindings_.enableDeviceControls();
-                bindings_.show(lastDeviceBlock_.unpack());
+                // A change the user made while the read was retried is still
+                // on its way to the device and newer than this answer: the
+                // panel keeps showing it.
+                bindings_.show(channel_.waitingWrites() > 0 ? bindings_.values()
+                                                            : lastDeviceBlock_.unpack());
             }
             runOnce();
         },

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QWindow>
 #include <QAction>
 #include <QLineEdit>
@@ -65,6 +66,12 @@ private:
     }
 
     void expectNothingSent() { QCOMPARE(sim_->outputReports().size(), std::size_t{0}); }
+
+    long readRequests() const
+    {
+        const std::vector<Report> reports = sim_->outputReports();
+        return std::count(reports.begin(), reports.end(), kReadRequest);
+    }
 
 private slots:
     void initTestCase()
@@ -653,6 +660,178 @@ private slots:
         dialog().bringToFront();
         QVERIFY(!recorder->isVisible());
         QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record>>"));
+    }
+
+    // A card that misses the first read still becomes the default device and
+    // greets; the read goes on at its pace until the card answers.
+    void silentCardIsMadeDefaultAndReadUntilItAnswers()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_COMPARE(fixture_->player.commands().size(), std::size_t{1});
+        QCOMPARE(fixture_->audio.requests(), std::vector<std::string>{"VEK ZR-4"});
+        QVERIFY(!enabled(1102));
+        QTRY_VERIFY(readRequests() >= 3);
+        sim_->setBlock({0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3});
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        QTRY_VERIFY(enabled(1102));
+        QCOMPARE(edit(1108)->text(), QStringLiteral("2"));
+        QCOMPARE(edit(1109)->text(), QStringLiteral("7"));
+        QCOMPARE(fixture_->player.commands().size(), std::size_t{1});
+    }
+
+    // A change the user makes while the read is still being retried (a state
+    // report enabled the controls) reaches the card between two attempts.
+    void writeDuringTheRetriedReadGoesOutBetweenAttempts()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(readRequests() >= 2);
+        sim_->injectStateReport(kFactoryBlock);
+        QTRY_VERIFY(enabled(1092));
+        spin(1092)->upButton()->click(); // FX Type 3 -> 4
+        Block expected = kFactoryBlock;
+        expected[3] = 0x1D;
+        QTRY_COMPARE(sim_->block(), expected);
+        QVERIFY(!enabled(1102)); // still unread
+        const std::vector<Report> reports = sim_->outputReports();
+        const auto write = std::find(reports.begin(), reports.end(), writeReport(expected));
+        QVERIFY(write != reports.end());
+        QCOMPARE(*std::prev(write), kZeroReport);
+        QTRY_VERIFY(readRequests() > std::count(reports.begin(), reports.end(), kReadRequest));
+    }
+
+    // An answer with a wrong checksum is asked again, not taken as the end.
+    void malformedAnswerIsAskedAgain()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_WRONG_CHECKSUM);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(readRequests() >= 2);
+        QVERIFY(!enabled(1102));
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        QTRY_VERIFY(enabled(1102));
+    }
+
+    // Writes still waiting when the card goes are not sent to the next one.
+    void unplugDropsWaitingWrites()
+    {
+        start();
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        QTimer::singleShot(40, this, [&] {
+            button(ControlId::kMicMute)->click();
+            QCOMPARE(dialog().channel().pendingCount(), std::size_t{1});
+            sim_->unplug();
+            fixture_->notifier.unplug();
+        });
+        button(ControlId::kMusicMute)->click();
+        QCOMPARE(dialog().channel().pendingCount(), std::size_t{0});
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        sim_->plug();
+        sim_->clearOutputReports();
+        fixture_->notifier.plug();
+        QTRY_VERIFY(enabled(1102));
+        QTest::qWait(50);
+        const std::vector<Report> reports = sim_->outputReports();
+        QCOMPARE(reports.size(), std::size_t{2});
+        QCOMPARE(reports[0], kReadRequest);
+    }
+
+    // A spin arrow held while the card is still being read (a state report
+    // enabled the controls): every step's write has to wait, yet at most one
+    // waits, it carries the newest block, and the card ends on the value shown.
+    void heldSpinArrowKeepsOneWriteWaitingWithTheNewestBlock()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(readRequests() >= 1);
+        sim_->injectStateReport(kFactoryBlock); // FX Vol 15
+        QTRY_VERIFY(enabled(1094));
+        std::size_t mostWaiting = 0;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this, [&] {
+            mostWaiting = std::max(mostWaiting, dialog().channel().waitingWrites());
+        });
+        sampler.start(5);
+        QToolButton *down = spin(1094)->downButton();
+        QTest::mousePress(down, Qt::LeftButton);
+        QTest::qWait(1200);
+        QTest::mouseRelease(down, Qt::LeftButton);
+        const int shown = edit(1107)->text().toInt();
+        QVERIFY(shown <= 10);
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        QTRY_VERIFY(enabled(1102));
+        QTRY_COMPARE(dialog().channel().pendingCount(), std::size_t{0});
+        sampler.stop();
+        QCOMPARE(mostWaiting, std::size_t{1});
+        QCOMPARE(sim_->block()[6] & 0x0F, shown);
+        QCOMPARE(edit(1107)->text().toInt(), shown);
+    }
+
+    // The card is there but this user may not open it: said once per
+    // plug-in, with the way to fix it, and the open is tried again as usual.
+    void accessDeniedIsSaidOncePerPlugIn()
+    {
+        sim_->setAccessDenied(true);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        const std::string text = fixture_->messages.shown[0].first;
+        QVERIFY(text.find("70-orlenta.rules") != std::string::npos);
+        QVERIFY(text.find("Running against a real card") != std::string::npos);
+        QCOMPARE(fixture_->messages.shown[0].second, std::string("Message"));
+        // More notices of the same plug-in (each interface, the retries).
+        fixture_->notifier.plug();
+        fixture_->notifier.plug();
+        QTest::qWait(600);
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
+
+        sim_->unplug();
+        fixture_->notifier.unplug();
+        sim_->plug();
+        fixture_->notifier.plug();
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{2});
+
+        sim_->setAccessDenied(false);
+        fixture_->notifier.plug();
+        QTRY_VERIFY(enabled(1102));
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{2});
+    }
+
+    void libraryThatDoesNotTellWhyAnOpenFailedStillWorks()
+    {
+        HidControlLibrary silent;
+        QVERIFY(silent.load(ORLENTA_REPORT_LOGGING_SHIM));
+        QVERIFY(!silent.lastOpenError().has_value());
+        HidControlLibrary simulated;
+        QVERIFY(simulated.load(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so"));
+        QCOMPARE(simulated.lastOpenError(), std::optional<int>(0));
+    }
+
+    // Settings that cannot be saved are said once, naming the folder; once
+    // saving works again, the next failure is said again.
+    void unsavableSettingsAreSaidOnceNamingTheFolder()
+    {
+        start();
+        const QString folder = fixture_->settings.path();
+        QVERIFY(fixture_->settings.remove());
+        button(ControlId::kMicMute)->click();
+        button(ControlId::kMicMute)->click();
+        button(1147)->click();
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        QTest::qWait(50);
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(fixture_->messages.shown[0].first).contains(folder));
+        QCOMPARE(sim_->outputReports().size(), std::size_t{6}); // the card still got them
+
+        QVERIFY(QDir().mkpath(folder));
+        button(ControlId::kMicMute)->click();
+        QVERIFY(QDir(folder).removeRecursively());
+        button(ControlId::kMicMute)->click();
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{2});
     }
 
     void reportsOfAnyShapeLeaveThePanelAlone()
