@@ -59,7 +59,10 @@ bool runEventsUntil(const std::function<bool()> &done, int timeoutMs = 10000)
     return done();
 }
 
-const char *verdict(double ms, double goal) { return ms <= goal ? "met" : "NOT met"; }
+const char *verdict(double ms, double goal)
+{
+    return ms <= goal ? "met" : "NOT met";
+}
 
 // The simulated card's steering exports, from the module the panel loaded.
 struct Card {
@@ -191,9 +194,8 @@ int main(int argc, char **argv)
     const int writes = card.blockWrites();
     runEventsUntil([&] { return card.masterVol() == shown; });
     const double settled = msSince(released);
-    runEventsUntil([&] {
-        return !dialog.channel().isWaiting() && dialog.channel().pendingCount() == 0;
-    });
+    runEventsUntil(
+        [&] { return !dialog.channel().isWaiting() && dialog.channel().pendingCount() == 0; });
     probe.stop();
     const double held = static_cast<double>(probe.longestStall().count());
     std::printf("spin arrow held %d ms against a card answering in %d ms: UI thread's longest "
@@ -202,8 +204,7 @@ int main(int argc, char **argv)
     std::printf("spin arrow held: %d writes sent for %d steps; the card held the value shown "
                 "%.0f ms after the release, one exchange takes %.0f ms, ratio %.2f (goal <= 1 "
                 "exchange: %s)\n",
-                writes, shown, settled, exchange, settled / exchange,
-                verdict(settled, exchange));
+                writes, shown, settled, exchange, settled / exchange, verdict(settled, exchange));
 
     // Preset switching.
     card.setDelay(2);

@@ -81,7 +81,8 @@ bool writeAll(int fd, const std::string &data)
 // reach the disk too, or a crash can bring back the old file.
 void syncFolder(const fs::path &folder)
 {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -98,8 +99,8 @@ bool replaceFile(const fs::path &file, const std::string &data)
     temporary += ".new";
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                          0644);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return false;
     bool written = writeAll(fd, data);

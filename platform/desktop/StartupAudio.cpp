@@ -7,7 +7,8 @@ StartupAudio::StartupAudio(AudioDefaults &defaults, SoundPlayer &player, int pau
 {
     pauseTimer_.setSingleShot(true);
     pauseTimer_.setInterval(pauseMs);
-    connect(&pauseTimer_, &QTimer::timeout, this, [this] { inBackground([this] { player_.pause(); }); });
+    connect(&pauseTimer_, &QTimer::timeout, this,
+            [this] { inBackground([this] { player_.pause(); }); });
     worker_.setObjectName(QStringLiteral("startup audio"));
     workerContext_->moveToThread(&worker_);
     worker_.start();

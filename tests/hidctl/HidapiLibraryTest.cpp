@@ -35,7 +35,8 @@ TEST_F(HidapiLibraryTest, FindsNothingWithoutTheDevice)
     EXPECT_EQ(library.checkDeviceWithId(kVendorId, kProductId), 0);
     EXPECT_EQ(library.vendorId(), 0);
     EXPECT_EQ(library.productId(), 0);
-    const auto lastOpenError = library.symbol<decltype(&SNX_GetLastOpenError)>("SNX_GetLastOpenError");
+    const auto lastOpenError =
+        library.symbol<decltype(&SNX_GetLastOpenError)>("SNX_GetLastOpenError");
     ASSERT_NE(lastOpenError, nullptr);
     EXPECT_EQ(lastOpenError(), ENOENT) << "no device, not a refused one";
 }

@@ -30,8 +30,8 @@ SimulatedDevice::SimulatedDevice(void *handle)
 
 bool SimulatedDevice::resolved() const
 {
-    return reset_ && plug_ && unplug_ && setAccessDenied_ && setAnswerMode_ && setAnswerDelayMs_ && getBlock_ &&
-           setBlock_ && injectStateReport_ && injectRawReport_ && outputReportCount_ &&
+    return reset_ && plug_ && unplug_ && setAccessDenied_ && setAnswerMode_ && setAnswerDelayMs_ &&
+           getBlock_ && setBlock_ && injectStateReport_ && injectRawReport_ && outputReportCount_ &&
            getOutputReport_ && clearOutputReports_;
 }
 

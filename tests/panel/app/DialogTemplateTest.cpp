@@ -61,9 +61,9 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
 
 TEST(DialogTemplate, MenuItemsMayBeCheckable)
 {
-    const auto dialog = DialogTemplate::parse(
-        QStringLiteral("DIALOG 1 0 0 1 1 8 \"F\" \"T\"\nMENU 2 \"m\"\n"
-                       "MENUITEM 3 \"Start at login\" CHECKABLE\nMENUSEPARATOR\nMENUITEM 4 \"x\"\n"));
+    const auto dialog = DialogTemplate::parse(QStringLiteral(
+        "DIALOG 1 0 0 1 1 8 \"F\" \"T\"\nMENU 2 \"m\"\n"
+        "MENUITEM 3 \"Start at login\" CHECKABLE\nMENUSEPARATOR\nMENUITEM 4 \"x\"\n"));
     ASSERT_TRUE(dialog.has_value());
     const auto &items = dialog->menu(2)->items;
     ASSERT_EQ(items.size(), 3u);

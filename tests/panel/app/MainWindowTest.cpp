@@ -6,10 +6,9 @@
 #include "UpDownControl.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QWindow>
-#include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -17,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <dlfcn.h>
 
@@ -583,7 +583,8 @@ private slots:
 
         // Choosing "Preset 3" is a click on preset button 3.
         const Block stored{0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3};
-        writeFile(fixture_->file("UserConfig_3.ini"), "[setting]\nsettingToVoice=8509470b1be61dc3\n");
+        writeFile(fixture_->file("UserConfig_3.ini"),
+                  "[setting]\nsettingToVoice=8509470b1be61dc3\n");
         preset(3)->trigger();
         expectOneWrite(stored);
         QVERIFY(button(1148)->isChecked());
@@ -752,9 +753,8 @@ private slots:
         QTRY_VERIFY(enabled(1094));
         std::size_t mostWaiting = 0;
         QTimer sampler;
-        connect(&sampler, &QTimer::timeout, this, [&] {
-            mostWaiting = std::max(mostWaiting, dialog().channel().waitingWrites());
-        });
+        connect(&sampler, &QTimer::timeout, this,
+                [&] { mostWaiting = std::max(mostWaiting, dialog().channel().waitingWrites()); });
         sampler.start(5);
         QToolButton *down = spin(1094)->downButton();
         QTest::mousePress(down, Qt::LeftButton);

@@ -83,8 +83,7 @@ protected:
     SimulatedDevice device{library.handle()};
     // Pauses and reports in the order the channel makes them.
     std::vector<std::string> steps;
-    CommandChannel channel{[this](const unsigned char *report,
-                                  int length) {
+    CommandChannel channel{[this](const unsigned char *report, int length) {
                                steps.push_back(report[2] == 0 ? "zero" : "request");
                                return library.outputReport(report, length);
                            },
@@ -132,9 +131,9 @@ TEST_F(CommandChannelTest, WrongChecksumIsAskedAgainByAReadButAcceptedByAWrite)
     device.setAnswerMode(SIM_ANSWER_WRONG_CHECKSUM);
     CommandFrame request = CommandFrame::readRequest(1);
     std::optional<bool> answered;
-    EXPECT_EQ(channel.RecvCommandJY(1, request,
-                                    [&](bool ok, const CommandFrame &) { answered = ok; }),
-              CommandChannel::Result::Queued);
+    EXPECT_EQ(
+        channel.RecvCommandJY(1, request, [&](bool ok, const CommandFrame &) { answered = ok; }),
+        CommandChannel::Result::Queued);
     EXPECT_EQ(device.outputReports(),
               (std::vector<Report>{CommandFrame::readRequest(1).outputReport(), kZeroReport}));
     EXPECT_FALSE(answered.has_value()) << "a malformed answer ends nothing";
@@ -206,10 +205,10 @@ TEST_F(CommandChannelTest, UnansweredReadLetsItsCallerGoOnAndIsRepeatedUntilUnpl
     CommandFrame request = CommandFrame::readRequest(1);
     int misses = 0;
     std::optional<bool> answered;
-    EXPECT_EQ(channel.RecvCommandJY(
-                  1, request, [&](bool ok, const CommandFrame &) { answered = ok; },
-                  [&] { ++misses; }),
-              CommandChannel::Result::Queued);
+    EXPECT_EQ(
+        channel.RecvCommandJY(
+            1, request, [&](bool ok, const CommandFrame &) { answered = ok; }, [&] { ++misses; }),
+        CommandChannel::Result::Queued);
     EXPECT_EQ(misses, 1) << "told right after the first attempt";
     EXPECT_FALSE(answered.has_value());
     EXPECT_EQ(device.outputReports().size(), 2u);

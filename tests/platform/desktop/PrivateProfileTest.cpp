@@ -101,8 +101,8 @@ TEST_F(PrivateProfileTest, LinkedFileIsWrittenAtItsTargetAndKeepsItsMode)
 {
     fs::create_directory(file("dotfiles"));
     put(file("dotfiles/setting.ini"), "[setting]\nCurrentConfig=2\n");
-    fs::permissions(file("dotfiles/setting.ini"), fs::perms::owner_read | fs::perms::owner_write |
-                                                      fs::perms::group_read);
+    fs::permissions(file("dotfiles/setting.ini"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("dotfiles/setting.ini", file("setting.ini"));
 
     ASSERT_TRUE(PrivateProfile::write(file("setting.ini"), "setting", "CurrentConfig", "3"));
