@@ -4,7 +4,13 @@
 #include "ControlBindings.h"
 #include "ControlTable.h"
 #include "ParameterBlock.h"
+#include "SingleInstance.h"
 
+#include <QEventLoop>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -198,6 +204,69 @@ TEST_F(CommandDispatcherTest, ABadRequestIsAUsageErrorAndChangesNothing)
     }
     EXPECT_EQ(panel.changes(), 0);
     EXPECT_TRUE(window.actions.empty());
+}
+
+// The program started with a command while a panel runs: the command goes
+// over the single-instance socket to the panel's dispatcher and the program
+// prints its reply.
+class RunningPanelTest : public CommandDispatcherTest {
+protected:
+    RunningPanelTest()
+    {
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        server.listen(SingleInstance::socketPath(QStringLiteral("vekCtrl")));
+        QObject::connect(&server, &QLocalServer::newConnection, [this] {
+            QLocalSocket *socket = server.nextPendingConnection();
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+                if (!socket->canReadLine())
+                    return;
+                socket->write(dispatcher.handleRequest(socket->readLine()));
+                socket->disconnectFromServer();
+            });
+        });
+    }
+
+    struct Finished {
+        int exitCode;
+        QString out;
+        QString err;
+    };
+    Finished start(const QStringList &args)
+    {
+        QProcess program;
+        QEventLoop loop;
+        QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
+        program.start(ORLENTA_SIM_STAGE_DIR "/Orlenta", args);
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return {program.exitCode(), program.readAllStandardOutput(),
+                program.readAllStandardError()};
+    }
+
+    QTemporaryDir runtime;
+    QLocalServer server;
+};
+
+TEST_F(RunningPanelTest, TheRunningPanelCarriesTheCommandOutAndItsAnswerIsPrinted)
+{
+    ASSERT_TRUE(server.isListening());
+    const Finished mode = start({"mode", "lwrd"});
+    EXPECT_EQ(mode.exitCode, 0) << mode.err.toStdString();
+    ASSERT_EQ(panel.applied.size(), 1u);
+    EXPECT_EQ(panel.applied[0].mode, 2);
+    EXPECT_TRUE(mode.out.contains("mode: lwrd\n"));
+
+    panel.state = CardState::NotFound;
+    const Finished status = start({"status", "--json"});
+    EXPECT_EQ(status.exitCode, 2);
+    EXPECT_TRUE(status.out.startsWith("{\"connected\": false"));
+    EXPECT_TRUE(status.err.contains("card not found"));
+
+    EXPECT_EQ(start({"hide"}).exitCode, 0);
+    EXPECT_EQ(window.actions, std::vector<std::string>{"hide"});
+    // Checked before it is sent: the panel never sees it.
+    EXPECT_EQ(start({"set", "music-vol=-1"}).exitCode, 64);
+    EXPECT_EQ(panel.applied.size(), 1u);
 }
 
 } // namespace
