@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -43,9 +44,13 @@ std::optional<int> CommandRunner::runFromMain(int argc, char **argv)
 int CommandRunner::run(const CommandLine::Parsed &parsed, const Setup &setup, std::ostream &out,
                        std::ostream &err)
 {
-    const CommandReply reply = !parsed.command ? CommandDispatcher::usageError(parsed.error)
-                               : parsed.command->goesToPanel() ? runOnPanel(*parsed.command, setup)
-                                                               : runLocally(*parsed.command, setup);
+    CommandReply reply;
+    if (!parsed.command)
+        reply = CommandDispatcher::usageError(parsed.error);
+    else if (parsed.command->goesToPanel())
+        reply = runOnPanel(*parsed.command, setup);
+    else
+        reply = runLocally(*parsed.command, setup);
     out << reply.out << std::flush;
     err << reply.err << std::flush;
     return reply.exitCode;
