@@ -17,16 +17,19 @@ PanelParameters::PanelParameters(CommandChannel &channel, ControlBindings &bindi
 {
 }
 
-void PanelParameters::send()
+void PanelParameters::send(Done done)
 {
     const ParameterBlock block = ParameterBlock::pack(bindings_.values());
     for (int preset : bindings_.checkedPresets())
         stored(presets_.writePresetText(preset, block.toText()));
     CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
-    channel_.SendCommandJY(kParameterKey, frame, [](bool answered, const CommandFrame &) {
-        if (!answered)
-            QThread::msleep(kFailedWritePauseMs);
-    });
+    channel_.SendCommandJY(kParameterKey, frame,
+                           [done = std::move(done)](bool answered, const CommandFrame &) {
+                               if (!answered)
+                                   QThread::msleep(kFailedWritePauseMs);
+                               if (done)
+                                   done(answered);
+                           });
 }
 
 void PanelParameters::readFromDevice(std::function<void()> then)
@@ -62,11 +65,11 @@ void PanelParameters::applyStateReport(const CommandFrame::Data &data)
     bindings_.show(lastDeviceBlock_.unpack());
 }
 
-void PanelParameters::loadPreset(int preset)
+void PanelParameters::loadPreset(int preset, Done done)
 {
     bindings_.selectOnlyPreset(preset);
     bindings_.show(ParameterBlock::fromText(presets_.presetText(preset)).unpack());
-    send();
+    send(std::move(done));
     stored(presets_.writeCurrentConfig(preset));
 }
 
@@ -76,8 +79,8 @@ void PanelParameters::stored(bool ok)
         storeObserver_(ok);
 }
 
-void PanelParameters::factoryReset()
+void PanelParameters::factoryReset(Done done)
 {
     bindings_.show(ParameterBlock::factory().unpack());
-    send();
+    send(std::move(done));
 }

@@ -12,6 +12,9 @@
 // it to the device; reads and state reports put the device's block on show.
 class PanelParameters {
 public:
+    // Told whether the device answered the write.
+    using Done = std::function<void(bool answered)>;
+
     PanelParameters(CommandChannel &channel, ControlBindings &bindings, PresetFiles &presets);
 
     // Told after every write of a settings file whether it reached the disk.
@@ -20,7 +23,7 @@ public:
         storeObserver_ = std::move(observer);
     }
 
-    void send();
+    void send(Done done = {});
     // Asks the device for its block; on an answer the device controls are
     // enabled and show it. then runs once the first attempt is over, answered
     // or not; an unanswered read goes on in the background until the device
@@ -28,8 +31,8 @@ public:
     void readFromDevice(std::function<void()> then);
     // A state report: shown at once, nothing sent, no preset written.
     void applyStateReport(const CommandFrame::Data &data);
-    void loadPreset(int preset);
-    void factoryReset();
+    void loadPreset(int preset, Done done = {});
+    void factoryReset(Done done = {});
 
     const ParameterBlock &lastDeviceBlock() const { return lastDeviceBlock_; }
     void clearLastDeviceBlock() { lastDeviceBlock_ = ParameterBlock(); }

@@ -38,12 +38,21 @@ int openLock(const QString &path, int flags)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent)
+SingleInstance::SingleInstance(const QString &name, QObject *parent)
+    : QObject(parent), socketPath_(socketPath(name)), lockPath_(lockPath(name))
 {
-    if (const std::optional<QString> folder = privateFolder()) {
-        socketPath_ = QDir(*folder).filePath(name);
-        lockPath_ = QDir(*folder).filePath(name + QStringLiteral(".lock"));
-    }
+}
+
+QString SingleInstance::socketPath(const QString &name)
+{
+    const std::optional<QString> folder = privateFolder();
+    return folder ? QDir(*folder).filePath(name) : QString();
+}
+
+QString SingleInstance::lockPath(const QString &name)
+{
+    const std::optional<QString> folder = privateFolder();
+    return folder ? QDir(*folder).filePath(name + QStringLiteral(".lock")) : QString();
 }
 
 SingleInstance::~SingleInstance()

@@ -43,8 +43,9 @@ public:
     // listen yet (it is still starting) is waited for a few seconds.
     std::optional<QByteArray> ask(const QByteArray &requestLine);
 
-    QString socketPath() const { return socketPath_; }
-    QString lockPath() const { return lockPath_; }
+    // Where the copies named name meet; empty without a private folder.
+    static QString socketPath(const QString &name);
+    static QString lockPath(const QString &name);
 
     // The user's runtime folder (XDG_RUNTIME_DIR), or else a folder of the
     // user's own in the temporary folder, made with mode 0700. Either is used

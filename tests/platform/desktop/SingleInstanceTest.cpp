@@ -47,7 +47,7 @@ protected:
 TEST_F(SingleInstanceTest, LaterCopyAsksTheFirstAndGetsItsAnswer)
 {
     SingleInstance first(kName);
-    EXPECT_EQ(first.socketPath(), runtime.filePath(kName));
+    EXPECT_EQ(SingleInstance::socketPath(kName), runtime.filePath(kName));
     ASSERT_TRUE(first.claim());
     std::vector<QByteArray> requests;
     ASSERT_TRUE(first.listen([&](const QByteArray &line) {
@@ -160,7 +160,7 @@ TEST_F(SingleInstanceTest, OnlyAPrivateFolderIsUsed)
     struct stat info {};
     ASSERT_EQ(stat(QFile::encodeName(own).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_EQ(SingleInstance(kName).lockPath(), QDir(own).filePath(QStringLiteral("vekCtrl.lock")));
+    EXPECT_EQ(SingleInstance::lockPath(kName), QDir(own).filePath(QStringLiteral("vekCtrl.lock")));
 
     // Opened up (or made so by someone else): refused, also as runtime folder.
     ASSERT_EQ(chmod(QFile::encodeName(own).constData(), 0777), 0);
