@@ -2,9 +2,11 @@
 #include "ScratchFolder.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -14,15 +16,39 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path makeFolder()
+constexpr std::string_view kPrefix = "orlenta-fuzz-";
+
+fs::path baseFolder()
 {
     std::error_code error;
-    const fs::path base =
-        fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "orlenta-fuzz-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
+    return fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+}
+
+// The fuzzer often ends with _Exit, which skips the removal at exit: folders
+// of processes that are gone are removed by the next one.
+void removeLeftovers(const fs::path &base)
+{
+    std::error_code error;
+    for (const fs::directory_entry &entry : fs::directory_iterator(base, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, kPrefix.size(), kPrefix) != 0)
+            continue;
+        const long pid = std::strtol(name.c_str() + kPrefix.size(), nullptr, 10);
+        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            fs::remove_all(entry.path(), error);
+    }
+}
+
+fs::path makeFolder()
+{
+    const fs::path base = baseFolder();
+    removeLeftovers(base);
+    fs::path folder = base / (std::string(kPrefix) + std::to_string(::getpid()));
+    std::error_code error;
+    fs::remove_all(folder, error);
+    if (!fs::create_directory(folder, error))
         std::abort();
-    return pattern;
+    return folder;
 }
 
 void removeFolder()

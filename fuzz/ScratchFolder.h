@@ -8,7 +8,7 @@
 
 // A private folder for targets whose input is a file, on tmpfs where there is
 // one (files there cost no disk writes). Made on first use, removed when the
-// process ends.
+// process ends (by the next one, when it ends without cleaning up).
 class ScratchFolder {
 public:
     static const std::filesystem::path &path();

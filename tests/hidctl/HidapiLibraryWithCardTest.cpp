@@ -82,6 +82,13 @@ protected:
         library->setMonitorMessage(kMonitorMessage);
     }
 
+    int lastOpenError() const
+    {
+        const auto lastError =
+            library->symbol<decltype(&SNX_GetLastOpenError)>("SNX_GetLastOpenError");
+        return lastError ? lastError() : -1;
+    }
+
     // The words of the next report posted to the window.
     Words nextReport()
     {
@@ -112,6 +119,7 @@ TEST_F(HidapiLibraryWithCardTest, FindsOpensAndClosesTheCardsInterface)
     EXPECT_EQ(library->vendorId(), kVendorId);
     EXPECT_EQ(library->productId(), kProductId);
     EXPECT_EQ(card.openFiles(), 1);
+    EXPECT_EQ(lastOpenError(), 0);
     // Finding again replaces the open device rather than adding one.
     ASSERT_EQ(library->findDevice(), 1);
     EXPECT_EQ(card.openFiles(), 1);
@@ -119,6 +127,9 @@ TEST_F(HidapiLibraryWithCardTest, FindsOpensAndClosesTheCardsInterface)
     library->closeDevice();
     EXPECT_EQ(card.openFiles(), 0);
     EXPECT_EQ(library->vendorId(), 0);
+    card.unplug();
+    EXPECT_EQ(library->findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(lastOpenError(), ENOENT);
 }
 
 TEST_F(HidapiLibraryWithCardTest, WriteGoesOutWithoutItsReportIdAndTheAnswerIsPosted)
