@@ -297,6 +297,7 @@ void CVarnelDlg::afterOpen()
 void CVarnelDlg::deviceClosed()
 {
     bindings_.disableDeviceControls();
+    recorderLibrary_.deviceRemoved();
     recorderLibrary_.showDlgHide(0);
 }
 
