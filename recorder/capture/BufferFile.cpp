@@ -1,6 +1,7 @@
 #include "BufferFile.h"
 
 #include "FileInUseLock.h"
+#include "FullWrite.h"
 #include "MessageBoxes.h"
 #include "ProgramFolder.h"
 #include "RecorderTexts.h"
@@ -30,24 +31,6 @@ std::uint32_t get32(const std::uint8_t *at)
 {
     return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
            std::uint32_t(at[3]) << 24;
-}
-
-bool writeAll(int descriptor, const std::uint8_t *data, std::size_t length, off_t offset)
-{
-    while (length > 0) {
-        const ssize_t n = ::pwrite(descriptor, data, length, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        length -= std::size_t(n);
-        offset += n;
-    }
-    return true;
 }
 
 std::uint64_t fileSize(int descriptor)
@@ -105,7 +88,7 @@ std::array<std::uint8_t, BufferFile::kHeaderSize> BufferFile::header(const WaveF
 bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
 {
     const auto bytes = header(format_, dataBytes);
-    return writeAll(descriptor, bytes.data(), bytes.size(), 0);
+    return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
 }
 
 std::uint32_t BufferFile::wholeFrames(std::uint64_t bytes) const
@@ -268,7 +251,7 @@ bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64
             return false;
         if (n == 0)
             break;
-        if (!writeAll(to, step.data(), std::size_t(n), out))
+        if (!FullWrite::at(to, step.data(), std::size_t(n), out))
             return false;
         in += n;
         out += n;

@@ -2,6 +2,7 @@
 
 #include "BufferFile.h"
 #include "CAudioPlayRec.h"
+#include "FullWrite.h"
 #include "MessageBoxes.h"
 #include "Mp3EncoderLibrary.h"
 #include "RecorderTexts.h"
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -41,23 +41,6 @@ bool sameFile(const fs::path &a, const fs::path &b)
 {
     std::error_code error;
     return fs::equivalent(a, b, error);
-}
-
-bool writeAll(int descriptor, const std::uint8_t *data, std::size_t length)
-{
-    while (length > 0) {
-        const ssize_t n = ::write(descriptor, data, length);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        length -= std::size_t(n);
-    }
-    return true;
 }
 } // namespace
 
@@ -197,7 +180,7 @@ bool TakeSaver::copyWav(std::FILE *source, std::uint32_t dataBytes, int target, 
             error = std::ferror(source) ? EIO : ENODATA; // the take shrank while saved
             return false;
         }
-        if (!writeAll(target, block, fromHeader + wanted)) {
+        if (!FullWrite::to(target, block, fromHeader + wanted)) {
             error = errno;
             return false;
         }
