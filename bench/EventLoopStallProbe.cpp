@@ -11,12 +11,12 @@ EventLoopStallProbe::EventLoopStallProbe(QObject *parent) : QObject(parent)
 {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kIntervalMs);
-    connect(&timer_, &QTimer::timeout, this, &EventLoopStallProbe::turn);
+    connect(&timer_, &QTimer::timeout, this, [this] { turn(); });
 }
 
 void EventLoopStallProbe::start()
 {
-    longestGapNs_ = 0;
+    longestNs_ = 0;
     clock_.start();
     lastTurnNs_ = 0;
     timer_.start();
@@ -24,7 +24,6 @@ void EventLoopStallProbe::start()
 
 void EventLoopStallProbe::stop()
 {
-    // A stall still under way when measuring ends counts too.
     turn();
     timer_.stop();
 }
@@ -32,12 +31,11 @@ void EventLoopStallProbe::stop()
 void EventLoopStallProbe::turn()
 {
     const qint64 now = clock_.nsecsElapsed();
-    longestGapNs_ = std::max(longestGapNs_, now - lastTurnNs_);
+    longestNs_ = std::max(longestNs_, now - lastTurnNs_ - kIntervalMs * 1000000LL);
     lastTurnNs_ = now;
 }
 
 std::chrono::milliseconds EventLoopStallProbe::longestStall() const
 {
-    const qint64 stallNs = std::max<qint64>(longestGapNs_ - qint64(kIntervalMs) * 1000000, 0);
-    return std::chrono::milliseconds(stallNs / 1000000);
+    return std::chrono::milliseconds(std::max<qint64>(0, longestNs_ / 1000000));
 }

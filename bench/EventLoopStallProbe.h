@@ -7,14 +7,13 @@
 
 #include <chrono>
 
-// Measures how long the event loop of the thread it lives on goes without
-// turning: a 1 ms timer runs while started, and the longest gap between two
-// of its turns, less the interval, is the longest stall. Nested loops (modal
-// dialogs) turn it too.
+// Measures how long the thread it lives on stops turning its event loop: a
+// timer due every millisecond; the longest gap between two of its turns, less
+// the interval, is the longest stall. Nested event loops turn it too, so only
+// real blocking counts.
 class EventLoopStallProbe : public QObject {
 public:
     explicit EventLoopStallProbe(QObject *parent = nullptr);
-
     void start();
     void stop();
     std::chrono::milliseconds longestStall() const;
@@ -25,5 +24,5 @@ private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 lastTurnNs_ = 0;
-    qint64 longestGapNs_ = 0;
+    qint64 longestNs_ = 0;
 };

@@ -13,6 +13,7 @@ build=${1:-$here/../build}
 BENCHMARKS=(
     "command-channel bench_command_channel"
     "panel-startup bench_startup"
+    "panel-stalls bench_panel_stall"
     "mp3-conversion bench_mp3_conversion"
     "cut bench_cut"
     "capture-bookkeeping bench_capture"

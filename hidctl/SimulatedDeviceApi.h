@@ -29,6 +29,9 @@ SNX_EXPORT void SIM_Plug(void);
 /* Unplugging closes the device: later output reports fail and nothing is posted. */
 SNX_EXPORT void SIM_Unplug(void);
 SNX_EXPORT int SIM_IsPlugged(void);
+/* Nonzero: the device is plugged in but may not be opened (no permission on
+   its node), so SNX_FindDeviceWithID fails with EACCES. Reset clears it. */
+SNX_EXPORT void SIM_SetAccessDenied(int denied);
 SNX_EXPORT void SIM_SetAnswerMode(int mode);
 SNX_EXPORT void SIM_SetAnswerDelayMs(int milliseconds);
 SNX_EXPORT void SIM_GetBlock(unsigned char block[8]);

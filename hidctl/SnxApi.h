@@ -39,6 +39,13 @@ SNX_EXPORT unsigned short SNX_GetProductID(void);
 SNX_EXPORT void SNX_SetMonitorMsg(unsigned int message);
 SNX_EXPORT int SNX_HID_Output_Report_Data(const unsigned char *report, int length);
 
+/* Optional: why the last SNX_FindDeviceWithID opened no device. 0 after a
+   successful open, ENOENT when no device with the ids is present, otherwise
+   the errno of opening its device node (EACCES: present, but this user may
+   not open it). Callers look it up with dlsym and do without it when a
+   library lacks it. */
+SNX_EXPORT int SNX_GetLastOpenError(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,7 +2,8 @@
 # DIALOG id x y width height font-size "font" "caption"
 # <control> id x y width height [flags] ["caption"]   (dialog units)
 # flags: HIDDEN, DISABLED, BORDER, AUTOHSCROLL, PUSHLIKE
-# MENU id "popup caption" / MENUITEM id "caption" [DEFAULT]
+# MENU id "popup caption" / MENUITEM id "caption" [DEFAULT] [CHECKABLE | RADIO] / MENUSEPARATOR
+#   consecutive RADIO items form one group, at most one of them checked
 
 DIALOG 102 0 0 586 615 8 "MS Sans Serif" "Orlenta HD"
 
@@ -100,4 +101,11 @@ PUSHLIKE   1148 370 498  13  13 "3"
 PUSHLIKE   1149 384 498  13  13 "4"
 
 MENU 146 "menu"
-MENUITEM 32772 "Exit" DEFAULT
+MENUITEM 32773 "Show Orlenta" DEFAULT
+MENUSEPARATOR
+MENUITEM 32774 "Preset 1" RADIO
+MENUITEM 32775 "Preset 2" RADIO
+MENUITEM 32776 "Preset 3" RADIO
+MENUITEM 32777 "Preset 4" RADIO
+MENUSEPARATOR
+MENUITEM 32772 "Exit"

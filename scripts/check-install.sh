@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Checks Orlenta as a system install, the way a Debian desktop user gets it:
 #   1. DESTDIR install of the build: layout, desktop-file-validate, appstreamcli
-#   2. cpack -G DEB: dependencies and the package's own layout
+#   2. cpack -G DEB: dependencies, the package's own layout, lintian without
+#      errors
 #   3. dpkg -i, then the installed `orlenta` started under Xvfb (with the
 #      simulated device in the installed program folder for this test only)
 #      must open its window and write its INI files into the XDG config folder,
 #      not into the read-only program folder
-#   4. dpkg -r leaves nothing behind
+#   4. the installed `orlenta` given a command with no panel running writes
+#      the change into the user's preset
+#   5. dpkg -r leaves nothing behind
 # Needs root (dpkg -i) and a configured, built folder (scripts/setup.sh).
 #   scripts/check-install.sh [build folder, default build]
 set -euo pipefail
@@ -69,6 +72,12 @@ for package in "${required_depends[@]}"; do
 done
 dpkg-deb -x "$deb" "$work/payload"
 tests/packaging/check-layout.sh "$work/payload/usr"
+# Warnings and notes are shown; an error fails the check.
+log "lintian $(basename "$deb")"
+lintian_status=0
+lintian_output=$(lintian --fail-on error --display-level '>=warning' "$deb" 2>&1) || lintian_status=$?
+grep -v '^running with root privileges is not recommended!$' <<<"$lintian_output" || true
+[ "$lintian_status" -eq 0 ] || die "lintian reports errors on $(basename "$deb")"
 
 log "dpkg -i $(basename "$deb")"
 run_quietly dpkg -i "$deb"
@@ -125,6 +134,18 @@ kill -0 "$panel_pid" 2>/dev/null && die "orlenta did not end on SIGTERM"
 wait "$panel_pid" 2>/dev/null || true
 panel_pid=
 
+# A command with no panel running opens the card itself, with no display,
+# and keeps the change in the user's preset, not in the program folder.
+log "orlenta set master-vol=4 without a panel or a display"
+command_status=0
+env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
+    XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" LANG=C.UTF-8 orlenta set master-vol=4 >"$work/command.log" 2>&1 ||
+    command_status=$?
+[ "$command_status" -eq 0 ] || { cat "$work/command.log" >&2; die "orlenta set ended with $command_status"; }
+grep -qx 'settingToVoice=0f0f4f15b42a2f3e' "$settings/UserConfig_1.ini" ||
+    die "UserConfig_1.ini holds: $(cat "$settings/UserConfig_1.ini")"
+[ "$(ls -A "$program")" = "$folder_before" ] || die "orlenta set wrote into $program"
+
 cp "$work/NUVAUDIOCTL.so.installed" "$program/NUVAUDIOCTL.so"
 swapped=0
 verify=$(dpkg --verify orlenta || true)
@@ -138,7 +159,8 @@ status=$(dpkg-query -W -f='${Status}' orlenta 2>/dev/null || true)
 case "$status" in ""|*not-installed|*config-files) ;; *) die "package state after dpkg -r: $status" ;; esac
 for path in "$program" /usr/bin/orlenta "/usr/share/applications/$id.desktop" \
     "/usr/share/metainfo/$id.metainfo.xml" /usr/lib/udev/rules.d/70-orlenta.rules \
-    "/usr/share/icons/hicolor/scalable/apps/$id.svg"; do
+    "/usr/share/icons/hicolor/scalable/apps/$id.svg" /usr/share/bash-completion/completions/orlenta \
+    /usr/share/doc/orlenta; do
     [ ! -e "$path" ] || die "$path left behind by dpkg -r"
 done
 run_quietly dpkg --purge orlenta

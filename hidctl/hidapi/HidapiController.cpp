@@ -4,9 +4,25 @@
 #include "HidDeviceList.h"
 #include "InputReportReader.h"
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kMaxReportLength = 64;
+
+// hidapi does not say why a node would not open; asking the kernel the same
+// question tells "no permission" from the rest.
+int openErrorOf(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return EIO;
+}
 
 } // namespace
 
@@ -30,19 +46,27 @@ HidapiController::~HidapiController()
 bool HidapiController::findDevice(unsigned short vendorId, unsigned short productId)
 {
     std::lock_guard lock(mutex_);
-    if (!hidapiReady_)
+    if (!hidapiReady_) {
+        lastOpenError_ = EIO;
         return false;
+    }
     const HidDeviceList candidates(vendorId, productId);
+    int firstError = ENOENT;
     for (const std::string &path : candidates.pathsByPreference()) {
         hid_device *opened = hid_open_path(path.c_str());
-        if (!opened)
+        if (!opened) {
+            if (firstError == ENOENT)
+                firstError = openErrorOf(path);
             continue;
+        }
         closeDeviceLocked();
         device_ = std::make_shared<HidDeviceHandle>(opened);
         vendorId_ = vendorId;
         productId_ = productId;
+        lastOpenError_ = 0;
         return true;
     }
+    lastOpenError_ = firstError;
     return false;
 }
 

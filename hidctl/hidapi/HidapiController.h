@@ -24,6 +24,8 @@ public:
     // Opens the first usable device with these ids; it replaces the current
     // one. When none opens, the current device stays.
     bool findDevice(unsigned short vendorId, unsigned short productId);
+    // Why the last findDevice opened nothing (0 when it opened a device).
+    int lastOpenError() const { return lastOpenError_; }
     bool devicePresent(unsigned short vendorId, unsigned short productId) const;
     void closeDevice();
 
@@ -47,5 +49,6 @@ private:
     unsigned short vendorId_ = 0;
     unsigned short productId_ = 0;
     std::atomic<unsigned int> monitorMessage_{0};
+    std::atomic<int> lastOpenError_{0};
     std::unique_ptr<InputReportReader> monitor_;
 };

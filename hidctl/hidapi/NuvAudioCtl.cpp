@@ -54,4 +54,9 @@ int SNX_HID_Output_Report_Data(const unsigned char *report, int length)
     return HidapiController::instance().writeReport(report, length) ? 1 : 0;
 }
 
+int SNX_GetLastOpenError(void)
+{
+    return HidapiController::instance().lastOpenError();
+}
+
 } // extern "C"

@@ -3,6 +3,7 @@
 #include "DeviceIds.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
@@ -38,12 +39,25 @@ SimulatedDevice::SimulatedDevice()
 bool SimulatedDevice::findDevice(unsigned short vendorId, unsigned short productId)
 {
     std::lock_guard lock(mutex_);
-    if (!matches(vendorId, productId))
+    if (!matches(vendorId, productId)) {
+        lastOpenError_ = ENOENT;
         return false;
+    }
+    if (accessDenied_) {
+        lastOpenError_ = EACCES;
+        return false;
+    }
     // Finding again reopens the device, as the hidapi library does.
     closeDeviceLocked();
     open_ = true;
+    lastOpenError_ = 0;
     return true;
+}
+
+int SimulatedDevice::lastOpenError() const
+{
+    std::lock_guard lock(mutex_);
+    return lastOpenError_;
 }
 
 bool SimulatedDevice::devicePresent(unsigned short vendorId, unsigned short productId) const
@@ -109,6 +123,8 @@ void SimulatedDevice::reset()
     std::lock_guard lock(mutex_);
     poster_.stop();
     plugged_ = true;
+    accessDenied_ = false;
+    lastOpenError_ = 0;
     controller_.reset();
     setBlockLocked(controller_.block());
     answerDelay_ = kDefaultAnswerDelay;
@@ -132,6 +148,12 @@ bool SimulatedDevice::plugged() const
 {
     std::lock_guard lock(mutex_);
     return plugged_;
+}
+
+void SimulatedDevice::setAccessDenied(bool denied)
+{
+    std::lock_guard lock(mutex_);
+    accessDenied_ = denied;
 }
 
 void SimulatedDevice::setAnswerMode(int mode)

@@ -22,6 +22,7 @@ public:
     SimulatedDevice();
 
     bool findDevice(unsigned short vendorId, unsigned short productId);
+    int lastOpenError() const;
     bool devicePresent(unsigned short vendorId, unsigned short productId) const;
     void closeDevice();
     void openMonitor(SnxWindow *window);
@@ -35,6 +36,7 @@ public:
     void plug();
     void unplug();
     bool plugged() const;
+    void setAccessDenied(bool denied);
     void setAnswerMode(int mode);
     void setAnswerDelay(int milliseconds);
     Block block() const;
@@ -58,5 +60,7 @@ private:
     std::vector<Report> outputReports_;
     std::chrono::milliseconds answerDelay_ = kDefaultAnswerDelay;
     bool plugged_ = true;
+    bool accessDenied_ = false;
+    int lastOpenError_ = 0;
     bool open_ = false;
 };

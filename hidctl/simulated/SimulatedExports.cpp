@@ -66,6 +66,11 @@ int SNX_HID_Output_Report_Data(const unsigned char *report, int length)
     return device().receiveOutputReport(report, length) ? 1 : 0;
 }
 
+int SNX_GetLastOpenError(void)
+{
+    return device().lastOpenError();
+}
+
 void SIM_Reset(void)
 {
     device().reset();
@@ -84,6 +89,11 @@ void SIM_Unplug(void)
 int SIM_IsPlugged(void)
 {
     return device().plugged() ? 1 : 0;
+}
+
+void SIM_SetAccessDenied(int denied)
+{
+    device().setAccessDenied(denied != 0);
 }
 
 void SIM_SetAnswerMode(int mode)

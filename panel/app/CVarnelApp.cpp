@@ -10,8 +10,28 @@
 #include <QApplication>
 
 namespace {
+
 const QString kInstanceName = QStringLiteral("vekCtrl");
+const QByteArray kShowRequest = "show";
+
+// "show", with the activation token the desktop gave this start when there is
+// one, so the running copy may take the focus on Wayland.
+QByteArray showRequest()
+{
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN").trimmed();
+    if (token.isEmpty() || token.contains('\n'))
+        return kShowRequest;
+    return kShowRequest + ' ' + token;
 }
+
+QByteArray answer(CVarnelDlg &dialog, const QByteArray &request)
+{
+    if (request == kShowRequest || request.startsWith(kShowRequest + ' '))
+        dialog.bringToFront(QString::fromUtf8(request.mid(kShowRequest.size() + 1)));
+    return {};
+}
+
+} // namespace
 
 CVarnelApp::LanguageFlags CVarnelApp::chooseLanguage(const QLocale &system)
 {
@@ -43,8 +63,10 @@ int CVarnelApp::run(int argc, char **argv)
     QLocale::setDefault(language_.uiLanguage);
 
     SingleInstance instance(kInstanceName);
-    if (instance.notifyRunningCopy())
+    if (!instance.claim()) {
+        instance.ask(showRequest());
         return 0;
+    }
 
     UdevDeviceNotifier notifier;
     PulseAudioDefaults audioDefaults;
@@ -57,10 +79,15 @@ int CVarnelApp::run(int argc, char **argv)
     environment.player = &player;
 
     CVarnelDlg dialog(environment);
-    instance.listen([&dialog] { dialog.bringToFront(); });
+    instance.listen([&dialog](const QByteArray &request) { return answer(dialog, request); });
     if (!dialog.initialise())
         return 0;
-    QObject::connect(&dialog, &QDialog::finished, &application, &QCoreApplication::quit);
+    // Leaves the main loop whatever windows are still open. An exit chosen
+    // before the loop runs (from an event loop of its own, such as a message
+    // box's) would be lost on the loop, so it is looked at once more here.
+    QObject::connect(&dialog, &QDialog::finished, &application, [] { QCoreApplication::exit(0); });
     dialog.show();
+    if (dialog.isEnding())
+        return 0;
     return application.exec();
 }

@@ -7,6 +7,7 @@
 #include "QtMessageBoxes.h"
 #include "SoundPlayer.h"
 #include "UpDownControl.h"
+#include "WindowAdoption.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -14,9 +15,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMoveEvent>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -78,6 +83,7 @@ CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
         environment_.messages = ownMessages_.get();
     }
     bindings_.setSender([this] { parameters_.send(); });
+    parameters_.setStoreObserver([this](bool stored) { settingsStored(stored); });
     channel_.setStateReportHandler(
         [this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
 
@@ -92,6 +98,7 @@ CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
     hooks.afterOpen = [this] { afterOpen(); };
     hooks.closed = [this] { deviceClosed(); };
     hooks.postOpen = [this] { postOpen(); };
+    hooks.accessDenied = [this] { accessDenied(); };
     connection_ =
         std::make_unique<DeviceConnection>(hidLibrary_, channel_, monitorWindow_.window(), hooks);
     if (environment_.audioDefaults && environment_.player)
@@ -118,9 +125,54 @@ QString CVarnelDlg::libraryLoadFailure(const QString &fileName)
     return QStringLiteral("加载  %1  失败").arg(fileName);
 }
 
+QString CVarnelDlg::accessDeniedText()
+{
+    return QStringLiteral(
+        "The VEK ZR-4 card is plugged in, but Orlenta may not open it: this user has no access "
+        "to its HID device node (/dev/hidraw*).\n\n"
+        "Install the udev rule 70-orlenta.rules that gives the user at the seat access, as the "
+        "README's section \"Running against a real card\" says:\n"
+        "    sudo cp packaging/70-orlenta.rules /etc/udev/rules.d/\n"
+        "    sudo udevadm control --reload\n"
+        "then unplug the card and plug it in again. The Orlenta package installs the rule itself.");
+}
+
+QString CVarnelDlg::settingsNotSavedText(const QString &folder)
+{
+    return QStringLiteral("Orlenta could not save its settings in %1. The card has your change, "
+                          "but the preset will not hold it after Orlenta ends. Check that the "
+                          "folder exists, may be written to and has free space.")
+        .arg(folder);
+}
+
 void CVarnelDlg::showMessage(const QString &text)
 {
     environment_.messages->inform(text.toStdString(), "Message");
+}
+
+// For messages that come up in the middle of an open or a send: the box is
+// shown once that has returned, so its own event loop runs nothing half done.
+void CVarnelDlg::postMessage(const QString &text)
+{
+    QTimer::singleShot(0, this, [this, text] { showMessage(text); });
+}
+
+void CVarnelDlg::accessDenied()
+{
+    qWarning("%s", qPrintable(accessDeniedText()));
+    postMessage(accessDeniedText());
+}
+
+// Said once when saving starts failing, not at every click; said again only
+// after saving worked in between.
+void CVarnelDlg::settingsStored(bool stored)
+{
+    if (stored || settingsFailureShown_) {
+        settingsFailureShown_ = !stored && settingsFailureShown_;
+        return;
+    }
+    settingsFailureShown_ = true;
+    postMessage(settingsNotSavedText(QString::fromStdString(environment_.settingsFolder.string())));
 }
 
 void CVarnelDlg::buildControls()
@@ -152,6 +204,8 @@ void CVarnelDlg::connectControls()
     for (int button : kPresetButtons) {
         const int preset = ControlBindings::presetNumber(button);
         onClick(button, [this, preset] { parameters_.loadPreset(preset); });
+        if (auto *presetButton = qobject_cast<QAbstractButton *>(control(button)))
+            connect(presetButton, &QAbstractButton::toggled, this, [this] { syncTrayMenu(); });
     }
     onClick(kFactoryReset, [this] { parameters_.factoryReset(); });
     onClick(kOpenButton, [this] { openDevice(); });
@@ -250,12 +304,48 @@ void CVarnelDlg::makeCompact()
 void CVarnelDlg::createTrayIcon()
 {
     const MenuTemplate *menu = template_.menu(kTrayMenuId);
-    trayIcon_.setDoubleClickHandler([this] { toggleFromTray(); });
-    trayIcon_.setCommandHandler([this](int command) {
-        if (command == kExitCommand)
-            exitProgram();
-    });
+    trayIcon_.setActivationHandler([this] { toggleFromTray(); });
+    trayIcon_.setCommandHandler([this](int command, bool) { trayCommand(command); });
     trayIcon_.Create(QStringLiteral("NUV Control"), icon_, menu ? *menu : MenuTemplate{});
+    connect(trayIcon_.menu(), &QMenu::aboutToShow, this, [this] { syncTrayMenu(); });
+    syncTrayMenu();
+}
+
+void CVarnelDlg::trayCommand(int command)
+{
+    if (command == kExitCommand) {
+        exitProgram();
+        return;
+    }
+    if (command == kShowHideCommand) {
+        toggleFromTray();
+        return;
+    }
+    const auto preset = std::find(kPresetCommands.begin(), kPresetCommands.end(), command);
+    if (preset != kPresetCommands.end()) {
+        // Exactly what a click on the preset button does, and nothing while
+        // the button takes no clicks.
+        const int button = ControlId::kPresetButtons[preset - kPresetCommands.begin()];
+        if (auto *presetButton = qobject_cast<QAbstractButton *>(control(button)))
+            presetButton->click();
+        syncTrayMenu();
+    }
+}
+
+// The menu follows the window and the preset buttons: which way the first
+// item goes, which preset is selected and whether presets can be chosen.
+void CVarnelDlg::syncTrayMenu()
+{
+    if (!trayIcon_.menu())
+        return;
+    const bool shown = isVisible() && !isMinimized();
+    trayIcon_.setItemText(kShowHideCommand,
+                          shown ? QStringLiteral("Hide Orlenta") : QStringLiteral("Show Orlenta"));
+    for (std::size_t i = 0; i < kPresetCommands.size(); ++i) {
+        const QWidget *button = control(ControlId::kPresetButtons[i]);
+        trayIcon_.setItemChecked(kPresetCommands[i], isChecked(ControlId::kPresetButtons[i]));
+        trayIcon_.setItemEnabled(kPresetCommands[i], button && button->isEnabled());
+    }
 }
 
 void CVarnelDlg::hideDebugControls()
@@ -304,8 +394,12 @@ void CVarnelDlg::deviceClosed()
 void CVarnelDlg::recordClicked()
 {
     const QPoint rightTop = mapToGlobal(QPoint(width(), 0));
-    const int shown =
-        recorderLibrary_.openDlg(rightTop.x(), rightTop.y(), kRecorderWidth, kRecorderHeight);
+    int shown = 0;
+    {
+        const WindowAdoption adoption(this);
+        shown =
+            recorderLibrary_.openDlg(rightTop.x(), rightTop.y(), kRecorderWidth, kRecorderHeight);
+    }
     if (auto *button = qobject_cast<QAbstractButton *>(control(ControlId::kRecord)))
         button->setText(shown ? QStringLiteral("Record<<") : QStringLiteral("Record>>"));
 }
@@ -325,28 +419,31 @@ void CVarnelDlg::hideToTray()
 
 void CVarnelDlg::toggleFromTray()
 {
-    const bool visible = isVisible();
-    recorderLibrary_.showDlgHide(visible ? 0 : -1);
-    if (visible) {
-        hide();
-    } else {
+    if (isVisible() && !isMinimized())
+        hideToTray();
+    else
         bringToFront();
-    }
 }
 
-void CVarnelDlg::bringToFront()
+void CVarnelDlg::bringToFront(const QString &activationToken)
 {
+    // Where Qt activates windows through xdg-activation, it takes the token
+    // from the environment; without one it asks the compositor for its own.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     setWindowState(windowState() & ~Qt::WindowMinimized);
     showNormal();
     raise();
     activateWindow();
+    recorderLibrary_.showDlgHide(-1);
 }
 
+// Ends the dialog; the program leaves its main loop when the dialog has
+// finished (see CVarnelApp).
 void CVarnelDlg::exitProgram()
 {
     channel_.setExiting();
     done(QDialog::Rejected);
-    QCoreApplication::quit();
 }
 
 // Enter does nothing in this window.
@@ -359,20 +456,50 @@ void CVarnelDlg::reject()
     QDialog::reject();
 }
 
+// Without a notification area there is no way back to a hidden window, so
+// the close box then ends the program, as Exit does.
 void CVarnelDlg::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    hideToTray();
+    if (trayIcon_.refresh())
+        hideToTray();
+    else
+        exitProgram();
 }
 
+// Minimised with a notification area, the window goes there; without one it
+// stays on the taskbar. The recorder follows it either way.
 void CVarnelDlg::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
-        QTimer::singleShot(0, this, [this] {
-            setWindowState(windowState() & ~Qt::WindowMinimized);
-            hideToTray();
-        });
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const auto *change = static_cast<QWindowStateChangeEvent *>(event);
+    if (isMinimized()) {
+        if (trayIcon_.refresh()) {
+            QTimer::singleShot(0, this, [this] {
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+                hideToTray();
+            });
+        } else {
+            recorderLibrary_.showDlgHide(0);
+        }
+    } else if (change->oldState() & Qt::WindowMinimized) {
+        recorderLibrary_.showDlgHide(-1);
+    }
+    syncTrayMenu();
+}
+
+void CVarnelDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    syncTrayMenu();
+}
+
+void CVarnelDlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    syncTrayMenu();
 }
 
 std::string CVarnelDlg::text(int id) const
@@ -413,4 +540,7 @@ void CVarnelDlg::setEnabled(int id, bool enabled)
 {
     if (QWidget *widget = control(id))
         widget->setEnabled(enabled);
+    if (std::find(ControlId::kPresetButtons.begin(), ControlId::kPresetButtons.end(), id) !=
+        ControlId::kPresetButtons.end())
+        syncTrayMenu();
 }

@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QIcon>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 
@@ -44,6 +45,9 @@ public:
     static constexpr int kDialogId = 102;
     static constexpr int kTrayMenuId = 146;
     static constexpr int kExitCommand = 32772;
+    static constexpr int kShowHideCommand = 32773;
+    // "Preset 1" to "Preset 4" in the tray menu.
+    static constexpr std::array kPresetCommands{32774, 32775, 32776, 32777};
     static constexpr int kRecorderWidth = 420;
     static constexpr int kRecorderHeight = 500;
 
@@ -54,10 +58,18 @@ public:
     // is to end.
     bool initialise();
 
-    // Another start of the program asked for this window.
-    void bringToFront();
-    // The tray menu's Exit.
+    // The one way the window comes back (tray, menu, another start, restore
+    // from the taskbar): shown, raised, the recorder as the user left it. An
+    // activation token from another start lets a Wayland compositor give it
+    // the focus.
+    void bringToFront(const QString &activationToken = {});
+    // The one way it goes away to the notification area, the recorder with it.
+    void hideToTray();
+    // The tray menu's Exit, and the close box where there is no tray.
     void exitProgram();
+    // Exit or Escape was chosen: the program is to end, even when its main
+    // loop has not started yet.
+    bool isEnding() const { return channel_.isExiting(); }
 
     // PanelControls
     std::string text(int id) const override;
@@ -76,6 +88,8 @@ public:
     CTrayIcon &trayIcon() { return trayIcon_; }
 
     static QString libraryLoadFailure(const QString &fileName);
+    static QString accessDeniedText();
+    static QString settingsNotSavedText(const QString &folder);
 
 public:
     void accept() override;
@@ -85,6 +99,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     bool loadLibraries();
@@ -98,10 +114,14 @@ private:
     void openDevice();
     void deviceClosed();
     void afterOpen();
-    void hideToTray();
     void toggleFromTray();
+    void trayCommand(int command);
+    void syncTrayMenu();
     void recordClicked();
     void showMessage(const QString &text);
+    void postMessage(const QString &text);
+    void accessDenied();
+    void settingsStored(bool stored);
 
     PanelEnvironment environment_;
     DialogTemplate template_;
@@ -120,4 +140,5 @@ private:
     std::unique_ptr<StartupAudio> startupAudio_;
     std::unique_ptr<MessageBoxes> ownMessages_;
     CTrayIcon trayIcon_;
+    bool settingsFailureShown_ = false;
 };

@@ -35,6 +35,16 @@ bool numbers(const QStringList &words, int first, int count, std::vector<int> &o
     return true;
 }
 
+MenuItemTemplate menuItem(int command, const QStringList &words)
+{
+    MenuItemTemplate item{command, words[2].mid(1), words.contains(QStringLiteral("DEFAULT"))};
+    if (words.contains(QStringLiteral("RADIO")))
+        item.check = MenuItemTemplate::Check::Radio;
+    else if (words.contains(QStringLiteral("CHECKABLE")))
+        item.check = MenuItemTemplate::Check::Checkable;
+    return item;
+}
+
 } // namespace
 
 std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString *error)
@@ -66,11 +76,14 @@ std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString
             if (ok)
                 dialog.menus.push_back({values[0], words[2].mid(1), {}});
         } else if (kind == QLatin1String("MENUITEM")) {
-            ok = !dialog.menus.empty() && numbers(words, 1, 1, values) && words.size() >= 3 &&
-                 isCaption(words[2]);
+            ok = !dialog.menus.empty() && numbers(words, 1, 1, values) && values[0] != 0 &&
+                 words.size() >= 3 && isCaption(words[2]);
             if (ok)
-                dialog.menus.back().items.push_back(
-                    {values[0], words[2].mid(1), words.contains(QStringLiteral("DEFAULT"))});
+                dialog.menus.back().items.push_back(menuItem(values[0], words));
+        } else if (kind == QLatin1String("MENUSEPARATOR")) {
+            ok = !dialog.menus.empty() && words.size() == 1;
+            if (ok)
+                dialog.menus.back().items.push_back({});
         } else {
             ok = numbers(words, 1, 5, values);
             if (ok) {

@@ -19,9 +19,12 @@ struct ControlTemplate {
 };
 
 struct MenuItemTemplate {
-    int command = 0;
+    enum class Check { None, Checkable, Radio };
+    int command = 0; // 0: a separator
     QString caption;
     bool isDefault = false;
+    Check check = Check::None;
+    bool isSeparator() const { return command == 0; }
 };
 
 struct MenuTemplate {

@@ -4,13 +4,32 @@
 
 #include <QEventLoop>
 #include <QThread>
-#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+void sleepFor(std::chrono::milliseconds duration)
+{
+    QThread::msleep(static_cast<unsigned long>(duration.count()));
+}
+
+} // namespace
 
 CommandChannel::CommandChannel(ReportWriter writer) : CommandChannel(std::move(writer), Timing{}) {}
 
-CommandChannel::CommandChannel(ReportWriter writer, Timing timing)
-    : writer_(std::move(writer)), timing_(timing), queueContext_(std::make_unique<QObject>())
+CommandChannel::CommandChannel(ReportWriter writer, Timing timing, Pause pause)
+    : writer_(std::move(writer)), timing_(timing), pause_(pause ? std::move(pause) : sleepFor),
+      queueContext_(std::make_unique<QObject>())
 {
+    retryTimer_.setSingleShot(true);
+    QObject::connect(&retryTimer_, &QTimer::timeout, queueContext_.get(), [this] {
+        if (!retry_)
+            return;
+        enqueue(std::move(*retry_));
+        retry_.reset();
+        scheduleQueue();
+    });
 }
 
 CommandChannel::~CommandChannel() = default;
@@ -18,42 +37,101 @@ CommandChannel::~CommandChannel() = default;
 CommandChannel::Result CommandChannel::SendCommandJY(std::uint8_t key, CommandFrame &frame,
                                                      Completion done)
 {
-    return submit(Request{false, key, frame, std::move(done)}, frame);
+    return submit(Request{false, key, frame, std::move(done), {}, 0}, frame);
 }
 
 CommandChannel::Result CommandChannel::RecvCommandJY(std::uint8_t index, CommandFrame &frame,
-                                                     Completion done)
+                                                     Completion done, FirstMiss firstMiss)
 {
-    return submit(Request{true, index, frame, std::move(done)}, frame);
+    return submit(Request{true, index, frame, std::move(done), std::move(firstMiss), 0}, frame);
 }
 
 CommandChannel::Result CommandChannel::submit(Request request, CommandFrame &callerFrame)
 {
     // Behind a waiting exchange, or behind ones already queued: first asked, first sent.
     if (busy_ || !queue_.empty()) {
-        queue_.push_back(std::move(request));
+        enqueue(std::move(request));
         return Result::Queued;
     }
-    const bool answered = run(request);
+    const Outcome outcome = run(request);
     callerFrame = request.frame;
+    if (outcome == Outcome::Retry)
+        retryLater(std::move(request));
     if (!queue_.empty())
         scheduleQueue();
-    return answered ? Result::Answered : Result::Failed;
+    switch (outcome) {
+    case Outcome::Answered:
+        return Result::Answered;
+    case Outcome::Failed:
+        return Result::Failed;
+    case Outcome::Retry:
+        break;
+    }
+    return Result::Queued;
 }
 
-bool CommandChannel::run(Request &request)
+std::size_t CommandChannel::waitingWrites() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(queue_.begin(), queue_.end(), [](const Request &r) { return !r.read; }));
+}
+
+void CommandChannel::enqueue(Request request)
+{
+    if (!request.read) {
+        auto same = std::find_if(queue_.begin(), queue_.end(), [&](const Request &queued) {
+            return !queued.read && queued.keyOrIndex == request.keyOrIndex;
+        });
+        if (same != queue_.end()) {
+            *same = std::move(request);
+            return;
+        }
+    }
+    queue_.push_back(std::move(request));
+}
+
+CommandChannel::Outcome CommandChannel::run(Request &request)
 {
     busy_ = true;
-    const bool answered = request.read ? runRead(request.keyOrIndex, request.frame)
-                                       : runWrite(request.keyOrIndex, request.frame);
+    ++request.attempts;
+    Outcome outcome = Outcome::Failed;
+    if (request.read)
+        outcome = runReadAttempt(request.keyOrIndex, request.frame);
+    else if (runWrite(request.keyOrIndex, request.frame))
+        outcome = Outcome::Answered;
     busy_ = false;
-    if (request.done)
-        request.done(answered, captured_);
-    return answered;
+    if (outcome == Outcome::Retry && request.attempts == 1 && request.firstMiss) {
+        const FirstMiss firstMiss = std::move(request.firstMiss);
+        request.firstMiss = nullptr;
+        firstMiss();
+    }
+    // Whatever ran meanwhile may have ended the connection or the program.
+    if (outcome == Outcome::Retry && (!connected_ || exiting_ || abort_))
+        outcome = Outcome::Failed;
+    if (outcome != Outcome::Retry && request.done)
+        request.done(outcome == Outcome::Answered, captured_);
+    return outcome;
 }
 
-// Queued exchanges run from the event loop, after the exchange that held them
-// up has returned to its caller with its answer intact.
+// The next attempt starts no sooner than a whole wait after the last request,
+// so a device that answers at once with a malformed report is asked at the
+// same pace as one that does not answer at all.
+void CommandChannel::retryLater(Request request)
+{
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - sentAt_);
+    const std::chrono::milliseconds left = std::max(timing_.readBudget - waited, {});
+    if (left.count() == 0) {
+        enqueue(std::move(request));
+        scheduleQueue();
+        return;
+    }
+    retry_ = std::move(request);
+    retryTimer_.start(left);
+}
+
+// Queued exchanges run from the event loop, one per turn, after the exchange
+// that held them up has returned to its caller with its answer intact.
 void CommandChannel::scheduleQueue()
 {
     if (queueScheduled_)
@@ -65,18 +143,34 @@ void CommandChannel::scheduleQueue()
 void CommandChannel::runQueue()
 {
     queueScheduled_ = false;
-    while (!queue_.empty() && !busy_) {
-        Request request = std::move(queue_.front());
-        queue_.pop_front();
-        run(request);
-    }
+    if (queue_.empty() || busy_)
+        return;
+    Request request = std::move(queue_.front());
+    queue_.pop_front();
+    if (run(request) == Outcome::Retry)
+        retryLater(std::move(request));
+    if (!queue_.empty())
+        scheduleQueue();
+}
+
+void CommandChannel::dropPending()
+{
+    std::deque<Request> dropped = std::move(queue_);
+    queue_.clear();
+    if (retry_)
+        dropped.push_back(std::move(*retry_));
+    retry_.reset();
+    retryTimer_.stop();
+    for (Request &request : dropped)
+        if (request.done)
+            request.done(false, captured_);
 }
 
 bool CommandChannel::runWrite(std::uint8_t key, CommandFrame &frame)
 {
     if (exiting_)
         return false;
-    pause(timing_.pacing);
+    pause_(timing_.pacing);
     frame.writeChecksum();
     if (key != (frame.head() & 0x3F))
         return false;
@@ -89,38 +183,32 @@ bool CommandChannel::runWrite(std::uint8_t key, CommandFrame &frame)
         return true;
     }
     acknowledge();
-    pause(timing_.pacing);
+    pause_(timing_.pacing);
     endExchange();
     return false;
 }
 
-bool CommandChannel::runRead(std::uint8_t index, CommandFrame &frame)
+CommandChannel::Outcome CommandChannel::runReadAttempt(std::uint8_t index, CommandFrame &frame)
 {
-    while (connected_ && !exiting_) {
-        pause(timing_.pacing);
-        frame.writeChecksum();
-        // Head 2 is the device's own state report, never an answer.
-        if (frame[1] == InputReport::kStateReportHead || index != frame[1])
-            return false;
-        send(frame, index);
-        const bool captured = waitForAnswer(timing_.readBudget);
-        if (abort_)
-            return false;
-        if (captured) {
-            if (!connected_)
-                return false;
-            const bool wellFormed = captured_.head() == index && captured_.checksumValid();
-            acknowledge();
-            endExchange();
-            return wellFormed;
-        }
-        if (!connected_)
-            return false;
-        acknowledge();
-        pause(timing_.readRetryPause);
-        endExchange();
-    }
-    return false;
+    if (!connected_ || exiting_)
+        return Outcome::Failed;
+    pause_(timing_.pacing);
+    frame.writeChecksum();
+    // Head 2 is the device's own state report, never an answer.
+    if (frame[1] == InputReport::kStateReportHead || index != frame[1])
+        return Outcome::Failed;
+    send(frame, index);
+    const bool captured = waitForAnswer(timing_.readBudget);
+    if (abort_ || !connected_)
+        return Outcome::Failed;
+    const bool wellFormed = captured && captured_.head() == index && captured_.checksumValid();
+    acknowledge();
+    if (!wellFormed)
+        pause_(timing_.readRetryPause);
+    endExchange();
+    if (wellFormed)
+        return Outcome::Answered;
+    return exiting_ ? Outcome::Failed : Outcome::Retry;
 }
 
 void CommandChannel::send(const CommandFrame &frame, std::uint8_t expectedHead)
@@ -128,6 +216,7 @@ void CommandChannel::send(const CommandFrame &frame, std::uint8_t expectedHead)
     report_ = frame.outputReport();
     answerCaptured_ = false;
     expectedHead_ = expectedHead;
+    sentAt_ = std::chrono::steady_clock::now();
     writer_(report_.data(), static_cast<int>(report_.size()));
     report_.fill(0);
 }
@@ -162,7 +251,7 @@ bool CommandChannel::waitForAnswer(std::chrono::milliseconds budget)
     // Neither the budget nor this channel ended the wait: the event loops are
     // being told to quit, so the program is ending.
     if (timer.isActive() && !woken_)
-        exiting_ = true;
+        setExiting();
     return answerCaptured_;
 }
 
@@ -195,8 +284,10 @@ void CommandChannel::onMonitorMessage(std::uintptr_t wParam,
 void CommandChannel::setConnected(bool connected)
 {
     connected_ = connected;
-    if (!connected)
+    if (!connected) {
+        dropPending();
         wake();
+    }
 }
 
 void CommandChannel::setAbort(bool abort)
@@ -209,10 +300,6 @@ void CommandChannel::setAbort(bool abort)
 void CommandChannel::setExiting()
 {
     exiting_ = true;
+    dropPending();
     wake();
-}
-
-void CommandChannel::pause(std::chrono::milliseconds duration)
-{
-    QThread::msleep(static_cast<unsigned long>(duration.count()));
 }

@@ -4,6 +4,7 @@
 #include "InputReport.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdint>
@@ -18,13 +19,27 @@ class QEventLoop;
 // answer while the event loop keeps running, so input, state reports and
 // device notices are handled during the wait. One exchange runs at a time:
 // one asked for during another's wait runs right after it.
+//
+// A read is made of attempts. An unanswered (or malformed) attempt is tried
+// again from the event loop at the read's own pace, behind whatever was asked
+// for meanwhile, until it is answered, the device goes away or the program
+// ends. A block write asked for while another write of the same kind still
+// waits in the queue takes that one's place: the device only ever needs the
+// newest block, so a held spin arrow never builds up a backlog.
 class CommandChannel {
 public:
     using ReportWriter = std::function<int(const unsigned char *report, int length)>;
     using StateReportHandler = std::function<void(const CommandFrame::Data &data)>;
     // Called once when the exchange ends, with the captured answer (head,
-    // eight data bytes, checksum) still in place.
+    // eight data bytes, checksum) still in place; a request dropped because
+    // the device went away or the program ends ends unanswered. Not called for
+    // a queued write that a newer one replaced: that one never ends, it is
+    // carried on by the newer one.
     using Completion = std::function<void(bool answered, const CommandFrame &answer)>;
+    // Called once when a read's first attempt went unanswered; the read goes on.
+    using FirstMiss = std::function<void()>;
+    // Holds the thread for the pacing pauses between reports.
+    using Pause = std::function<void(std::chrono::milliseconds)>;
 
     enum class Result { Answered, Failed, Queued };
 
@@ -36,7 +51,7 @@ public:
     };
 
     explicit CommandChannel(ReportWriter writer);
-    CommandChannel(ReportWriter writer, Timing timing);
+    CommandChannel(ReportWriter writer, Timing timing, Pause pause = {});
     ~CommandChannel();
 
     void setStateReportHandler(StateReportHandler handler)
@@ -47,16 +62,24 @@ public:
     // A write: succeeds when the device answers with head | 0x80. key must be
     // the head's low six bits. The frame's checksum byte is filled in.
     Result SendCommandJY(std::uint8_t key, CommandFrame &frame, Completion done = {});
-    // A read: repeated until a well-formed answer with head index arrives, the
-    // device goes away, or the program ends. Index 2 is never requested.
-    Result RecvCommandJY(std::uint8_t index, CommandFrame &frame, Completion done = {});
+    // A read: attempted until a well-formed answer with head index arrives,
+    // the device goes away, or the program ends; Queued once it goes on in
+    // the background. Index 2 is never requested.
+    Result RecvCommandJY(std::uint8_t index, CommandFrame &frame, Completion done = {},
+                         FirstMiss firstMiss = {});
 
     // The monitor message: input reports arrive here in order.
     void onMonitorMessage(std::uintptr_t wParam, const std::optional<InputReport::Words> &words);
 
     const CommandFrame &capturedAnswer() const { return captured_; }
     bool isWaiting() const { return busy_; }
+    // Requests waiting their turn, a read waiting to be tried again included.
+    std::size_t pendingCount() const { return queue_.size() + (retry_ ? 1 : 0); }
+    // Writes waiting their turn: never more than one of a kind.
+    std::size_t waitingWrites() const;
 
+    // Going away drops every request still waiting: they were meant for the
+    // device that is gone.
     void setConnected(bool connected);
     bool isConnected() const { return connected_; }
     void setAbort(bool abort);
@@ -71,29 +94,36 @@ private:
         std::uint8_t keyOrIndex = 0;
         CommandFrame frame;
         Completion done;
+        FirstMiss firstMiss;
+        int attempts = 0;
     };
+    enum class Outcome { Answered, Failed, Retry };
 
     Result submit(Request request, CommandFrame &callerFrame);
-    bool run(Request &request);
+    void enqueue(Request request);
+    Outcome run(Request &request);
     bool runWrite(std::uint8_t key, CommandFrame &frame);
-    bool runRead(std::uint8_t index, CommandFrame &frame);
+    Outcome runReadAttempt(std::uint8_t index, CommandFrame &frame);
     void send(const CommandFrame &frame, std::uint8_t expectedHead);
     void acknowledge();
     void endExchange();
     bool waitForAnswer(std::chrono::milliseconds budget);
     void wake();
+    void retryLater(Request request);
     void scheduleQueue();
     void runQueue();
-    static void pause(std::chrono::milliseconds duration);
+    void dropPending();
 
     ReportWriter writer_;
     Timing timing_;
+    Pause pause_;
     StateReportHandler stateReportHandler_;
 
     CommandFrame::Report report_{};
     CommandFrame captured_;
     bool answerCaptured_ = false;
     std::uint8_t expectedHead_ = 0;
+    std::chrono::steady_clock::time_point sentAt_;
 
     bool connected_ = false;
     bool abort_ = false;
@@ -103,6 +133,8 @@ private:
     QEventLoop *waitLoop_ = nullptr;
     bool woken_ = false;
     std::deque<Request> queue_;
+    std::optional<Request> retry_;
     bool queueScheduled_ = false;
     std::unique_ptr<QObject> queueContext_;
+    QTimer retryTimer_;
 };

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -40,10 +41,12 @@ bool DeviceConnection::open(std::string_view vendorText, std::string_view produc
 {
     if (!library_.findDeviceWithId(parseId(vendorText), parseId(productText))) {
         channel_.setConnected(false);
+        openFailed();
         retryAfterArrival();
         return false;
     }
     arrivalAttemptsLeft_ = 0;
+    deniedReported_ = false;
     if (hooks_.showState)
         hooks_.showState(true);
     armMonitor();
@@ -94,9 +97,21 @@ void DeviceConnection::retryAfterArrival()
     });
 }
 
+void DeviceConnection::openFailed()
+{
+    const std::optional<int> error = library_.lastOpenError();
+    if (!error || (*error != EACCES && *error != EPERM) || deniedReported_)
+        return;
+    deniedReported_ = true;
+    call(hooks_.accessDenied);
+}
+
 bool DeviceConnection::removal()
 {
     arrivalAttemptsLeft_ = 0;
+    // The card itself is gone: its next plug-in is a new one to tell about.
+    if (!library_.checkDeviceWithId(kDefaultVendorId, kDefaultProductId))
+        deniedReported_ = false;
     if (!channel_.isConnected())
         return false;
     if (library_.findDeviceWithId(kDefaultVendorId, kDefaultProductId)) {

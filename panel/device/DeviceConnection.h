@@ -27,14 +27,19 @@ public:
         // The hidden open and close buttons follow the state: open true
         // enables close and disables open.
         std::function<void(bool open)> showState;
-        // Reads the device's block; calls then when the read is over.
+        // Reads the device's block; calls then once its first attempt is over
+        // (an unanswered read goes on by itself).
         std::function<void(std::function<void()> then)> readParameters;
-        // After the read: working folder, default audio device, start-up sound.
+        // After the read's first attempt: working folder, default audio
+        // device, start-up sound.
         std::function<void()> afterOpen;
         // After a close: controls disabled, recorder hidden.
         std::function<void()> closed;
         // Queues an open to run from the event loop.
         std::function<void()> postOpen;
+        // The device is plugged in but this user may not open it; called
+        // once per plug-in.
+        std::function<void()> accessDenied;
     };
 
     DeviceConnection(HidControlLibrary &library, CommandChannel &channel, SnxWindow *window,
@@ -58,11 +63,13 @@ public:
 private:
     void armMonitor();
     void retryAfterArrival();
+    void openFailed();
 
     HidControlLibrary &library_;
     CommandChannel &channel_;
     SnxWindow *window_;
     Hooks hooks_;
     int arrivalAttemptsLeft_ = 0;
+    bool deniedReported_ = false;
     std::unique_ptr<QObject> retryContext_ = std::make_unique<QObject>();
 };

@@ -31,6 +31,7 @@ bool HidControlLibrary::load(const std::string &path)
     resolve(entry_.productId, "SNX_GetProductID");
     resolve(entry_.setMonitorMessage, "SNX_SetMonitorMsg");
     resolve(entry_.outputReport, "SNX_HID_Output_Report_Data");
+    resolve(entry_.lastOpenError, "SNX_GetLastOpenError");
     return true;
 }
 
@@ -94,4 +95,11 @@ void HidControlLibrary::setMonitorMessage(unsigned int message) const
 int HidControlLibrary::outputReport(const unsigned char *report, int length) const
 {
     return entry_.outputReport ? entry_.outputReport(report, length) : 0;
+}
+
+std::optional<int> HidControlLibrary::lastOpenError() const
+{
+    if (!entry_.lastOpenError)
+        return std::nullopt;
+    return entry_.lastOpenError();
 }

@@ -2,6 +2,7 @@
 
 #include "SnxApi.h"
 
+#include <optional>
 #include <string>
 
 // The HID control library, loaded at run time from a path. Every call is safe
@@ -14,8 +15,9 @@ public:
     HidControlLibrary(const HidControlLibrary &) = delete;
     HidControlLibrary &operator=(const HidControlLibrary &) = delete;
 
-    // Loads the library and resolves its ten entry points; false when the file
-    // cannot be loaded. Entry points it lacks stay unresolved without a word.
+    // Loads the library and resolves its ten entry points, and the optional
+    // open-error report; false when the file cannot be loaded. Entry points it
+    // lacks stay unresolved without a word.
     bool load(const std::string &path);
     void unload();
     bool isLoaded() const { return handle_ != nullptr; }
@@ -33,6 +35,9 @@ public:
     unsigned short productId() const;
     void setMonitorMessage(unsigned int message) const;
     int outputReport(const unsigned char *report, int length) const;
+    // Why the last findDeviceWithId opened nothing, as an errno value; empty
+    // when the library does not tell.
+    std::optional<int> lastOpenError() const;
 
 private:
     struct EntryPoints {
@@ -46,6 +51,7 @@ private:
         decltype(&SNX_GetProductID) productId = nullptr;
         decltype(&SNX_SetMonitorMsg) setMonitorMessage = nullptr;
         decltype(&SNX_HID_Output_Report_Data) outputReport = nullptr;
+        decltype(&SNX_GetLastOpenError) lastOpenError = nullptr; // optional
     };
 
     template <typename F> void resolve(F &slot, const char *name);

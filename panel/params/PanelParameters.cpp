@@ -2,6 +2,9 @@
 
 #include <QThread>
 
+#include <memory>
+#include <utility>
+
 namespace {
 constexpr std::uint8_t kParameterKey = 0x20;
 constexpr std::uint8_t kParameterReadIndex = 1;
@@ -14,32 +17,46 @@ PanelParameters::PanelParameters(CommandChannel &channel, ControlBindings &bindi
 {
 }
 
-void PanelParameters::send()
+void PanelParameters::send(Done done)
 {
     const ParameterBlock block = ParameterBlock::pack(bindings_.values());
     for (int preset : bindings_.checkedPresets())
-        presets_.writePresetText(preset, block.toText());
+        stored(presets_.writePresetText(preset, block.toText()));
     CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
-    channel_.SendCommandJY(kParameterKey, frame, [](bool answered, const CommandFrame &) {
-        if (!answered)
-            QThread::msleep(kFailedWritePauseMs);
-    });
+    channel_.SendCommandJY(kParameterKey, frame,
+                           [done = std::move(done)](bool answered, const CommandFrame &) {
+                               if (!answered)
+                                   QThread::msleep(kFailedWritePauseMs);
+                               if (done)
+                                   done(answered);
+                           });
 }
 
 void PanelParameters::readFromDevice(std::function<void()> then)
 {
+    // then runs once: after the first attempt, answered or not, or when the
+    // read ends without one.
+    auto once = std::make_shared<std::function<void()>>(std::move(then));
+    auto runOnce = [once] {
+        if (const std::function<void()> next = std::exchange(*once, nullptr))
+            next();
+    };
     CommandFrame frame = CommandFrame::readRequest(kParameterReadIndex);
     channel_.RecvCommandJY(
         kParameterReadIndex, frame,
-        [this, then = std::move(then)](bool answered, const CommandFrame &answer) {
+        [this, runOnce](bool answered, const CommandFrame &answer) {
             if (answered) {
                 lastDeviceBlock_ = ParameterBlock(answer.data());
                 bindings_.enableDeviceControls();
-                bindings_.show(lastDeviceBlock_.unpack());
+                // A change the user made while the read was retried is still
+                // on its way to the device and newer than this answer: the
+                // panel keeps showing it.
+                bindings_.show(channel_.waitingWrites() > 0 ? bindings_.values()
+                                                            : lastDeviceBlock_.unpack());
             }
-            if (then)
-                then();
-        });
+            runOnce();
+        },
+        runOnce);
 }
 
 void PanelParameters::applyStateReport(const CommandFrame::Data &data)
@@ -48,16 +65,22 @@ void PanelParameters::applyStateReport(const CommandFrame::Data &data)
     bindings_.show(lastDeviceBlock_.unpack());
 }
 
-void PanelParameters::loadPreset(int preset)
+void PanelParameters::loadPreset(int preset, Done done)
 {
     bindings_.selectOnlyPreset(preset);
     bindings_.show(ParameterBlock::fromText(presets_.presetText(preset)).unpack());
-    send();
-    presets_.writeCurrentConfig(preset);
+    send(std::move(done));
+    stored(presets_.writeCurrentConfig(preset));
 }
 
-void PanelParameters::factoryReset()
+void PanelParameters::stored(bool ok)
+{
+    if (storeObserver_)
+        storeObserver_(ok);
+}
+
+void PanelParameters::factoryReset(Done done)
 {
     bindings_.show(ParameterBlock::factory().unpack());
-    send();
+    send(std::move(done));
 }

@@ -12,23 +12,37 @@
 // it to the device; reads and state reports put the device's block on show.
 class PanelParameters {
 public:
+    // Told whether the device answered the write.
+    using Done = std::function<void(bool answered)>;
+
     PanelParameters(CommandChannel &channel, ControlBindings &bindings, PresetFiles &presets);
 
-    void send();
+    // Told after every write of a settings file whether it reached the disk.
+    void setStoreObserver(std::function<void(bool stored)> observer)
+    {
+        storeObserver_ = std::move(observer);
+    }
+
+    void send(Done done = {});
     // Asks the device for its block; on an answer the device controls are
-    // enabled and show it. then runs when the read is over, answered or not.
+    // enabled and show it. then runs once the first attempt is over, answered
+    // or not; an unanswered read goes on in the background until the device
+    // answers or goes away.
     void readFromDevice(std::function<void()> then);
     // A state report: shown at once, nothing sent, no preset written.
     void applyStateReport(const CommandFrame::Data &data);
-    void loadPreset(int preset);
-    void factoryReset();
+    void loadPreset(int preset, Done done = {});
+    void factoryReset(Done done = {});
 
     const ParameterBlock &lastDeviceBlock() const { return lastDeviceBlock_; }
     void clearLastDeviceBlock() { lastDeviceBlock_ = ParameterBlock(); }
 
 private:
+    void stored(bool ok);
+
     CommandChannel &channel_;
     ControlBindings &bindings_;
     PresetFiles &presets_;
     ParameterBlock lastDeviceBlock_;
+    std::function<void(bool)> storeObserver_;
 };

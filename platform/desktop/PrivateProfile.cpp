@@ -2,10 +2,14 @@
 
 #include <SimpleIni.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -43,29 +47,72 @@ LoadResult load(const fs::path &file, Ini &ini)
     return ini.LoadData(content.str()) >= 0 ? LoadResult::Loaded : LoadResult::Unusable;
 }
 
+// The file a write lands in: a settings file that is a symbolic link (kept
+// in a dotfiles folder, say) is replaced at its target, so the link stays.
+fs::path writeTarget(const fs::path &file)
+{
+    constexpr int kMaxLinks = 40;
+    fs::path target = file;
+    std::error_code error;
+    for (int i = 0; i < kMaxLinks && fs::is_symlink(target, error); ++i) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+bool writeAll(int fd, const std::string &data)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The rename only makes the new content visible; the folder's entry must
+// reach the disk too, or a crash can bring back the old file.
+void syncFolder(const fs::path &folder)
+{
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Writes a new file beside the old one, flushes it to disk and renames it
+// over the old one, so a full disk or a crash leaves either the old content
+// or the new, never a torn file. The new file keeps the old one's mode.
 bool replaceFile(const fs::path &file, const std::string &data)
 {
-    fs::path temporary = file;
+    const fs::path target = writeTarget(file);
+    fs::path temporary = target;
     temporary += ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, file, error);
-    if (error) {
-        fs::remove(temporary, error);
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return false;
+    bool written = writeAll(fd, data);
+    if (written && existed)
+        written = ::fchmod(fd, old.st_mode & 07777) == 0;
+    written = written && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
         return false;
     }
+    syncFolder(target.parent_path());
     return true;
 }
 

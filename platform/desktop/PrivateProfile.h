@@ -16,8 +16,10 @@ public:
 
     static std::string read(const std::filesystem::path &file, const std::string &section,
                             const std::string &key);
-    // Replaces the file as a whole (new file, then rename), so a full disk or
-    // a crash leaves the old content in place. False when it could not write.
+    // Replaces the file as a whole (new file flushed to disk, then rename), so
+    // a full disk or a crash leaves the old content in place. A symbolic link
+    // is kept and its target replaced; the file keeps its mode. False when it
+    // could not write.
     static bool write(const std::filesystem::path &file, const std::string &section,
                       const std::string &key, const std::string &value);
 };

@@ -1,61 +1,194 @@
 #include "SingleInstance.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-constexpr int kConnectTimeoutMs = 1000;
-const QByteArray kShowRequest = "show\n";
+
+constexpr int kIoTimeoutMs = 2000;
+// How long a later copy waits for a first copy that holds the lock but is
+// still starting (libraries, device notices) before it listens.
+constexpr int kStartingCopyPatienceMs = 5000;
+constexpr int kConnectRetryMs = 50;
+
+// A folder only this user may enter: not a link, owned by the user, no
+// access for group or others.
+bool isPrivateFolder(const QString &path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+int openLock(const QString &path, int flags)
+{
+    return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
-    : QObject(parent), path_(socketPath(name))
+    : QObject(parent), socketPath_(socketPath(name)), lockPath_(lockPath(name))
 {
 }
-
-SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::socketPath(const QString &name)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return QDir(runtime).filePath(name);
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("%1-%2").arg(name).arg(getuid()));
+    const std::optional<QString> folder = privateFolder();
+    return folder ? QDir(*folder).filePath(name) : QString();
 }
 
-bool SingleInstance::notifyRunningCopy()
+QString SingleInstance::lockPath(const QString &name)
 {
-    QLocalSocket socket;
-    socket.connectToServer(path_);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    const std::optional<QString> folder = privateFolder();
+    return folder ? QDir(*folder).filePath(name + QStringLiteral(".lock")) : QString();
+}
+
+SingleInstance::~SingleInstance()
+{
+    server_.reset();
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+std::optional<QString> SingleInstance::privateFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return runtime;
+    // Made here when missing; one made by someone else, or opened up, fails
+    // the check and is not used.
+    const QString own =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("orlenta-%1").arg(::getuid()));
+    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    if (isPrivateFolder(own))
+        return own;
+    return std::nullopt;
+}
+
+bool SingleInstance::claim()
+{
+    if (lockPath_.isEmpty())
+        return true;
+    if (lockFd_ >= 0)
+        return true;
+    const int fd = openLock(lockPath_, O_RDWR | O_CREAT);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
         return false;
-    socket.write(kShowRequest);
-    socket.waitForBytesWritten(kConnectTimeoutMs);
-    socket.disconnectFromServer();
+    }
+    lockFd_ = fd;
     return true;
 }
 
-bool SingleInstance::listen(std::function<void()> raise)
+bool SingleInstance::lockHeldElsewhere() const
 {
-    raise_ = std::move(raise);
+    if (lockPath_.isEmpty())
+        return false;
+    const int fd = openLock(lockPath_, O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+bool SingleInstance::listen(RequestHandler handler)
+{
+    if (socketPath_.isEmpty())
+        return false;
+    handler_ = std::move(handler);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket file left by a copy that crashed answers nobody; nobody
-    // answered notifyRunningCopy, so it can go.
-    QLocalServer::removeServer(path_);
-    if (!server_->listen(path_))
+    // This copy holds the lock, so a socket file left here belongs to a copy
+    // that ended without removing it.
+    QLocalServer::removeServer(socketPath_);
+    if (!server_->listen(socketPath_))
         return false;
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains("show") && raise_)
-                    raise_();
-            });
-        }
+        while (QLocalSocket *socket = server_->nextPendingConnection())
+            serve(socket);
     });
     return true;
+}
+
+void SingleInstance::serve(QLocalSocket *socket)
+{
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    auto answer = [this, socket] {
+        if (socket->property("answered").toBool())
+            return;
+        const qsizetype end = socket->peek(kMaxRequestLength + 1).indexOf('\n');
+        if (end < 0) {
+            // No line end within the longest request: not a client of ours.
+            if (socket->bytesAvailable() > kMaxRequestLength)
+                socket->abort();
+            return;
+        }
+        QByteArray line = socket->read(end + 1).chopped(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        socket->setProperty("answered", true);
+        if (handler_)
+            socket->write(handler_(line));
+        socket->disconnectFromServer();
+    };
+    connect(socket, &QLocalSocket::readyRead, this, answer);
+    if (socket->bytesAvailable() > 0)
+        answer();
+}
+
+std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine)
+{
+    QLocalSocket socket;
+    if (!connectToRunningCopy(socket))
+        return std::nullopt;
+    QByteArray request = requestLine;
+    if (!request.endsWith('\n'))
+        request.append('\n');
+    socket.write(request);
+    if (!socket.waitForBytesWritten(kIoTimeoutMs))
+        return std::nullopt;
+    QByteArray answer;
+    QElapsedTimer reading;
+    reading.start();
+    while (socket.state() == QLocalSocket::ConnectedState && reading.elapsed() < kIoTimeoutMs) {
+        socket.waitForReadyRead(kIoTimeoutMs);
+        answer += socket.readAll();
+    }
+    answer += socket.readAll();
+    // The answer ends when the running copy closes the connection.
+    if (socket.state() == QLocalSocket::ConnectedState)
+        return std::nullopt;
+    return answer;
+}
+
+bool SingleInstance::connectToRunningCopy(QLocalSocket &socket) const
+{
+    if (socketPath_.isEmpty())
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        socket.connectToServer(socketPath_);
+        if (socket.waitForConnected(kIoTimeoutMs))
+            return true;
+        socket.abort();
+        if (!lockHeldElsewhere() || waited.elapsed() >= kStartingCopyPatienceMs)
+            return false;
+        QThread::msleep(kConnectRetryMs);
+    }
 }

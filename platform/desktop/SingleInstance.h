@@ -1,31 +1,66 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
+class QLocalSocket;
 
-// One running copy per user: the first copy listens on a local socket, a
-// later copy connects to it, asks it to come to the front and ends.
+// One running copy per user. The first copy takes a lock file in the user's
+// private runtime folder, then answers requests on a local socket beside it;
+// taking the lock is atomic, so of two copies started at the same moment
+// exactly one is the first. A later copy finds the lock taken and sends its
+// request to the first.
+//
+// The socket speaks one request per connection: the client writes one line
+// (UTF-8, ending in "\n"), the server answers with zero or more bytes and
+// closes the connection; the client reads until it is closed. "show" asks the
+// running copy to bring its window to the front.
 class SingleInstance : public QObject {
 public:
+    // Gets the request line without its line end; returns the answer.
+    using RequestHandler = std::function<QByteArray(const QByteArray &requestLine)>;
+
+    static constexpr int kMaxRequestLength = 4096;
+
     explicit SingleInstance(const QString &name, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when another copy answered and was asked to show itself.
-    bool notifyRunningCopy();
-    // Starts listening; raise runs whenever a later copy asks.
-    bool listen(std::function<void()> raise);
+    // True when this copy is the first and now holds the lock. Also true when
+    // there is no private folder to keep a lock in: the copy then runs
+    // without the check rather than not at all.
+    bool claim();
+    // Starts answering requests; false when the socket cannot be made.
+    bool listen(RequestHandler handler);
 
-    // Per-user socket path: in XDG_RUNTIME_DIR when set, else in the
-    // temporary folder with the user id in the name.
+    // Sends one request to the running copy and returns its answer; nullopt
+    // when no running copy answered. A copy that holds the lock but does not
+    // listen yet (it is still starting) is waited for a few seconds.
+    std::optional<QByteArray> ask(const QByteArray &requestLine);
+
+    // Where the copies named name meet; empty without a private folder.
     static QString socketPath(const QString &name);
+    static QString lockPath(const QString &name);
+
+    // The user's runtime folder (XDG_RUNTIME_DIR), or else a folder of the
+    // user's own in the temporary folder, made with mode 0700. Either is used
+    // only when it is a real folder that belongs to the user and that nobody
+    // else may enter; empty when neither is.
+    static std::optional<QString> privateFolder();
 
 private:
-    QString path_;
+    bool lockHeldElsewhere() const;
+    bool connectToRunningCopy(QLocalSocket &socket) const;
+    void serve(QLocalSocket *socket);
+
+    QString socketPath_;
+    QString lockPath_;
+    int lockFd_ = -1;
     std::unique_ptr<QLocalServer> server_;
-    std::function<void()> raise_;
+    RequestHandler handler_;
 };

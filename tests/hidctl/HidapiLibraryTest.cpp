@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <thread>
 #include <vector>
 
@@ -34,6 +35,10 @@ TEST_F(HidapiLibraryTest, FindsNothingWithoutTheDevice)
     EXPECT_EQ(library.checkDeviceWithId(kVendorId, kProductId), 0);
     EXPECT_EQ(library.vendorId(), 0);
     EXPECT_EQ(library.productId(), 0);
+    const auto lastOpenError =
+        library.symbol<decltype(&SNX_GetLastOpenError)>("SNX_GetLastOpenError");
+    ASSERT_NE(lastOpenError, nullptr);
+    EXPECT_EQ(lastOpenError(), ENOENT) << "no device, not a refused one";
 }
 
 TEST_F(HidapiLibraryTest, OutputReportsFailWithoutTheDevice)

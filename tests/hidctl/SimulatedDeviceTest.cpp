@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <numeric>
 #include <thread>
@@ -169,6 +170,25 @@ TEST_F(SimulatedDeviceTest, OpensOnlyTheSoundCardWhilePlugged)
     EXPECT_EQ(send(readRequest()), 0);
     EXPECT_NE(library.findDevice(), 0);
     EXPECT_EQ(library.vendorId(), kVendorId);
+}
+
+TEST_F(SimulatedDeviceTest, DeniedDeviceIsPresentButDoesNotOpen)
+{
+    const auto lastOpenError = sim<decltype(&SNX_GetLastOpenError)>("SNX_GetLastOpenError");
+    const auto setAccessDenied = sim<decltype(&SIM_SetAccessDenied)>("SIM_SetAccessDenied");
+    ASSERT_NE(lastOpenError, nullptr);
+    ASSERT_NE(setAccessDenied, nullptr);
+    EXPECT_EQ(lastOpenError(), 0);
+    library.closeDevice();
+    setAccessDenied(1);
+    EXPECT_EQ(library.findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(lastOpenError(), EACCES);
+    EXPECT_EQ(library.checkDeviceWithId(kVendorId, kProductId), 1) << "still plugged in";
+    EXPECT_EQ(library.findDeviceWithId(kVendorId, 0x1F7E), 0);
+    EXPECT_EQ(lastOpenError(), ENOENT);
+    setAccessDenied(0);
+    EXPECT_NE(library.findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(lastOpenError(), 0);
 }
 
 TEST_F(SimulatedDeviceTest, ReadRequestIsAnsweredWithTheBlock)

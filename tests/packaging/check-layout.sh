@@ -31,6 +31,13 @@ for size in 16 22 24 32 48 64 128 256 512; do
     fi
 done
 expect_file lib/udev/rules.d/70-orlenta.rules
+expect_file share/bash-completion/completions/orlenta
+expect_file share/doc/orlenta/copyright
+expect_file share/doc/orlenta/changelog.gz
+if [ -f "$prefix/share/doc/orlenta/changelog.gz" ] &&
+    ! gzip -dc "$prefix/share/doc/orlenta/changelog.gz" | head -1 | grep -Eq '^orlenta \([0-9.]+\) '; then
+    fail "changelog.gz does not start with an orlenta entry"
+fi
 
 # The program folder holds what ships and nothing else: no simulated device,
 # no settings written during a build, no test programs.

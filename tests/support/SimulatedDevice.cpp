@@ -16,6 +16,7 @@ SimulatedDevice::SimulatedDevice(void *handle)
     resolve(handle, reset_, "SIM_Reset");
     resolve(handle, plug_, "SIM_Plug");
     resolve(handle, unplug_, "SIM_Unplug");
+    resolve(handle, setAccessDenied_, "SIM_SetAccessDenied");
     resolve(handle, setAnswerMode_, "SIM_SetAnswerMode");
     resolve(handle, setAnswerDelayMs_, "SIM_SetAnswerDelayMs");
     resolve(handle, getBlock_, "SIM_GetBlock");
@@ -29,8 +30,8 @@ SimulatedDevice::SimulatedDevice(void *handle)
 
 bool SimulatedDevice::resolved() const
 {
-    return reset_ && plug_ && unplug_ && setAnswerMode_ && setAnswerDelayMs_ && getBlock_ &&
-           setBlock_ && injectStateReport_ && injectRawReport_ && outputReportCount_ &&
+    return reset_ && plug_ && unplug_ && setAccessDenied_ && setAnswerMode_ && setAnswerDelayMs_ &&
+           getBlock_ && setBlock_ && injectStateReport_ && injectRawReport_ && outputReportCount_ &&
            getOutputReport_ && clearOutputReports_;
 }
 

@@ -20,6 +20,7 @@ public:
     void reset() const { reset_(); }
     void plug() const { plug_(); }
     void unplug() const { unplug_(); }
+    void setAccessDenied(bool denied) const { setAccessDenied_(denied ? 1 : 0); }
     void setAnswerMode(int mode) const { setAnswerMode_(mode); }
     void setAnswerDelayMs(int ms) const { setAnswerDelayMs_(ms); }
     Block block() const;
@@ -33,6 +34,7 @@ private:
     decltype(&SIM_Reset) reset_ = nullptr;
     decltype(&SIM_Plug) plug_ = nullptr;
     decltype(&SIM_Unplug) unplug_ = nullptr;
+    decltype(&SIM_SetAccessDenied) setAccessDenied_ = nullptr;
     decltype(&SIM_SetAnswerMode) setAnswerMode_ = nullptr;
     decltype(&SIM_SetAnswerDelayMs) setAnswerDelayMs_ = nullptr;
     decltype(&SIM_GetBlock) getBlock_ = nullptr;

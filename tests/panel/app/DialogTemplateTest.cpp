@@ -45,9 +45,32 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
     const MenuTemplate *menu = dialog.menu(146);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->caption, QStringLiteral("menu"));
-    ASSERT_EQ(menu->items.size(), 1u);
-    EXPECT_EQ(menu->items[0].command, 32772);
+    // Show or hide first, the presets as one radio group, Exit last.
+    ASSERT_EQ(menu->items.size(), 8u);
+    EXPECT_EQ(menu->items[0].command, 32773);
     EXPECT_TRUE(menu->items[0].isDefault);
+    EXPECT_TRUE(menu->items[1].isSeparator());
+    for (std::size_t i = 2; i < 6; ++i) {
+        EXPECT_EQ(menu->items[i].caption, QStringLiteral("Preset %1").arg(i - 1));
+        EXPECT_EQ(menu->items[i].check, MenuItemTemplate::Check::Radio);
+    }
+    EXPECT_EQ(menu->items[7].command, 32772);
+    EXPECT_EQ(menu->items[7].caption, QStringLiteral("Exit"));
+    EXPECT_EQ(menu->items[7].check, MenuItemTemplate::Check::None);
+}
+
+TEST(DialogTemplate, MenuItemsMayBeCheckable)
+{
+    const auto dialog = DialogTemplate::parse(QStringLiteral(
+        "DIALOG 1 0 0 1 1 8 \"F\" \"T\"\nMENU 2 \"m\"\n"
+        "MENUITEM 3 \"Start at login\" CHECKABLE\nMENUSEPARATOR\nMENUITEM 4 \"x\"\n"));
+    ASSERT_TRUE(dialog.has_value());
+    const auto &items = dialog->menu(2)->items;
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].check, MenuItemTemplate::Check::Checkable);
+    EXPECT_FALSE(items[0].isDefault);
+    EXPECT_TRUE(items[1].isSeparator());
+    EXPECT_EQ(items[2].check, MenuItemTemplate::Check::None);
 }
 
 TEST(DialogTemplate, BrokenTextIsRefusedWithItsLine)

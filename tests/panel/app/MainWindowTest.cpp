@@ -7,6 +7,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -14,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <dlfcn.h>
 
@@ -64,6 +67,12 @@ private:
 
     void expectNothingSent() { QCOMPARE(sim_->outputReports().size(), std::size_t{0}); }
 
+    long readRequests() const
+    {
+        const std::vector<Report> reports = sim_->outputReports();
+        return std::count(reports.begin(), reports.end(), kReadRequest);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -110,9 +119,9 @@ private slots:
         for (int id : ControlId::kAuxiliarySet)
             QVERIFY(!enabled(id));
         // The device became the default device and greeted.
-        QCOMPARE(fixture_->audio.requests, std::vector<std::string>{"VEK ZR-4"});
-        QCOMPARE(fixture_->player.commands.size(), std::size_t{1});
-        QVERIFY(fixture_->player.commands[0].ends_with("NUVdata.mp3"));
+        QTRY_COMPARE(fixture_->player.commands().size(), std::size_t{1});
+        QCOMPARE(fixture_->audio.requests(), std::vector<std::string>{"VEK ZR-4"});
+        QVERIFY(fixture_->player.commands()[0].ends_with("NUVdata.mp3"));
     }
 
     void windowCarriesTheTemplate()
@@ -349,16 +358,16 @@ private slots:
         QVERIFY(!dialog().channel().isAborted());
         QTRY_VERIFY(enabled(1102));
         QCOMPARE(edit(1102)->text(), QStringLiteral("7"));
-        QCOMPARE(fixture_->audio.requests.size(), std::size_t{2});
+        QTRY_COMPARE(fixture_->audio.requests().size(), std::size_t{2});
     }
 
-    void unplugDuringAReadEndsIt()
+    void unplugDuringTheFirstReadEndsTheOpen()
     {
         sim_->setAnswerMode(SIM_ANSWER_SILENT);
         create();
         QVERIFY(dialog().initialise());
         bool waited = false;
-        QTimer::singleShot(400, this, [&] {
+        QTimer::singleShot(100, this, [&] {
             waited = dialog().channel().isWaiting();
             sim_->unplug();
             fixture_->notifier.unplug();
@@ -366,8 +375,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(waited && !dialog().channel().isWaiting(), 10000);
         QVERIFY(!dialog().channel().isConnected());
         QVERIFY(!enabled(1102));
-        QVERIFY(fixture_->audio.requests.empty());
-        QVERIFY(fixture_->player.commands.empty());
+        QTest::qWait(100);
+        QVERIFY(fixture_->audio.requests().empty());
+        QVERIFY(fixture_->player.commands().empty());
     }
 
     void startWithoutTheDeviceWaitsForIt()
@@ -448,7 +458,7 @@ private slots:
         QCOMPARE(fixture_->messages.shown[0].first, std::string("加载  NUVRecord.so  失败"));
     }
 
-    void enterDoesNothingEscapeEndsCloseHides()
+    void enterDoesNothingEscapeEnds()
     {
         start();
         dialog().show();
@@ -457,34 +467,65 @@ private slots:
         QVERIFY(dialog().isVisible());
         expectNothingSent();
 
-        dialog().close();
-        QVERIFY(!dialog().isVisible());
-        QCOMPARE(finished.count(), 0);
-
-        dialog().show();
         QTest::keyClick(&dialog(), Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
         QVERIFY(dialog().channel().isExiting());
     }
 
-    void exitDuringAnEndlessReadEndsIt()
+    void exitDuringTheReadsRetriesEndsThem()
     {
         sim_->setAnswerMode(SIM_ANSWER_SILENT);
         create();
         QVERIFY(dialog().initialise());
         dialog().show();
         bool waited = false;
-        QTimer::singleShot(400, this, [&] {
+        QTimer::singleShot(600, this, [&] {
             waited = dialog().channel().isWaiting();
             QTest::keyClick(&dialog(), Qt::Key_Escape);
         });
         QTRY_VERIFY_WITH_TIMEOUT(waited && !dialog().channel().isWaiting(), 10000);
-        // The open stopped there: no default device, no sound.
-        QVERIFY(fixture_->audio.requests.empty());
-        QVERIFY(fixture_->player.commands.empty());
+        const std::size_t sent = sim_->outputReports().size();
+        QTest::qWait(600);
+        QCOMPARE(sim_->outputReports().size(), sent);
+        QCOMPARE(dialog().channel().pendingCount(), std::size_t{0});
     }
 
-    void trayIconTogglesTheWindowAndItsMenuExits()
+    // An XEmbed tray reports a double click as a click followed by a double
+    // click: only the double click toggles, once.
+    void xembedTrayTogglesOnDoubleClickOnly()
+    {
+        start();
+        dialog().show();
+        CTrayIcon &tray = dialog().trayIcon();
+        tray.setKindProbe([] { return CTrayIcon::Kind::XEmbed; });
+        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+        emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::Context);
+        QVERIFY(dialog().isVisible());
+    }
+
+    // A StatusNotifierItem host reports every click as one activation and
+    // never a double click: a single click toggles.
+    void statusNotifierTrayTogglesOnEveryClick()
+    {
+        start();
+        dialog().show();
+        CTrayIcon &tray = dialog().trayIcon();
+        tray.setKindProbe([] { return CTrayIcon::Kind::StatusNotifierItem; });
+        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(dialog().isVisible());
+        emit tray.icon()->activated(QSystemTrayIcon::MiddleClick);
+        QVERIFY(dialog().isVisible());
+    }
+
+    void trayMenuShowsHidesAndExitsLast()
     {
         start();
         dialog().show();
@@ -492,21 +533,30 @@ private slots:
         // No notification area offscreen: the panel runs without the icon.
         QVERIFY(!tray.isEnabled());
         QCOMPARE(tray.icon()->toolTip(), QStringLiteral("NUV Control"));
-        emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(!dialog().isVisible());
-        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!dialog().isVisible());
-        emit tray.icon()->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(dialog().isVisible());
-
         QCOMPARE(tray.menu()->title(), QStringLiteral("menu"));
-        const QList<QAction *> actions = tray.menu()->actions();
-        QCOMPARE(actions.size(), 1);
-        QCOMPARE(actions[0]->text(), QStringLiteral("Exit"));
-        QCOMPARE(actions[0]->objectName(), QStringLiteral("32772"));
-        QVERIFY(actions[0]->font().bold());
+        QList<QAction *> items;
+        for (QAction *action : tray.menu()->actions())
+            if (!action->isSeparator())
+                items << action;
+        QCOMPARE(items.size(), 6);
+        QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
+        QVERIFY(items[0]->font().bold());
+        for (int n = 1; n <= 4; ++n) {
+            QCOMPARE(items[n]->text(), QStringLiteral("Preset %1").arg(n));
+            QVERIFY(items[n]->isCheckable());
+        }
+        QCOMPARE(items[5]->text(), QStringLiteral("Exit"));
+        QCOMPARE(items[5]->objectName(), QStringLiteral("32772"));
+
+        items[0]->trigger();
+        QVERIFY(!dialog().isVisible());
+        QCOMPARE(items[0]->text(), QStringLiteral("Show Orlenta"));
+        items[0]->trigger();
+        QVERIFY(dialog().isVisible());
+        QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
+
         QSignalSpy finished(&dialog(), &QDialog::finished);
-        actions[0]->trigger();
+        items[5]->trigger();
         QVERIFY(dialog().channel().isExiting());
         QCOMPARE(finished.count(), 1);
         // Nothing is written once the program is ending.
@@ -515,20 +565,273 @@ private slots:
         expectNothingSent();
     }
 
-    void anotherStartBringsTheHiddenWindowBack()
+    void trayPresetsFollowAndLoadThePresets()
+    {
+        writeFile(fixture_->file("setting.ini"), "[setting]\nCurrentConfig=2\n");
+        start();
+        CTrayIcon &tray = dialog().trayIcon();
+        auto preset = [&](int n) { return tray.item(CVarnelDlg::kPresetCommands[n - 1]); };
+        QVERIFY(preset(2)->isChecked());
+        QVERIFY(!preset(1)->isChecked());
+        QVERIFY(preset(3)->isEnabled());
+
+        // A preset button click moves the check in the menu too.
+        button(1145)->click();
+        QVERIFY(preset(1)->isChecked());
+        QVERIFY(!preset(2)->isChecked());
+        sim_->clearOutputReports();
+
+        // Choosing "Preset 3" is a click on preset button 3.
+        const Block stored{0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3};
+        writeFile(fixture_->file("UserConfig_3.ini"),
+                  "[setting]\nsettingToVoice=8509470b1be61dc3\n");
+        preset(3)->trigger();
+        expectOneWrite(stored);
+        QVERIFY(button(1148)->isChecked());
+        QVERIFY(!button(1145)->isChecked());
+        QVERIFY(preset(3)->isChecked());
+        QVERIFY(!preset(1)->isChecked());
+        QVERIFY(readFile(fixture_->file("setting.ini")).find("CurrentConfig=3") !=
+                std::string::npos);
+        QCOMPARE(edit(1108)->text(), QStringLiteral("2")); // Ducking Threshold
+        QCOMPARE(edit(1109)->text(), QStringLiteral("7")); // Ducking Speed
+
+        // While the preset buttons take no clicks, neither do the menu's presets.
+        sim_->unplug();
+        fixture_->notifier.unplug();
+        QVERIFY(!preset(4)->isEnabled());
+        preset(4)->trigger();
+        QVERIFY(!button(1149)->isChecked());
+        expectNothingSent();
+    }
+
+    // Without a notification area a hidden window could not come back:
+    // minimise keeps it on the taskbar, the close box ends the program.
+    void withoutATrayMinimiseStaysOnTheTaskbarAndCloseExits()
     {
         start();
         dialog().show();
-        dialog().close();
-        QVERIFY(!dialog().isVisible());
-        dialog().bringToFront();
-        QVERIFY(dialog().isVisible());
-        // Minimising hides the window too.
+        QVERIFY(!dialog().trayIcon().isEnabled());
         dialog().showMinimized();
-        QTRY_VERIFY(!dialog().isVisible());
-        dialog().bringToFront();
+        QTRY_VERIFY(dialog().isMinimized());
+        QTest::qWait(50);
         QVERIFY(dialog().isVisible());
+        QVERIFY(dialog().isMinimized());
+        dialog().bringToFront();
         QVERIFY(!dialog().isMinimized());
+
+        QSignalSpy finished(&dialog(), &QDialog::finished);
+        dialog().close();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(dialog().channel().isExiting());
+    }
+
+    QWidget *recorderWindow()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window != &dialog() && window->objectName() == QStringLiteral("102"))
+                return window;
+        return nullptr;
+    }
+
+    // The recorder belongs to the main window, whatever window is active;
+    // hiding and bringing back the main window, by any way, takes it along.
+    void recorderIsTheMainWindowsChildAndComesBackWithIt()
+    {
+        start();
+        dialog().show();
+        button(ControlId::kRecord)->click();
+        QWidget *recorder = recorderWindow();
+        QVERIFY(recorder);
+        QVERIFY(recorder->isVisible());
+        QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record<<"));
+        QVERIFY(recorder->windowHandle());
+        QCOMPARE(recorder->windowHandle()->transientParent(), dialog().windowHandle());
+
+        dialog().hideToTray();
+        QVERIFY(!recorder->isVisible());
+        dialog().bringToFront(); // as another start asks
+        QVERIFY(dialog().isVisible());
+        QVERIFY(recorder->isVisible());
+        QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record<<"));
+
+        button(ControlId::kRecord)->click();
+        QVERIFY(!recorder->isVisible());
+        dialog().hideToTray();
+        dialog().bringToFront();
+        QVERIFY(!recorder->isVisible());
+        QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record>>"));
+    }
+
+    // A card that misses the first read still becomes the default device and
+    // greets; the read goes on at its pace until the card answers.
+    void silentCardIsMadeDefaultAndReadUntilItAnswers()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_COMPARE(fixture_->player.commands().size(), std::size_t{1});
+        QCOMPARE(fixture_->audio.requests(), std::vector<std::string>{"VEK ZR-4"});
+        QVERIFY(!enabled(1102));
+        QTRY_VERIFY(readRequests() >= 3);
+        sim_->setBlock({0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3});
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        QTRY_VERIFY(enabled(1102));
+        QCOMPARE(edit(1108)->text(), QStringLiteral("2"));
+        QCOMPARE(edit(1109)->text(), QStringLiteral("7"));
+        QCOMPARE(fixture_->player.commands().size(), std::size_t{1});
+    }
+
+    // A change the user makes while the read is still being retried (a state
+    // report enabled the controls) reaches the card between two attempts.
+    void writeDuringTheRetriedReadGoesOutBetweenAttempts()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(readRequests() >= 2);
+        sim_->injectStateReport(kFactoryBlock);
+        QTRY_VERIFY(enabled(1092));
+        spin(1092)->upButton()->click(); // FX Type 3 -> 4
+        Block expected = kFactoryBlock;
+        expected[3] = 0x1D;
+        QTRY_COMPARE(sim_->block(), expected);
+        QVERIFY(!enabled(1102)); // still unread
+        const std::vector<Report> reports = sim_->outputReports();
+        const auto write = std::find(reports.begin(), reports.end(), writeReport(expected));
+        QVERIFY(write != reports.end());
+        QCOMPARE(*std::prev(write), kZeroReport);
+        QTRY_VERIFY(readRequests() > std::count(reports.begin(), reports.end(), kReadRequest));
+    }
+
+    // An answer with a wrong checksum is asked again, not taken as the end.
+    void malformedAnswerIsAskedAgain()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_WRONG_CHECKSUM);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(readRequests() >= 2);
+        QVERIFY(!enabled(1102));
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        QTRY_VERIFY(enabled(1102));
+    }
+
+    // Writes still waiting when the card goes are not sent to the next one.
+    void unplugDropsWaitingWrites()
+    {
+        start();
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        QTimer::singleShot(40, this, [&] {
+            button(ControlId::kMicMute)->click();
+            QCOMPARE(dialog().channel().pendingCount(), std::size_t{1});
+            sim_->unplug();
+            fixture_->notifier.unplug();
+        });
+        button(ControlId::kMusicMute)->click();
+        QCOMPARE(dialog().channel().pendingCount(), std::size_t{0});
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        sim_->plug();
+        sim_->clearOutputReports();
+        fixture_->notifier.plug();
+        QTRY_VERIFY(enabled(1102));
+        QTest::qWait(50);
+        const std::vector<Report> reports = sim_->outputReports();
+        QCOMPARE(reports.size(), std::size_t{2});
+        QCOMPARE(reports[0], kReadRequest);
+    }
+
+    // A spin arrow held while the card is still being read (a state report
+    // enabled the controls): every step's write has to wait, yet at most one
+    // waits, it carries the newest block, and the card ends on the value shown.
+    void heldSpinArrowKeepsOneWriteWaitingWithTheNewestBlock()
+    {
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_VERIFY(readRequests() >= 1);
+        sim_->injectStateReport(kFactoryBlock); // FX Vol 15
+        QTRY_VERIFY(enabled(1094));
+        std::size_t mostWaiting = 0;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this,
+                [&] { mostWaiting = std::max(mostWaiting, dialog().channel().waitingWrites()); });
+        sampler.start(5);
+        QToolButton *down = spin(1094)->downButton();
+        QTest::mousePress(down, Qt::LeftButton);
+        QTest::qWait(1200);
+        QTest::mouseRelease(down, Qt::LeftButton);
+        const int shown = edit(1107)->text().toInt();
+        QVERIFY(shown <= 10);
+        sim_->setAnswerMode(SIM_ANSWER_NORMAL);
+        QTRY_VERIFY(enabled(1102));
+        QTRY_COMPARE(dialog().channel().pendingCount(), std::size_t{0});
+        sampler.stop();
+        QCOMPARE(mostWaiting, std::size_t{1});
+        QCOMPARE(sim_->block()[6] & 0x0F, shown);
+        QCOMPARE(edit(1107)->text().toInt(), shown);
+    }
+
+    // The card is there but this user may not open it: said once per
+    // plug-in, with the way to fix it, and the open is tried again as usual.
+    void accessDeniedIsSaidOncePerPlugIn()
+    {
+        sim_->setAccessDenied(true);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        const std::string text = fixture_->messages.shown[0].first;
+        QVERIFY(text.find("70-orlenta.rules") != std::string::npos);
+        QVERIFY(text.find("Running against a real card") != std::string::npos);
+        QCOMPARE(fixture_->messages.shown[0].second, std::string("Message"));
+        // More notices of the same plug-in (each interface, the retries).
+        fixture_->notifier.plug();
+        fixture_->notifier.plug();
+        QTest::qWait(600);
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
+
+        sim_->unplug();
+        fixture_->notifier.unplug();
+        sim_->plug();
+        fixture_->notifier.plug();
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{2});
+
+        sim_->setAccessDenied(false);
+        fixture_->notifier.plug();
+        QTRY_VERIFY(enabled(1102));
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{2});
+    }
+
+    void libraryThatDoesNotTellWhyAnOpenFailedStillWorks()
+    {
+        HidControlLibrary silent;
+        QVERIFY(silent.load(ORLENTA_REPORT_LOGGING_SHIM));
+        QVERIFY(!silent.lastOpenError().has_value());
+        HidControlLibrary simulated;
+        QVERIFY(simulated.load(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so"));
+        QCOMPARE(simulated.lastOpenError(), std::optional<int>(0));
+    }
+
+    // Settings that cannot be saved are said once, naming the folder; once
+    // saving works again, the next failure is said again.
+    void unsavableSettingsAreSaidOnceNamingTheFolder()
+    {
+        start();
+        const QString folder = fixture_->settings.path();
+        QVERIFY(fixture_->settings.remove());
+        button(ControlId::kMicMute)->click();
+        button(ControlId::kMicMute)->click();
+        button(1147)->click();
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        QTest::qWait(50);
+        QCOMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(fixture_->messages.shown[0].first).contains(folder));
+        QCOMPARE(sim_->outputReports().size(), std::size_t{6}); // the card still got them
+
+        QVERIFY(QDir().mkpath(folder));
+        button(ControlId::kMicMute)->click();
+        QVERIFY(QDir(folder).removeRecursively());
+        button(ControlId::kMicMute)->click();
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{2});
     }
 
     void reportsOfAnyShapeLeaveThePanelAlone()

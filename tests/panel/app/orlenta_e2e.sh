@@ -67,6 +67,10 @@ echo "made the five settings files"
 icon=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Orlenta": ("Orlenta" "Orlenta")  22x22+0+0  +\([0-9]*\)+\([0-9]*\).*/\2 \3/p' | head -1)
 [ -n "$icon" ] || fail "no tray icon"
 read -r ix iy <<<"$icon"
+# An embedded (XEmbed) icon reports a single click too: only the double click toggles.
+xdotool mousemove $((ix + 11)) $((iy + 11)) click 1
+sleep 0.6
+mapped_as "$win" IsViewable || fail "a single click on the tray icon hid the window"
 xdotool mousemove $((ix + 11)) $((iy + 11)) click --repeat 2 --delay 80 1
 wait_for 5 mapped_as "$win" IsUnMapped || fail "double click on the tray icon did not hide the window"
 echo "tray double click hid the window"

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -79,9 +81,17 @@ protected:
 
     HidControlLibrary &library = simulatedLibrary();
     SimulatedDevice device{library.handle()};
+    // Pauses and reports in the order the channel makes them.
+    std::vector<std::string> steps;
     CommandChannel channel{[this](const unsigned char *report, int length) {
-        return library.outputReport(report, length);
-    }};
+                               steps.push_back(report[2] == 0 ? "zero" : "request");
+                               return library.outputReport(report, length);
+                           },
+                           CommandChannel::Timing{},
+                           [this](std::chrono::milliseconds pause) {
+                               steps.push_back("pause " + std::to_string(pause.count()));
+                               std::this_thread::sleep_for(pause);
+                           }};
     MonitorWindow monitor{[this](unsigned message, std::uintptr_t wParam, const auto &words) {
         if (message == kMonitorMessage)
             channel.onMonitorMessage(wParam, words);
@@ -116,14 +126,25 @@ TEST_F(CommandChannelTest, AnsweredReadDeliversTheDeviceBlock)
               (std::vector<Report>{CommandFrame::readRequest(1).outputReport(), kZeroReport}));
 }
 
-TEST_F(CommandChannelTest, WrongChecksumFailsAReadButNotAWrite)
+TEST_F(CommandChannelTest, WrongChecksumIsAskedAgainByAReadButAcceptedByAWrite)
 {
     device.setAnswerMode(SIM_ANSWER_WRONG_CHECKSUM);
     CommandFrame request = CommandFrame::readRequest(1);
-    EXPECT_EQ(channel.RecvCommandJY(1, request), CommandChannel::Result::Failed);
+    std::optional<bool> answered;
+    EXPECT_EQ(
+        channel.RecvCommandJY(1, request, [&](bool ok, const CommandFrame &) { answered = ok; }),
+        CommandChannel::Result::Queued);
     EXPECT_EQ(device.outputReports(),
               (std::vector<Report>{CommandFrame::readRequest(1).outputReport(), kZeroReport}));
+    EXPECT_FALSE(answered.has_value()) << "a malformed answer ends nothing";
+    runEventsFor(400);
+    EXPECT_GE(device.outputReports().size(), 4u) << "asked again";
+    device.setAnswerMode(SIM_ANSWER_NORMAL);
+    runEventsFor(600);
+    EXPECT_EQ(answered, true);
+    EXPECT_EQ(channel.pendingCount(), 0u);
 
+    device.setAnswerMode(SIM_ANSWER_WRONG_CHECKSUM);
     device.clearOutputReports();
     CommandFrame write = parameterWrite(ParameterBlock::newPreset());
     EXPECT_EQ(channel.SendCommandJY(kParameterKey, write), CommandChannel::Result::Answered);
@@ -178,22 +199,120 @@ TEST_F(CommandChannelTest, RefusedRequestsSendNothing)
     EXPECT_TRUE(device.outputReports().empty());
 }
 
-TEST_F(CommandChannelTest, ReadIsRepeatedUntilTheDeviceIsUnplugged)
+TEST_F(CommandChannelTest, UnansweredReadLetsItsCallerGoOnAndIsRepeatedUntilUnplug)
 {
     device.setAnswerMode(SIM_ANSWER_SILENT);
+    CommandFrame request = CommandFrame::readRequest(1);
+    int misses = 0;
+    std::optional<bool> answered;
+    EXPECT_EQ(
+        channel.RecvCommandJY(
+            1, request, [&](bool ok, const CommandFrame &) { answered = ok; }, [&] { ++misses; }),
+        CommandChannel::Result::Queued);
+    EXPECT_EQ(misses, 1) << "told right after the first attempt";
+    EXPECT_FALSE(answered.has_value());
+    EXPECT_EQ(device.outputReports().size(), 2u);
+
+    runEventsFor(700);
+    EXPECT_EQ(misses, 1);
     // What the connection logic does on a removal notice.
-    after(600, [this] {
+    device.unplug();
+    channel.setAbort(true);
+    channel.setConnected(false);
+    runEventsFor(300);
+    EXPECT_EQ(answered, false);
+    EXPECT_EQ(channel.pendingCount(), 0u);
+    const auto reports = device.outputReports();
+    ASSERT_GE(reports.size(), 4u) << "at least two attempts, each released";
+    for (std::size_t i = 0; i + 1 < reports.size(); i += 2) {
+        EXPECT_EQ(reports[i], CommandFrame::readRequest(1).outputReport()) << i;
+        EXPECT_EQ(reports[i + 1], kZeroReport) << i;
+    }
+}
+
+// Every request waits the pacing pause first; a failed write pauses once more
+// after its release, and a read attempt that went unanswered pauses briefly
+// before the next one.
+TEST_F(CommandChannelTest, EveryRequestIsPaced)
+{
+    CommandFrame answeredWrite = parameterWrite(ParameterBlock::factory());
+    channel.SendCommandJY(kParameterKey, answeredWrite);
+    EXPECT_EQ(steps, (std::vector<std::string>{"pause 10", "request", "zero"}));
+
+    steps.clear();
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    CommandFrame unanswered = parameterWrite(ParameterBlock::factory());
+    channel.SendCommandJY(kParameterKey, unanswered);
+    EXPECT_EQ(steps, (std::vector<std::string>{"pause 10", "request", "zero", "pause 10"}));
+
+    steps.clear();
+    CommandFrame request = CommandFrame::readRequest(1);
+    channel.RecvCommandJY(1, request);
+    runEventsFor(600);
+    channel.setConnected(false);
+    ASSERT_GE(steps.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(steps.begin(), steps.begin() + 8),
+              (std::vector<std::string>{"pause 10", "request", "zero", "pause 3", "pause 10",
+                                        "request", "zero", "pause 3"}));
+}
+
+TEST_F(CommandChannelTest, WriteAskedForDuringARepeatingReadGoesOutBetweenAttempts)
+{
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    CommandFrame request = CommandFrame::readRequest(1);
+    std::optional<bool> written;
+    CommandFrame write = parameterWrite(ParameterBlock::newPreset());
+    // Asked for while the second attempt waits.
+    after(350, [&] {
+        device.setAnswerMode(SIM_ANSWER_NORMAL);
+        EXPECT_EQ(channel.SendCommandJY(kParameterKey, write,
+                                        [&](bool ok, const CommandFrame &) { written = ok; }),
+                  CommandChannel::Result::Queued);
+    });
+    std::optional<bool> read;
+    channel.RecvCommandJY(1, request, [&](bool ok, const CommandFrame &) { read = ok; });
+    runEventsFor(1000);
+    EXPECT_EQ(written, true);
+    EXPECT_EQ(read, true);
+    const auto reports = device.outputReports();
+    const auto readRequest = CommandFrame::readRequest(1).outputReport();
+    ASSERT_EQ(reports.size(), 8u);
+    EXPECT_EQ(reports[0], readRequest);
+    EXPECT_EQ(reports[2], readRequest);
+    EXPECT_EQ(reports[4], reportOf(write)) << "not behind the read's next attempt";
+    EXPECT_EQ(reports[6], readRequest);
+    EXPECT_EQ(device.block(), ParameterBlock::newPreset().bytes());
+}
+
+TEST_F(CommandChannelTest, GoingAwayDropsWhatWasWaiting)
+{
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    CommandFrame queued = parameterWrite(ParameterBlock::newPreset());
+    after(30, [&] {
+        channel.SendCommandJY(kParameterKey, queued);
+        CommandFrame read = CommandFrame::readRequest(1);
+        channel.RecvCommandJY(1, read);
+        EXPECT_EQ(channel.pendingCount(), 2u);
         device.unplug();
         channel.setAbort(true);
         channel.setConnected(false);
     });
-    CommandFrame request = CommandFrame::readRequest(1);
-    EXPECT_EQ(channel.RecvCommandJY(1, request), CommandChannel::Result::Failed);
-    const auto reports = device.outputReports();
-    ASSERT_GE(reports.size(), 4u) << "at least two attempts, each released";
-    EXPECT_EQ(reports[0], CommandFrame::readRequest(1).outputReport());
-    EXPECT_EQ(reports[1], kZeroReport);
-    EXPECT_EQ(reports[2], CommandFrame::readRequest(1).outputReport());
+    CommandFrame outer = parameterWrite(ParameterBlock::factory());
+    channel.SendCommandJY(kParameterKey, outer);
+    EXPECT_EQ(channel.pendingCount(), 0u);
+    device.plug();
+    ASSERT_NE(library.findDeviceWithId(0x0C45, 0x1F7D), 0);
+    library.openHidMonitor(monitor.window());
+    channel.setAbort(false);
+    channel.setConnected(true);
+    device.setAnswerMode(SIM_ANSWER_NORMAL);
+    device.clearOutputReports();
+    CommandFrame fresh = CommandFrame::readRequest(1);
+    EXPECT_EQ(channel.RecvCommandJY(1, fresh), CommandChannel::Result::Answered);
+    runEventsFor(300);
+    EXPECT_EQ(device.outputReports(),
+              (std::vector<Report>{CommandFrame::readRequest(1).outputReport(), kZeroReport}))
+        << "nothing left over from before the unplug";
 }
 
 TEST_F(CommandChannelTest, NoReadWithoutAConnection)
@@ -229,15 +348,42 @@ TEST_F(CommandChannelTest, ExchangeAskedForDuringAWaitRunsAfterIt)
         << "not overwritten by the queued one";
     EXPECT_EQ(device.outputReports().size(), 2u) << "the queued exchange waits for the event loop";
     // Asked for before the queue has run: it goes behind, not ahead.
-    CommandFrame last = parameterWrite(ParameterBlock::factory());
-    EXPECT_EQ(channel.SendCommandJY(kParameterKey, last), CommandChannel::Result::Queued);
+    CommandFrame read = CommandFrame::readRequest(1);
+    EXPECT_EQ(channel.RecvCommandJY(1, read), CommandChannel::Result::Queued);
 
     runEventsFor(600);
     EXPECT_TRUE(innerAnswered);
     EXPECT_EQ(device.outputReports(),
               (std::vector<Report>{reportOf(outer), kZeroReport, reportOf(innerFrame), kZeroReport,
-                                   reportOf(last), kZeroReport}));
-    EXPECT_EQ(device.block(), ParameterBlock::factory().bytes());
+                                   CommandFrame::readRequest(1).outputReport(), kZeroReport}));
+    EXPECT_EQ(device.block(), inner.bytes());
+}
+
+// A held spin arrow: every step packs a new block while the first write still
+// waits for a slow device. Only one write waits behind it, always the newest.
+TEST_F(CommandChannelTest, QueuedBlockWriteIsReplacedByTheNewestOne)
+{
+    device.setAnswerDelayMs(150);
+    std::vector<int> completed;
+    std::vector<CommandFrame> writes(6);
+    for (std::size_t i = 1; i < writes.size(); ++i) {
+        after(static_cast<int>(20 * i), [&, i] {
+            ParameterBlock::Bytes bytes = ParameterBlock::factory().bytes();
+            bytes[4] = static_cast<std::uint8_t>(0xB0 + i);
+            writes[i] = CommandFrame(CommandFrame::kParameterWriteHead, bytes);
+            channel.SendCommandJY(kParameterKey, writes[i], [&completed, i](bool, const auto &) {
+                completed.push_back(static_cast<int>(i));
+            });
+            EXPECT_LE(channel.pendingCount(), 1u);
+        });
+    }
+    writes[0] = parameterWrite(ParameterBlock::factory());
+    channel.SendCommandJY(kParameterKey, writes[0]);
+    runEventsFor(600);
+    EXPECT_EQ(completed, std::vector<int>{5});
+    EXPECT_EQ(device.outputReports(), (std::vector<Report>{reportOf(writes[0]), kZeroReport,
+                                                           reportOf(writes[5]), kZeroReport}));
+    EXPECT_EQ(device.block()[4], 0xB5);
 }
 
 TEST_F(CommandChannelTest, MalformedAndUnexpectedReportsAreIgnored)

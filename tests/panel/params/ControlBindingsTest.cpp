@@ -54,6 +54,22 @@ TEST_F(ControlBindingsTest, ShowAndReadGiveBackTheBlock)
     EXPECT_EQ(ParameterBlock::pack(bindings.values()), ParameterBlock::factory());
 }
 
+// A block whose fields all differ: each edit and box must show its own field.
+TEST_F(ControlBindingsTest, EveryControlShowsItsOwnSetting)
+{
+    const ParameterBlock block({0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3});
+    bindings.show(block.unpack());
+    const std::map<int, std::string> expected{{1102, "11"}, {1103, "3"},  {1104, "6"}, {1105, "2"},
+                                              {1106, "4"},  {1107, "13"}, {1108, "2"}, {1109, "7"},
+                                              {1110, "5"},  {1153, "5"},  {1155, "9"}, {1157, "7"}};
+    for (const auto &[id, text] : expected)
+        EXPECT_EQ(controls.texts[id], text) << id;
+    const std::set<int> checked{1117, ControlId::kRecMute, ControlId::kMusicMute,
+                                ControlId::kAuxSwitchA, ControlId::kAuxSwitchC};
+    EXPECT_EQ(controls.checked, checked);
+    EXPECT_EQ(ParameterBlock::pack(bindings.values()), block);
+}
+
 TEST_F(ControlBindingsTest, LeadingNumberIsReadLikeTheOldDialogsDid)
 {
     EXPECT_EQ(ControlBindings::leadingNumber("12"), 12);

@@ -25,7 +25,50 @@ PanelValues factoryValues()
     return v;
 }
 
+// No two settings share a value, so a pack or unpack that mixes two fields
+// up (or a flag with its neighbour) cannot pass.
+PanelValues distinctValues()
+{
+    PanelValues v;
+    v.auxLevelA = 5;
+    v.auxSwitchA = true;
+    v.auxLevelB = 9;
+    v.auxSwitchB = false;
+    v.auxLevelC = 7;
+    v.auxSwitchC = true;
+    v.fxIntensity = 4;
+    v.fxType = 2;
+    v.masterVol = 11;
+    v.mode = 1;
+    v.soundMix = false;
+    v.recVol = 6;
+    v.duckingSpeed = 7;
+    v.recMute = true;
+    v.fxVol = 13;
+    v.duckingThreshold = 2;
+    v.micMute = false;
+    v.musicVol = 3;
+    v.duckingGrade = 5;
+    v.musicMute = true;
+    return v;
+}
+
+const ParameterBlock::Bytes kDistinctBytes{0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3};
+
 } // namespace
+
+TEST(ParameterBlock, EveryFieldHasItsOwnBits)
+{
+    const ParameterBlock block = ParameterBlock::pack(distinctValues());
+    EXPECT_EQ(block.bytes(), kDistinctBytes);
+    EXPECT_EQ(block.toText(), "8509470b1be61dc3");
+    const PanelValues back = ParameterBlock(kDistinctBytes).unpack();
+    EXPECT_EQ(back.duckingSpeed, 7);
+    EXPECT_EQ(back.duckingThreshold, 2);
+    EXPECT_EQ(back.duckingGrade, 5);
+    EXPECT_EQ(back, distinctValues());
+    EXPECT_EQ(ParameterBlock::fromText("8509470B1BE61DC3").unpack(), distinctValues());
+}
 
 TEST(ParameterBlock, FactorySettingsPackToTheFactoryBytes)
 {
@@ -68,7 +111,7 @@ TEST(ParameterBlock, EveryValueOfEveryFieldSurvivesPackAndUnpack)
         {&PanelValues::duckingGrade, 1, 8},
     };
     for (bool flags : {false, true}) {
-        PanelValues base = factoryValues();
+        PanelValues base = distinctValues();
         base.auxSwitchA = base.auxSwitchB = base.auxSwitchC = flags;
         base.soundMix = base.recMute = base.micMute = base.musicMute = flags;
         for (const Field &f : fields) {

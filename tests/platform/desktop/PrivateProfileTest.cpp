@@ -97,6 +97,22 @@ TEST_F(PrivateProfileTest, OversizedFileIsNeitherReadNorOverwritten)
     EXPECT_EQ(fs::file_size(file("big.ini")), endless.size());
 }
 
+TEST_F(PrivateProfileTest, LinkedFileIsWrittenAtItsTargetAndKeepsItsMode)
+{
+    fs::create_directory(file("dotfiles"));
+    put(file("dotfiles/setting.ini"), "[setting]\nCurrentConfig=2\n");
+    fs::permissions(file("dotfiles/setting.ini"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("dotfiles/setting.ini", file("setting.ini"));
+
+    ASSERT_TRUE(PrivateProfile::write(file("setting.ini"), "setting", "CurrentConfig", "3"));
+    EXPECT_TRUE(fs::is_symlink(file("setting.ini")));
+    EXPECT_EQ(get(file("dotfiles/setting.ini")), "[setting]\nCurrentConfig=3\n");
+    EXPECT_EQ(fs::status(file("dotfiles/setting.ini")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_FALSE(fs::exists(file("dotfiles/setting.ini.new")));
+}
+
 TEST_F(PrivateProfileTest, FailedWriteKeepsTheOldFile)
 {
     put(file("r.ini"), "[setting]\nCurrentConfig=2\n");

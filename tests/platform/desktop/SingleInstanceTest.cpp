@@ -1,49 +1,173 @@
-// One running copy per user: the second copy finds the first and wakes it.
+// One running copy per user: the lock decides which copy is the first, the
+// socket carries later copies' requests to it.
 #include "SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
-TEST(SingleInstance, SecondCopyReachesTheFirstAndAsksItToShow)
-{
+const QString kName = QStringLiteral("vekCtrl");
+
+class SingleInstanceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    }
+
+    // Runs events until the future is ready (the server answers on this thread).
+    template <typename T> T await(std::future<T> &future)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (future.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready &&
+               timer.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return future.get();
+    }
+
     QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    EXPECT_EQ(SingleInstance::socketPath(QStringLiteral("vekCtrl")),
-              runtime.filePath(QStringLiteral("vekCtrl")));
+};
 
-    SingleInstance first(QStringLiteral("vekCtrl"));
-    EXPECT_FALSE(first.notifyRunningCopy());
-    int raised = 0;
-    ASSERT_TRUE(first.listen([&raised] { ++raised; }));
+TEST_F(SingleInstanceTest, LaterCopyAsksTheFirstAndGetsItsAnswer)
+{
+    SingleInstance first(kName);
+    EXPECT_EQ(SingleInstance::socketPath(kName), runtime.filePath(kName));
+    ASSERT_TRUE(first.claim());
+    std::vector<QByteArray> requests;
+    ASSERT_TRUE(first.listen([&](const QByteArray &line) {
+        requests.push_back(line);
+        return QByteArray("shown\n");
+    }));
 
-    SingleInstance second(QStringLiteral("vekCtrl"));
-    EXPECT_TRUE(second.notifyRunningCopy());
-    QElapsedTimer timer;
-    timer.start();
-    while (raised == 0 && timer.elapsed() < 3000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(raised, 1);
+    SingleInstance second(kName);
+    EXPECT_FALSE(second.claim());
+    auto answer = std::async(std::launch::async, [&] { return second.ask("show"); });
+    EXPECT_EQ(await(answer), QByteArray("shown\n"));
+    EXPECT_EQ(requests, std::vector<QByteArray>{"show"});
+
+    // A request may carry more after the word; an empty answer is an answer.
+    first.listen([](const QByteArray &) { return QByteArray(); });
+    auto empty = std::async(std::launch::async, [&] { return second.ask("show token-1\n"); });
+    EXPECT_EQ(await(empty), QByteArray());
 }
 
-TEST(SingleInstance, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
+// Two copies started at the same moment: exactly one may be the first.
+TEST_F(SingleInstanceTest, OfCopiesStartedTogetherExactlyOneIsTheFirst)
 {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    constexpr int kCopies = 8;
+    std::vector<std::unique_ptr<SingleInstance>> copies;
+    for (int i = 0; i < kCopies; ++i)
+        copies.push_back(std::make_unique<SingleInstance>(kName));
+    std::atomic<int> ready{0};
+    std::atomic<int> firsts{0};
+    std::vector<std::thread> starts;
+    for (auto &copy : copies)
+        starts.emplace_back([&, raw = copy.get()] {
+            ++ready;
+            while (ready < kCopies) {
+            }
+            if (raw->claim())
+                ++firsts;
+        });
+    for (std::thread &start : starts)
+        start.join();
+    EXPECT_EQ(firsts, 1);
+
+    // The first one ending frees the place.
+    copies.clear();
+    SingleInstance next(kName);
+    EXPECT_TRUE(next.claim());
+}
+
+// The first copy holds the lock before it listens; a copy asking in between
+// waits for it instead of running as a second first copy.
+TEST_F(SingleInstanceTest, CopyStillStartingIsWaitedFor)
+{
+    SingleInstance first(kName);
+    ASSERT_TRUE(first.claim());
+    SingleInstance second(kName);
+    ASSERT_FALSE(second.claim());
+    auto answer = std::async(std::launch::async, [&] { return second.ask("show"); });
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(first.listen([](const QByteArray &) { return QByteArray("late\n"); }));
+    EXPECT_EQ(await(answer), QByteArray("late\n"));
+}
+
+TEST_F(SingleInstanceTest, NobodyAnswersWhenNoCopyRuns)
+{
+    SingleInstance alone(kName);
+    EXPECT_FALSE(alone.ask("show").has_value());
+    EXPECT_TRUE(alone.claim());
+}
+
+TEST_F(SingleInstanceTest, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
+{
     {
-        std::FILE *stale =
-            std::fopen(runtime.filePath(QStringLiteral("vekCtrl")).toUtf8().constData(), "w");
-        ASSERT_NE(stale, nullptr);
-        std::fclose(stale);
+        QFile stale(runtime.filePath(kName));
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     }
-    SingleInstance next(QStringLiteral("vekCtrl"));
-    EXPECT_FALSE(next.notifyRunningCopy());
-    EXPECT_TRUE(next.listen([] {}));
+    SingleInstance next(kName);
+    EXPECT_FALSE(next.ask("show").has_value());
+    ASSERT_TRUE(next.claim());
+    EXPECT_TRUE(next.listen([](const QByteArray &) { return QByteArray(); }));
+}
+
+TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
+{
+    SingleInstance first(kName);
+    ASSERT_TRUE(first.claim());
+    int handled = 0;
+    ASSERT_TRUE(first.listen([&](const QByteArray &) {
+        ++handled;
+        return QByteArray("x");
+    }));
+    SingleInstance second(kName);
+    const QByteArray flood(SingleInstance::kMaxRequestLength * 2, 'a');
+    auto answer = std::async(std::launch::async, [&] { return second.ask(flood); });
+    await(answer);
+    EXPECT_EQ(handled, 0);
+}
+
+// Without a runtime folder the lock and socket go to a folder of the user's
+// own, never straight into the shared temporary folder; a folder there that
+// others may enter is not used.
+TEST_F(SingleInstanceTest, OnlyAPrivateFolderIsUsed)
+{
+    QTemporaryDir temporary;
+    qputenv("TMPDIR", temporary.path().toUtf8());
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString own = temporary.filePath(QStringLiteral("orlenta-%1").arg(getuid()));
+    EXPECT_EQ(SingleInstance::privateFolder(), own);
+    struct stat info {};
+    ASSERT_EQ(stat(QFile::encodeName(own).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(SingleInstance::lockPath(kName), QDir(own).filePath(QStringLiteral("vekCtrl.lock")));
+
+    // Opened up (or made so by someone else): refused, also as runtime folder.
+    ASSERT_EQ(chmod(QFile::encodeName(own).constData(), 0777), 0);
+    EXPECT_FALSE(SingleInstance::privateFolder().has_value());
+    qputenv("XDG_RUNTIME_DIR", own.toUtf8());
+    EXPECT_FALSE(SingleInstance::privateFolder().has_value());
+    qunsetenv("TMPDIR");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -23,15 +24,39 @@ void runEventsFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// Waits, running events, until the condition holds or a few seconds passed.
+template <typename Condition> bool eventually(Condition condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return condition();
+}
+
 TEST(StartupAudio, EndpointSystemsMakeTheDeviceDefaultThenPlayToTheEnd)
 {
     FakeAudioDefaults defaults(false, true);
     FakeSoundPlayer player;
     StartupAudio audio(defaults, player, kShortPauseMs);
     audio.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
-    EXPECT_EQ(defaults.requests, std::vector<std::string>{"VEK ZR-4"});
-    EXPECT_EQ(player.commands, std::vector<std::string>{"play /p/NUVdata.mp3"});
+    ASSERT_TRUE(eventually([&] { return !player.commands().empty(); }));
+    EXPECT_EQ(defaults.requests(), std::vector<std::string>{"VEK ZR-4"});
+    EXPECT_EQ(player.commands(), std::vector<std::string>{"play /p/NUVdata.mp3"});
     EXPECT_FALSE(audio.pausePending());
+}
+
+// The sound server may take seconds to answer; the caller's thread must not
+// wait for it.
+TEST(StartupAudio, TheSoundServerIsAskedOffTheCallersThread)
+{
+    FakeAudioDefaults defaults(false, true);
+    FakeSoundPlayer player;
+    StartupAudio audio(defaults, player, kShortPauseMs);
+    audio.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
+    ASSERT_TRUE(eventually([&] { return !player.commands().empty(); }));
+    EXPECT_NE(defaults.lastThread(), std::this_thread::get_id());
+    EXPECT_NE(player.lastThread(), std::this_thread::get_id());
 }
 
 TEST(StartupAudio, PreferredWaveDeviceCutsTheSoundShortOnlyWhenItWasSet)
@@ -40,18 +65,18 @@ TEST(StartupAudio, PreferredWaveDeviceCutsTheSoundShortOnlyWhenItWasSet)
     FakeSoundPlayer player;
     StartupAudio audio(found, player, kShortPauseMs);
     audio.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
-    EXPECT_EQ(player.commands, std::vector<std::string>{"play /p/NUVdata.mp3"});
-    EXPECT_TRUE(audio.pausePending());
-    runEventsFor(kShortPauseMs * 4);
-    EXPECT_EQ(player.commands, (std::vector<std::string>{"play /p/NUVdata.mp3", "pause"}));
+    ASSERT_TRUE(eventually([&] { return player.commands().size() == 2; }));
+    EXPECT_EQ(player.commands(), (std::vector<std::string>{"play /p/NUVdata.mp3", "pause"}));
+    EXPECT_NE(player.lastThread(), std::this_thread::get_id());
 
     FakeAudioDefaults missing(true, false);
     FakeSoundPlayer fullLength;
     StartupAudio other(missing, fullLength, kShortPauseMs);
     other.deviceConnected("/p/NUVdata.mp3", "VEK ZR-4");
-    EXPECT_FALSE(other.pausePending());
+    ASSERT_TRUE(eventually([&] { return !missing.requests().empty(); }));
     runEventsFor(kShortPauseMs * 4);
-    EXPECT_EQ(fullLength.commands, std::vector<std::string>{"play /p/NUVdata.mp3"});
+    EXPECT_FALSE(other.pausePending());
+    EXPECT_EQ(fullLength.commands(), std::vector<std::string>{"play /p/NUVdata.mp3"});
 }
 
 TEST(Mp3Decoder, DecodesTheStartupSound)

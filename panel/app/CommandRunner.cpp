@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CommandRunner.h"
+
+#include "CommandDispatcher.h"
+#include "ProgramFolder.h"
+#include "RunningPanelClient.h"
+#include "SingleInstance.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <iostream>
+
+namespace {
+
+const QString kInstanceName = QStringLiteral("vekCtrl");
+
+bool actsOnWindow(CommandLine::Kind kind)
+{
+    return kind == CommandLine::Kind::Show || kind == CommandLine::Kind::Hide ||
+           kind == CommandLine::Kind::Quit;
+}
+
+} // namespace
+
+std::optional<int> CommandRunner::runFromMain(int argc, char **argv)
+{
+    const CommandLine::Parsed parsed =
+        CommandLine::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    if (parsed.command && parsed.command->kind == CommandLine::Kind::StartPanel)
+        return std::nullopt;
+
+    QCoreApplication application(argc, argv);
+    Setup setup;
+    setup.headless.programFolder = ProgramFolder::path();
+    if (parsed.command && parsed.command->goesToPanel())
+        setup.headless.settingsFolder = ProgramFolder::writablePath();
+    const RunningPanelClient client(SingleInstance::socketPath(kInstanceName));
+    setup.askPanel = [&client](const QByteArray &line) { return client.ask(line); };
+    setup.autostart = AutostartEntry::forUser();
+    return run(parsed, setup, std::cout, std::cerr);
+}
+
+int CommandRunner::run(const CommandLine::Parsed &parsed, const Setup &setup, std::ostream &out,
+                       std::ostream &err)
+{
+    CommandReply reply;
+    if (!parsed.command)
+        reply = CommandDispatcher::usageError(parsed.error);
+    else if (parsed.command->goesToPanel())
+        reply = runOnPanel(*parsed.command, setup);
+    else
+        reply = runLocally(*parsed.command, setup);
+    out << reply.out << std::flush;
+    err << reply.err << std::flush;
+    return reply.exitCode;
+}
+
+CommandReply CommandRunner::runLocally(const CommandLine &command, const Setup &setup)
+{
+    using Kind = CommandLine::Kind;
+    if (command.kind == Kind::Help)
+        return CommandReply{CommandReply::kDone, CommandLine::usage(), {}};
+    if (command.kind == Kind::Version)
+        return CommandReply{
+            CommandReply::kDone, std::string("orlenta ") + ORLENTA_VERSION + "\n", {}};
+    if (command.kind != Kind::Autostart)
+        return CommandDispatcher::usageError("no command");
+    std::string error;
+    if (command.autostartOn) {
+        if (!setup.autostart.enable(AutostartEntry::commandFor(setup.headless.programFolder),
+                                    error))
+            return CommandReply::failure(CommandReply::kFailed, "orlenta: " + error);
+        return CommandReply{CommandReply::kDone,
+                            "Orlenta starts in the tray at login (" +
+                                setup.autostart.path().string() + ")\n",
+                            {}};
+    }
+    if (!setup.autostart.disable(error))
+        return CommandReply::failure(CommandReply::kFailed, "orlenta: " + error);
+    return CommandReply{CommandReply::kDone, "Orlenta no longer starts at login\n", {}};
+}
+
+CommandReply CommandRunner::runOnPanel(const CommandLine &command, const Setup &setup)
+{
+    const std::optional<QByteArray> answer =
+        setup.askPanel ? setup.askPanel(QByteArray::fromStdString(command.requestLine()))
+                       : std::nullopt;
+    if (!answer) {
+        HeadlessPanel panel(setup.headless);
+        CommandDispatcher dispatcher(panel, nullptr);
+        return dispatcher.handle(command);
+    }
+    if (std::optional<CommandReply> reply = CommandReply::decode(*answer))
+        return *reply;
+    // A panel that only does what it is asked and closes says nothing.
+    if (answer->isEmpty() && actsOnWindow(command.kind))
+        return CommandReply{};
+    return CommandReply::failure(CommandReply::kFailed,
+                                 "orlenta: the running panel did not answer");
+}

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "PanelStatus.h"
+#include "PanelValues.h"
+
+#include <functional>
+
+// What a command from outside changes on the card: the running panel's
+// dialog, or a run without a window. Every change goes the way a click
+// goes: the controls show it, the selected preset stores it, one write
+// sends it.
+class PanelCommandTarget {
+public:
+    enum class CardState {
+        Ready,          // connected, its block read and shown
+        NotFound,       // no card
+        Silent,         // connected, but it never answered the read
+        LibraryMissing, // the HID control library could not be loaded
+    };
+    // Called once with whether the card answered the write; may be called
+    // before the call that was given it returns.
+    using Done = std::function<void(bool answered)>;
+
+    virtual ~PanelCommandTarget() = default;
+
+    virtual CardState cardState() = 0;
+    virtual PanelStatus status() = 0;
+    // Shows the values in the controls and sends them, as one user change.
+    virtual void apply(const PanelValues &values, Done done) = 0;
+    // As a click on preset button n (1-4).
+    virtual void loadPreset(int preset, Done done) = 0;
+    // As a click on "Reset to factory settings".
+    virtual void factoryReset(Done done) = 0;
+};

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PanelStatus.h"
+
+#include "ControlBindings.h"
+#include "ControlIds.h"
+#include "SettingKeys.h"
+
+#include <functional>
+
+namespace {
+
+// The value of one key as text, or none when it is unknown. quote wraps
+// names (JSON strings; plain text leaves them bare).
+std::optional<std::string> valueOf(const PanelStatus &status, const SettingKey &key,
+                                   const std::function<std::string(bool)> &switchText,
+                                   const std::function<std::string(std::string_view)> &quote)
+{
+    if (!status.values)
+        return std::nullopt;
+    switch (key.kind) {
+    case SettingKey::Kind::Mode:
+        if (!status.mode)
+            return std::nullopt;
+        if (const auto name = SettingKey::modeName(*status.mode))
+            return quote(*name);
+        return std::nullopt;
+    case SettingKey::Kind::Number:
+        return std::to_string(*status.values.*key.number);
+    case SettingKey::Kind::Switch:
+        return switchText(*status.values.*key.flag);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PanelStatus PanelStatus::fromControls(PanelControls &controls, bool connected, bool blockShown)
+{
+    const ControlBindings bindings(controls);
+    PanelStatus status;
+    status.connected = connected;
+    if (blockShown) {
+        status.values = bindings.values();
+        for (std::size_t code = 0; code < ControlId::kModeRadios.size(); ++code)
+            if (controls.isChecked(ControlId::kModeRadios[code])) {
+                status.mode = static_cast<int>(code);
+                break;
+            }
+    }
+    const std::vector<int> presets = bindings.checkedPresets();
+    if (!presets.empty())
+        status.preset = presets.front();
+    return status;
+}
+
+std::string PanelStatus::toText() const
+{
+    auto onOff = [](bool on) { return std::string(on ? "on" : "off"); };
+    auto bare = [](std::string_view name) { return std::string(name); };
+    std::string text = std::string("connected: ") + (connected ? "yes" : "no") + "\n";
+    for (const SettingKey &key : SettingKey::all())
+        text += std::string(key.name) + ": " +
+                valueOf(*this, key, onOff, bare).value_or("unknown") + "\n";
+    text += "preset: " + (preset ? std::to_string(*preset) : std::string("none")) + "\n";
+    return text;
+}
+
+std::string PanelStatus::toJson() const
+{
+    auto boolean = [](bool on) { return std::string(on ? "true" : "false"); };
+    auto quoted = [](std::string_view name) { return "\"" + std::string(name) + "\""; };
+    std::string json = std::string("{\"connected\": ") + boolean(connected);
+    for (const SettingKey &key : SettingKey::all())
+        json += ", \"" + std::string(key.name) +
+                "\": " + valueOf(*this, key, boolean, quoted).value_or("null");
+    json += ", \"preset\": " + (preset ? std::to_string(*preset) : std::string("null")) + "}\n";
+    return json;
+}

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "PanelControls.h"
+#include "PanelValues.h"
+
+#include <optional>
+#include <string>
+
+// What `orlenta status` reports: the card's settings as the panel shows
+// them, the selected preset, and whether the card is connected.
+struct PanelStatus {
+    bool connected = false;
+    // None until the card's block has been read: nothing is known then.
+    std::optional<PanelValues> values;
+    // The mode button that is checked; none when none is (a card may report
+    // a mode the panel does not offer).
+    std::optional<int> mode;
+    std::optional<int> preset; // 1-4
+
+    // Read from the dialog's controls, the way the next send would pack them.
+    static PanelStatus fromControls(PanelControls &controls, bool connected, bool blockShown);
+
+    // One "key: value" line per setting, keys as in the JSON.
+    std::string toText() const;
+    // One JSON object on one line, keys in a fixed order.
+    std::string toJson() const;
+
+    bool operator==(const PanelStatus &) const = default;
+};

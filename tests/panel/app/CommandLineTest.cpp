@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line is checked whole before anything is sent.
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using Kind = CommandLine::Kind;
+
+CommandLine::Parsed parse(const std::string &line)
+{
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;)
+        args.push_back(word);
+    return CommandLine::parse(args);
+}
+
+std::string errorOf(const std::string &line)
+{
+    const CommandLine::Parsed parsed = parse(line);
+    EXPECT_FALSE(parsed.command) << line;
+    return parsed.error;
+}
+
+TEST(CommandLineTest, ShorthandsAreTheSetTheyStandFor)
+{
+    EXPECT_EQ(parse("mode sing").command->changes, parse("set mode=sing").command->changes);
+    EXPECT_EQ(parse("mute rec off").command->changes, parse("set rec-mute=off").command->changes);
+    const CommandLine toggle = *parse("mute music toggle").command;
+    ASSERT_EQ(toggle.changes.size(), 1u);
+    EXPECT_EQ(toggle.changes[0].key->name, "music-mute");
+    EXPECT_EQ(toggle.changes[0].op, SettingAssignment::Op::Toggle);
+
+    const CommandLine set = *parse("set master-vol=0 fx-type=6 sound-mix=false").command;
+    EXPECT_EQ(set.kind, Kind::Set);
+    EXPECT_EQ(set.changes.size(), 3u);
+    EXPECT_EQ(parse("preset 4").command->preset, 4);
+    EXPECT_TRUE(parse("status --json").command->json);
+    EXPECT_TRUE(parse("autostart on").command->autostartOn);
+}
+
+TEST(CommandLineTest, EveryFaultIsNamed)
+{
+    EXPECT_EQ(errorOf("sett master-vol=1"), "unknown command 'sett'");
+    EXPECT_EQ(errorOf("set volume=1"), "unknown key 'volume'");
+    EXPECT_EQ(errorOf("set master-vol"), "'master-vol' is not KEY=VALUE");
+    EXPECT_EQ(errorOf("set =3"), "'=3' is not KEY=VALUE");
+    EXPECT_EQ(errorOf("set master-vol=16"),
+              "master-vol must be a whole number from 0 to 15, not '16'");
+    EXPECT_EQ(errorOf("set master-vol=1 master-vol=2"), "master-vol is given twice");
+    EXPECT_EQ(errorOf("set mode=sing mode=chat"), "mode is given twice");
+    EXPECT_EQ(errorOf("set"), "set needs at least one KEY=VALUE");
+    EXPECT_NE(errorOf("set preset=2"), "");
+    EXPECT_NE(errorOf("set connected=true"), "");
+    EXPECT_NE(errorOf("mute mic"), "");
+    EXPECT_NE(errorOf("mute mics on"), "");
+    EXPECT_NE(errorOf("mute mic maybe"), "");
+    EXPECT_NE(errorOf("mode sing chat"), "");
+    for (const char *bad :
+         {"preset", "preset 0", "preset 5", "preset 1x", "preset 01", "preset 1 2"})
+        EXPECT_NE(errorOf(bad), "") << bad;
+    EXPECT_NE(errorOf("status --yaml"), "");
+    EXPECT_NE(errorOf("reset now"), "");
+    EXPECT_NE(errorOf("autostart yes"), "");
+}
+
+TEST(CommandLineTest, WithoutACommandThePanelStartsAndKeepsItsOptions)
+{
+    EXPECT_EQ(parse("").command->kind, Kind::StartPanel);
+    EXPECT_TRUE(parse("--hidden").command->hidden);
+    EXPECT_FALSE(parse("-platform offscreen").command->hidden);
+    EXPECT_EQ(parse("-platform offscreen").command->kind, Kind::StartPanel);
+    EXPECT_EQ(parse("--help").command->kind, Kind::Help);
+    EXPECT_EQ(parse("--version").command->kind, Kind::Version);
+}
+
+TEST(CommandLineTest, ARequestLineCarriesTheCommandToThePanelUnchanged)
+{
+    for (const char *line : {"status", "status --json", "set master-vol=3 mode=Chat mic-mute=1",
+                             "mute mic toggle", "preset 3", "reset", "show", "hide", "quit"}) {
+        const CommandLine sent = *parse(line).command;
+        EXPECT_TRUE(sent.goesToPanel()) << line;
+        const CommandLine::Parsed received = CommandLine::parseRequest(sent.requestLine());
+        ASSERT_TRUE(received.command) << line;
+        EXPECT_EQ(received.command->kind, sent.kind);
+        EXPECT_EQ(received.command->changes, sent.changes);
+        EXPECT_EQ(received.command->preset, sent.preset);
+        EXPECT_EQ(received.command->json, sent.json);
+    }
+    // The panel accepts what acts on it, nothing else.
+    for (const char *line : {"", "\n", "autostart on\n", "--version\n", "--help\n", "set x=1\n"})
+        EXPECT_FALSE(CommandLine::parseRequest(line).command) << line;
+    EXPECT_EQ(CommandLine::parseRequest("show\n").command->kind, Kind::Show);
+}
+
+} // namespace

@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Commands with no panel running: the card opened through the simulated
+// device in the simulated program folder, as `orlenta` does without a window.
+#include "CommandDispatcher.h"
+#include "CommandFrame.h"
+#include "CommandRunner.h"
+#include "ParameterBlock.h"
+#include "PresetFiles.h"
+#include "SimulatedDevice.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <sstream>
+
+namespace {
+
+using Report = SimulatedDevice::Report;
+
+const Report kReadRequest{0x00, 0x00, 0x41, 0x00, 0x00, 0x0C, 0x45, 0x01,
+                          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x42};
+const Report kZeros{};
+
+Report writeOf(const ParameterBlock &block)
+{
+    CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
+    frame.writeChecksum();
+    return frame.outputReport();
+}
+
+struct Outcome {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+class HeadlessCommandTest : public testing::Test {
+protected:
+    HeadlessCommandTest()
+    {
+        device.reset();
+        setup.headless.programFolder = ORLENTA_SIM_STAGE_DIR;
+        setup.headless.settingsFolder = settings.path().toStdString();
+        setup.headless.readWait = std::chrono::milliseconds(600);
+        setup.autostart = AutostartEntry(settings.filePath("autostart").toStdString());
+    }
+    ~HeadlessCommandTest() override
+    {
+        if (handle)
+            dlclose(handle);
+    }
+
+    Outcome run(const std::vector<std::string> &args)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int exitCode = CommandRunner::run(CommandLine::parse(args), setup, out, err);
+        return {exitCode, out.str(), err.str()};
+    }
+
+    // The module the run below loads by the same path, so these are its hands.
+    void *handle = dlopen(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so", RTLD_NOW | RTLD_LOCAL);
+    SimulatedDevice device{handle};
+    QTemporaryDir settings;
+    PresetFiles presets{settings.path().toStdString()};
+    CommandRunner::Setup setup;
+};
+
+TEST_F(HeadlessCommandTest, StatusJsonReadsTheCardAndSetGivesTheSameBlockBack)
+{
+    ASSERT_TRUE(device.resolved());
+    const ParameterBlock block({0x0F, 0x0F, 0x4F, 0x2A, 0x95, 0xB7, 0x60, 0xFE});
+    device.setBlock(block.bytes());
+
+    const Outcome status = run({"status", "--json"});
+    ASSERT_EQ(status.exitCode, 0) << status.err;
+    EXPECT_EQ(device.outputReports(), (std::vector<Report>{kReadRequest, kZeros}));
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString(status.out)).object();
+    EXPECT_EQ(json.keys(), (QStringList{"connected", "ducking-grade", "ducking-speed",
+                                        "ducking-threshold", "fx-intensity", "fx-type", "fx-vol",
+                                        "master-vol", "mic-mute", "mode", "music-mute", "music-vol",
+                                        "preset", "rec-mute", "rec-vol", "sound-mix"}));
+    const PanelValues shown = block.unpack();
+    EXPECT_EQ(json["connected"].toBool(), true);
+    EXPECT_EQ(json["mode"].toString(), "chat");
+    EXPECT_EQ(json["master-vol"].toInt(), shown.masterVol);
+    EXPECT_EQ(json["fx-type"].toInt(), shown.fxType);
+    EXPECT_EQ(json["ducking-grade"].toInt(), shown.duckingGrade);
+    EXPECT_EQ(json["mic-mute"].toBool(), shown.micMute);
+    EXPECT_EQ(json["sound-mix"].toBool(), shown.soundMix);
+    EXPECT_EQ(json["preset"].toInt(), 1);
+
+    // Every key the JSON gives, set to what it says, writes the block it came from.
+    std::vector<std::string> set{"set"};
+    for (auto it = json.begin(); it != json.end(); ++it) {
+        if (it.key() == "connected" || it.key() == "preset")
+            continue;
+        const QJsonValue value = it.value();
+        const QString text = value.isBool()     ? (value.toBool() ? "on" : "off")
+                             : value.isString() ? value.toString()
+                                                : QString::number(value.toInt());
+        set.push_back((it.key() + "=" + text).toStdString());
+    }
+    device.clearOutputReports();
+    const Outcome written = run(set);
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(device.outputReports(),
+              (std::vector<Report>{kReadRequest, kZeros, writeOf(block), kZeros}));
+    EXPECT_EQ(presets.presetText(1), block.toText());
+}
+
+TEST_F(HeadlessCommandTest, SetWritesOneBlockAndKeepsItInTheSelectedPreset)
+{
+    presets.createMissing();
+    presets.writeCurrentConfig(3);
+    const Outcome outcome = run({"set", "master-vol=5", "mode=master", "rec-mute=on", "fx-type=1"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+
+    PanelValues values = ParameterBlock::factory().unpack();
+    values.masterVol = 5;
+    values.mode = 5;
+    values.recMute = true;
+    values.fxType = 1;
+    const ParameterBlock expected = ParameterBlock::pack(values);
+    EXPECT_EQ(device.outputReports(),
+              (std::vector<Report>{kReadRequest, kZeros, writeOf(expected), kZeros}));
+    EXPECT_EQ(device.block(), expected.bytes());
+    EXPECT_EQ(presets.presetText(3), expected.toText());
+    EXPECT_EQ(presets.presetText(1), ParameterBlock::newPreset().toText());
+    EXPECT_EQ(presets.currentConfig(), "3");
+    EXPECT_NE(outcome.out.find("mode: master\n"), std::string::npos);
+}
+
+TEST_F(HeadlessCommandTest, PresetLoadsAsItsButtonAndResetAsTheFactoryButton)
+{
+    presets.createMissing();
+    const ParameterBlock stored({0x0F, 0x0F, 0x4F, 0x07, 0xC3, 0x71, 0x52, 0x8A});
+    presets.writePresetText(2, "0F0F4F07C371528A"); // capitals, as an old file may hold
+    ASSERT_EQ(run({"preset", "2"}).exitCode, 0);
+    EXPECT_EQ(device.outputReports().at(2), writeOf(stored));
+    EXPECT_EQ(presets.currentConfig(), "2");
+    EXPECT_EQ(presets.presetText(2), stored.toText());
+
+    device.clearOutputReports();
+    ASSERT_EQ(run({"reset"}).exitCode, 0);
+    EXPECT_EQ(device.outputReports().at(2), writeOf(ParameterBlock::factory()));
+    EXPECT_EQ(presets.presetText(2), ParameterBlock::factory().toText());
+}
+
+TEST_F(HeadlessCommandTest, BadInputSendsNothingAndWritesNoFile)
+{
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"set", "master-vol=5", "fx-type=7"},
+                                               {"set", "mode=karaoke"},
+                                               {"mute", "mic", "yes"},
+                                               {"preset", "5"},
+                                               {"statuss"}}) {
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.exitCode, 64) << args[0];
+        EXPECT_NE(outcome.err.find("orlenta: "), std::string::npos);
+        EXPECT_EQ(outcome.out, "");
+    }
+    EXPECT_TRUE(device.outputReports().empty());
+    EXPECT_TRUE(QDir(settings.path()).isEmpty());
+}
+
+TEST_F(HeadlessCommandTest, AMissingOrSilentCardIsTwoOrThree)
+{
+    device.unplug();
+    const Outcome missing = run({"set", "master-vol=1"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("card not found"), std::string::npos);
+    EXPECT_EQ(run({"status"}).exitCode, 2);
+    EXPECT_TRUE(device.outputReports().empty());
+
+    device.plug();
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    const Outcome silent = run({"mode", "sing"});
+    EXPECT_EQ(silent.exitCode, 3);
+    // Only read requests went out: nothing was written.
+    for (const Report &report : device.outputReports())
+        EXPECT_TRUE(report == kReadRequest || report == kZeros);
+}
+
+TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
+{
+    HeadlessPanel panel(setup.headless);
+    ASSERT_EQ(panel.cardState(), PanelCommandTarget::CardState::Ready);
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    CommandDispatcher dispatcher(panel, nullptr);
+    const CommandReply reply = dispatcher.handle(*CommandLine::parse({"set", "fx-vol=1"}).command);
+    EXPECT_EQ(reply.exitCode, 3);
+    PanelValues values = ParameterBlock::factory().unpack();
+    values.fxVol = 1;
+    EXPECT_EQ(presets.presetText(1), ParameterBlock::pack(values).toText());
+}
+
+TEST_F(HeadlessCommandTest, ARunningPanelIsAskedFirstAndTheCardLeftToIt)
+{
+    std::vector<QByteArray> asked;
+    setup.askPanel = [&asked](const QByteArray &line) -> std::optional<QByteArray> {
+        asked.push_back(line);
+        return CommandReply{0, "as the panel shows it\n", {}}.encode();
+    };
+    const Outcome outcome = run({"set", "mode=mc", "sound-mix=off"});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "as the panel shows it\n");
+    EXPECT_EQ(asked, std::vector<QByteArray>{"set mode=mc sound-mix=off\n"});
+    EXPECT_TRUE(device.outputReports().empty());
+
+    // A panel that closes without a word has done a show, but not a status.
+    setup.askPanel = [](const QByteArray &) { return std::optional<QByteArray>(QByteArray()); };
+    EXPECT_EQ(run({"show"}).exitCode, 0);
+    EXPECT_EQ(run({"status"}).exitCode, 1);
+
+    setup.askPanel = [](const QByteArray &) { return std::optional<QByteArray>(); };
+    const Outcome nobody = run({"quit"});
+    EXPECT_EQ(nobody.exitCode, 69);
+    EXPECT_NE(nobody.err.find("no panel is running"), std::string::npos);
+    EXPECT_TRUE(device.outputReports().empty());
+}
+
+} // namespace
