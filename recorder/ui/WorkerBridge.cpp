@@ -79,6 +79,8 @@ bool WorkerBridge::ask(const std::string &text, const std::string &caption)
 
 void WorkerBridge::setRange(std::uint64_t total)
 {
+    total_ = total;
+    shownStep_ = ~std::uint64_t(0);
     QProgressBar *bar = progress_;
     const int maximum = clampToInt(total);
     QMetaObject::invokeMethod(
@@ -87,6 +89,10 @@ void WorkerBridge::setRange(std::uint64_t total)
 
 void WorkerBridge::setDone(std::uint64_t done)
 {
+    const std::uint64_t step = total_ > 0 ? done * 1000 / total_ : 1000;
+    if (step == shownStep_ && done < total_)
+        return;
+    shownStep_ = step;
     QProgressBar *bar = progress_;
     const int value = clampToInt(done);
     QMetaObject::invokeMethod(

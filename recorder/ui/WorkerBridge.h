@@ -13,7 +13,8 @@ class QObject;
 class QProgressBar;
 
 // The save worker's way to the window's thread: questions and the file dialog
-// wait for the answer there; progress is handed over without waiting.
+// wait for the answer there; progress is handed over without waiting, each
+// thousandth of the way once.
 //
 // A window that goes away while the worker still runs (the program quits
 // during a save) closes the gate first: a question not yet on screen is then
@@ -57,4 +58,8 @@ private:
     SaveFileDialog &dialog_;
     MessageBoxes &messages_;
     QProgressBar *progress_;
+    // The bar moves in steps of a thousandth: a long save would otherwise
+    // queue a hundred thousand updates on the window's thread.
+    std::uint64_t total_ = 0;
+    std::uint64_t shownStep_ = ~std::uint64_t(0);
 };
