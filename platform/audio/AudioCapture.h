@@ -43,6 +43,8 @@ public:
     virtual bool open(const AudioFormat &format, CaptureListener &listener) = 0;
     // Queues a block to be filled; ignored while the device is not open.
     virtual void addBuffer(CaptureBlock &block) = 0;
+    // Starts recording: what the device hears from the moment this returns
+    // belongs to the capture.
     virtual void start() = 0;
     // Stops recording and hands back every queued block, together holding
     // everything captured up to this moment: audio the device still holds may

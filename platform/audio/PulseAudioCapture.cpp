@@ -119,9 +119,15 @@ void PulseAudioCapture::start()
         return;
     connection_.lock();
     running_ = true;
-    if (pa_operation *operation = pa_stream_cork(stream_, 0, nullptr, nullptr))
-        pa_operation_unref(operation);
+    // Once this returns the server records: what is heard from then on is
+    // the take's (one round trip to the server).
+    connection_.await(pa_stream_cork(stream_, 0, onCorkDone, this));
     connection_.unlock();
+}
+
+void PulseAudioCapture::onCorkDone(pa_stream *, int, void *self)
+{
+    static_cast<PulseAudioCapture *>(self)->connection_.signal();
 }
 
 void PulseAudioCapture::reset()

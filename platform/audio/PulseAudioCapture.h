@@ -46,6 +46,7 @@ public:
 private:
     static void onStreamState(pa_stream *stream, void *self);
     static void onStreamRead(pa_stream *stream, std::size_t bytes, void *self);
+    static void onCorkDone(pa_stream *stream, int success, void *self);
     static void onDrainTimeout(pa_mainloop_api *api, pa_time_event *event, const timeval *when,
                                void *self);
 
