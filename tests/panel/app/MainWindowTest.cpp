@@ -538,15 +538,17 @@ private slots:
         for (QAction *action : tray.menu()->actions())
             if (!action->isSeparator())
                 items << action;
-        QCOMPARE(items.size(), 6);
+        QCOMPARE(items.size(), 7);
         QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
         QVERIFY(items[0]->font().bold());
         for (int n = 1; n <= 4; ++n) {
             QCOMPARE(items[n]->text(), QStringLiteral("Preset %1").arg(n));
             QVERIFY(items[n]->isCheckable());
         }
-        QCOMPARE(items[5]->text(), QStringLiteral("Exit"));
-        QCOMPARE(items[5]->objectName(), QStringLiteral("32772"));
+        QCOMPARE(items[5]->text(), QStringLiteral("Start at login"));
+        QVERIFY(items[5]->isCheckable());
+        QCOMPARE(items[6]->text(), QStringLiteral("Exit"));
+        QCOMPARE(items[6]->objectName(), QStringLiteral("32772"));
 
         items[0]->trigger();
         QVERIFY(!dialog().isVisible());
@@ -556,7 +558,7 @@ private slots:
         QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
 
         QSignalSpy finished(&dialog(), &QDialog::finished);
-        items[5]->trigger();
+        items[6]->trigger();
         QVERIFY(dialog().channel().isExiting());
         QCOMPARE(finished.count(), 1);
         // Nothing is written once the program is ending.
