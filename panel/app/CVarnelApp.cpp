@@ -43,10 +43,13 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
 
     SingleInstance instance(QString::fromLatin1(CommandRunner::kInstanceName));
     if (!instance.claim()) {
-        // With the activation token the desktop gave this start, so the
-        // running copy may take the focus on Wayland.
-        const CommandLine show = CommandLine::show(CommandRunner::activationToken());
-        instance.ask(QByteArray::fromStdString(show.requestLine()));
+        // A hidden start (at login) leaves a running copy as it is. Any other
+        // brings its window up, with the activation token the desktop gave
+        // this start, so the running copy may take the focus on Wayland.
+        if (!hidden) {
+            const CommandLine show = CommandLine::show(CommandRunner::activationToken());
+            instance.ask(QByteArray::fromStdString(show.requestLine()));
+        }
         return 0;
     }
 

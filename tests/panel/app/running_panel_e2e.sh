@@ -109,10 +109,13 @@ orlenta show || fail "show ended with $?: $(cat "$work/err")"
 wait_for 5 viewable || fail "show did not show the window"
 orlenta hide || fail "hide ended with $?"
 wait_for 5 not_viewable || fail "hide left the window shown"
+timeout 10 "$folder/Orlenta" --hidden >"$work/second.log" 2>&1 || fail "a second hidden start ended with $?"
+sleep 0.5
+viewable && fail "a second hidden start showed the window"
 timeout 10 "$folder/Orlenta" >"$work/second.log" 2>&1 || fail "a second start ended with $?"
 wait_for 5 viewable || fail "a second start did not bring the window back"
 kill -0 "$panel" 2>/dev/null || fail "the panel ended"
-pass "show, hide, and a second start bringing the window back"
+pass "show, hide; a second start brings the window back, a hidden one leaves it"
 
 # A panel that holds its place but does not answer (stopped): the command
 # gives up and leaves the card to it, and the panel survives the client that
