@@ -54,6 +54,8 @@ const std::string kWriteUnanswered =
 struct CommandDispatcher::Pending {
     Reply reply;
     QTimer giveUp;
+    bool starting = true;
+    std::optional<bool> answered; // told while the change was still starting
     bool over = false;
 };
 
@@ -183,10 +185,23 @@ void CommandDispatcher::change(const Start &start, Reply reply)
     start([this, pending](bool answered) {
         if (pending->over)
             return;
-        finish(pending, answered
-                            ? CommandReply{CommandReply::kDone, panel_.status().toText(), {}}
-                            : CommandReply::failure(CommandReply::kCardSilent, kWriteUnanswered));
+        if (pending->starting)
+            pending->answered = answered;
+        else
+            conclude(pending, answered);
     });
+    // A write the card answered at once is told before the change has done
+    // the rest of what a click does (a preset's selection is stored after
+    // its write): the reply waits for that.
+    pending->starting = false;
+    if (pending->answered)
+        conclude(pending, *pending->answered);
+}
+
+void CommandDispatcher::conclude(const std::shared_ptr<Pending> &pending, bool answered)
+{
+    finish(pending, answered ? CommandReply{CommandReply::kDone, panel_.status().toText(), {}}
+                             : CommandReply::failure(CommandReply::kCardSilent, kWriteUnanswered));
 }
 
 void CommandDispatcher::finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply)

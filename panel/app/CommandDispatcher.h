@@ -56,6 +56,7 @@ private:
     void change(const Start &start, Reply reply);
     CommandReply window(const CommandLine &command);
     std::optional<CommandReply> cardProblem();
+    void conclude(const std::shared_ptr<Pending> &pending, bool answered);
     void finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply);
 
     PanelCommandTarget &panel_;

@@ -108,16 +108,22 @@ private slots:
         QVERIFY(runRequest(dispatcher, "status --json").out.find("\"mic-mute\": true") !=
                 std::string::npos);
 
-        // A preset as its button loads it; the buttons and the tray follow.
+        // A preset as its button loads it; the buttons and the tray follow,
+        // and the selection is stored before the reply goes out.
         writeFile(fixture_->file("UserConfig_3.ini"),
                   "[setting]\nsettingToVoice=8509470b1be61dc3\n");
-        QCOMPARE(runRequest(dispatcher, "preset 3").exitCode, 0);
+        std::optional<bool> storedAtReply;
+        dispatcher.handleRequest("preset 3", [&](const QByteArray &encoded) {
+            QCOMPARE(CommandReply::decode(encoded)->exitCode, 0);
+            storedAtReply = fileHas("setting.ini", "CurrentConfig=3");
+        });
+        QTRY_VERIFY(storedAtReply);
+        QVERIFY(*storedAtReply);
         expectOneWrite({0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3});
         QVERIFY(button(1148)->isChecked());
         QVERIFY(!button(1145)->isChecked());
         QVERIFY(trayItem(CVarnelDlg::kPresetCommands[2])->isChecked());
         QVERIFY(!trayItem(CVarnelDlg::kPresetCommands[0])->isChecked());
-        QVERIFY(fileHas("setting.ini", "CurrentConfig=3"));
 
         QCOMPARE(runRequest(dispatcher, "reset").exitCode, 0);
         expectOneWrite(kFactoryBlock);

@@ -159,7 +159,8 @@ minimised() {
     local id; id=$(window_id)
     [ -n "$id" ] && xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN
 }
-wait_for 10 minimised || fail "without a tray, --hidden did not start minimised"
+wait_for 20 minimised ||
+    fail "without a tray, --hidden did not start minimised: $(xwininfo -root -tree | grep Orlenta; cat "$work/panel2.log")"
 tray_icon && fail "an icon without a tray"
 DISPLAY=$DISPLAY trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
     >"$work/trayer.log" 2>&1 &
