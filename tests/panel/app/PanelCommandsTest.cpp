@@ -3,60 +3,22 @@
 // device: what the window shows, the card receives and the files keep.
 #include "ControlIds.h"
 #include "DispatcherTestSupport.h"
-#include "PanelFixture.h"
-#include "PanelTestSupport.h"
 #include "ParameterBlock.h"
+#include "SimulatedPanelTest.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
-
-#include <dlfcn.h>
 
 using namespace panel_test;
 using CardState = PanelCommandTarget::CardState;
 
-class PanelCommandsTest : public QObject {
+class PanelCommandsTest : public SimulatedPanelTest {
     Q_OBJECT
 
 private:
-    void *simHandle_ = nullptr;
-    std::unique_ptr<SimulatedDevice> sim_;
-    std::unique_ptr<PanelFixture> fixture_;
-
-    CVarnelDlg &dialog() { return *fixture_->dialog; }
-    QLineEdit *edit(int id) { return qobject_cast<QLineEdit *>(dialog().control(id)); }
-    QAbstractButton *button(int id)
-    {
-        return qobject_cast<QAbstractButton *>(dialog().control(id));
-    }
     QAction *trayItem(int command) { return dialog().trayIcon().item(command); }
-
-    void create() { fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment()); }
-
-    // The window initialised, the card open and read, the report log empty.
-    void start()
-    {
-        create();
-        QVERIFY(dialog().initialise());
-        QTRY_VERIFY(dialog().control(1102)->isEnabled());
-        QTRY_VERIFY(!dialog().channel().isWaiting());
-        sim_->clearOutputReports();
-    }
-
-    void expectOneWrite(const Block &block)
-    {
-        const std::vector<Report> reports = sim_->outputReports();
-        QCOMPARE(reports.size(), std::size_t{2});
-        QCOMPARE(reports[0], writeReport(block));
-        QCOMPARE(reports[1], kZeroReport);
-        QCOMPARE(sim_->block(), block);
-        sim_->clearOutputReports();
-    }
 
     bool fileHas(const char *name, const std::string &line)
     {
@@ -64,26 +26,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        simHandle_ = dlopen(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so", RTLD_NOW | RTLD_LOCAL);
-        QVERIFY2(simHandle_, dlerror());
-        sim_ = std::make_unique<SimulatedDevice>(simHandle_);
-        QVERIFY(sim_->resolved());
-    }
-
-    void init()
-    {
-        sim_->reset();
-        fixture_ = std::make_unique<PanelFixture>();
-        QVERIFY(fixture_->settings.isValid());
-    }
-
-    void cleanup()
-    {
-        fixture_.reset();
-        sim_->reset();
-    }
+    void initTestCase() { loadSimulatedDevice(); }
+    void init() { freshPanel(); }
+    void cleanup() { dropPanel(); }
 
     void commandsChangeTheCardAsClicksDo()
     {
@@ -91,7 +36,7 @@ private slots:
         QVERIFY(dialog().initialise());
         // Opened only once the event loop runs.
         QCOMPARE(dialog().cardState(), CardState::NotFound);
-        QTRY_VERIFY(dialog().control(1102)->isEnabled());
+        QTRY_VERIFY(enabled(1102));
         QTRY_VERIFY(!dialog().channel().isWaiting());
         sim_->clearOutputReports();
         QCOMPARE(dialog().cardState(), CardState::Ready);
@@ -238,14 +183,12 @@ private slots:
         QVERIFY(!dialog().isMinimized());
         QVERIFY(dialog().isVisible());
 
-        fixture_.reset();
-        init();
+        freshPanel();
         start();
         dialog().showAtStart(true);
         QTRY_VERIFY(dialog().isMinimized());
         QVERIFY(dialog().isVisible());
-        fixture_.reset();
-        init();
+        freshPanel();
         start();
         dialog().showAtStart(false);
         QVERIFY(dialog().isVisible());

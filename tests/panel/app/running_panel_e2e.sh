@@ -8,6 +8,8 @@
 #   running_panel_e2e.sh <stage-sim folder> <report-logging shim>
 # Needs the X server of scripts/services.sh (ORLENTA_TEST_DISPLAY).
 set -uo pipefail
+# shellcheck source=e2e_support.sh
+source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1
 shim=$2
@@ -32,19 +34,12 @@ cleanup() {
 trap cleanup EXIT
 
 folder=$work/Orlenta
-cp -r "$stage" "$folder"
-mv "$folder/NUVAUDIOCTL.so" "$folder/simulated.so"
-cp "$shim" "$folder/NUVAUDIOCTL.so"
+copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
 mkdir -m 700 "$work/run"
 log=$work/reports.log
 export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$log
 
 orlenta() { "$folder/Orlenta" "$@" >"$work/out" 2>"$work/err"; }
-wait_for() { # seconds, then a command that must come true
-    local tries=$(($1 * 20)); shift
-    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
 reports() { wc -l <"$log" 2>/dev/null || echo 0; }
 reports_at_least() { [ "$(reports)" -ge "$1" ]; }
 report() { sed -n "$1p" "$log"; }
