@@ -141,13 +141,13 @@ pass "quit ends the panel; then a command opens the card itself"
 
 # A display with no tray yet, as at login before the desktop's panel is up:
 # the hidden start is minimised, and goes into the tray once one appears.
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Its number follows the checkout's own display, as scripts/services.sh
+# chooses that one, so test runs of other checkouts keep off it.
+export DISPLAY=:$((${ORLENTA_TEST_DISPLAY#:} + 400))
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 background+=($!)
-exec 5>&-
-wait_for 5 test -s "$work/display" || fail "no private X server"
-export DISPLAY=:$(cat "$work/display")
-wait_for 5 xdpyinfo >/dev/null 2>&1 || fail "the private X server does not answer"
+x_answers() { xdpyinfo >/dev/null 2>&1; }
+wait_for 5 x_answers || fail "no private X server on $DISPLAY: $(cat "$work/xvfb.log")"
 "$folder/Orlenta" --hidden >"$work/panel2.log" 2>&1 &
 panel=$!
 minimised() {
