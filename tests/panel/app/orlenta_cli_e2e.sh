@@ -5,7 +5,7 @@
 # library so the test sees what the card received.
 #   orlenta_cli_e2e.sh <stage-sim folder> <report-logging shim> <bash completion file>
 set -uo pipefail
-# shellcheck source=e2e_support.sh
+# shellcheck source=tests/panel/app/e2e_support.sh
 source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1

@@ -8,7 +8,7 @@
 #   running_panel_e2e.sh <stage-sim folder> <report-logging shim>
 # Needs the X server of scripts/services.sh (ORLENTA_TEST_DISPLAY).
 set -uo pipefail
-# shellcheck source=e2e_support.sh
+# shellcheck source=tests/panel/app/e2e_support.sh
 source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1
