@@ -144,7 +144,7 @@ pass "quit ends the panel; then a command opens the card itself"
 # Its number follows the checkout's own display, as scripts/services.sh
 # chooses that one, so test runs of other checkouts keep off it.
 export DISPLAY=:$((${ORLENTA_TEST_DISPLAY#:} + 400))
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 background+=($!)
 x_answers() { xdpyinfo >/dev/null 2>&1; }
 wait_for 5 x_answers || fail "no private X server on $DISPLAY: $(cat "$work/xvfb.log")"
@@ -154,7 +154,7 @@ minimised() {
     local id; id=$(window_id)
     [ -n "$id" ] && xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN
 }
-wait_for 20 minimised ||
+wait_for 10 minimised ||
     fail "without a tray, --hidden did not start minimised: $(xwininfo -root -tree | grep Orlenta; cat "$work/panel2.log")"
 tray_icon && fail "an icon without a tray"
 DISPLAY=$DISPLAY trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
