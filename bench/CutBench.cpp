@@ -37,6 +37,6 @@ int main()
     fs::remove_all(folder, error);
     const double ratio = cut / copy;
     std::printf("cut, 600 s take: ours %.3f s, cp %.3f s\n", cut, copy);
-    std::printf("  ratio %.3f (goal <= 1.5: %s)\n", ratio, ratio <= 1.5 ? "met" : "MISSED");
+    std::printf("  ratio %.3f (goal <= 1.5: %s)\n", ratio, ratio <= 1.5 ? "met" : "NOT met");
     return 0;
 }

@@ -18,6 +18,7 @@ BENCHMARKS=(
     "cut bench_cut"
     "capture-bookkeeping bench_capture"
     "waveform-redraw bench_waveform_redraw"
+    "recorder-stalls bench_recorder_stalls"
 )
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -32,11 +33,12 @@ for entry in "${BENCHMARKS[@]}"; do
 done
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null || exit 2
 
-# The start-up benchmark needs an X display; without one it runs on the
-# private display of scripts/services.sh.
-if [ -z "${DISPLAY:-}" ]; then
+# The start-up benchmark needs an X display, the recorder's stall benchmark
+# a sound server to capture from; without them they run on the private ones
+# of scripts/services.sh.
+if [ -z "${DISPLAY:-}" ] || ! pactl info >/dev/null 2>&1; then
     eval "$("$here/../scripts/services.sh" start)"
-    export DISPLAY=$ORLENTA_TEST_DISPLAY
+    export DISPLAY=${DISPLAY:-$ORLENTA_TEST_DISPLAY}
     trap '"$here/../scripts/services.sh" stop' EXIT
 fi
 

@@ -133,6 +133,8 @@ void CTrayIcon::add()
         icon_->show();
         if (probe_)
             kind_ = probe_();
+        if (added_)
+            added_();
     }
 }
 

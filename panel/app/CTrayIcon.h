@@ -45,6 +45,8 @@ public:
     bool refresh();
 
     void setActivationHandler(std::function<void()> handler) { activation_ = std::move(handler); }
+    // Told each time the icon goes into a notification area.
+    void setAddedHandler(std::function<void()> handler) { added_ = std::move(handler); }
     void setCommandHandler(CommandHandler handler) { command_ = std::move(handler); }
     // How the kind of notification area is found out (asked now and each time
     // the icon is added); tests name one.
@@ -82,5 +84,6 @@ private:
     Kind kind_ = Kind::XEmbed;
     KindProbe probe_ = detectKind;
     std::function<void()> activation_;
+    std::function<void()> added_;
     CommandHandler command_;
 };

@@ -1,6 +1,9 @@
 #include "CVarnelApp.h"
 
+#include "AutostartEntry.h"
 #include "CVarnelDlg.h"
+#include "CommandDispatcher.h"
+#include "CommandRunner.h"
 #include "ProgramFolder.h"
 #include "PulseAudioDefaults.h"
 #include "PulseSoundPlayer.h"
@@ -8,30 +11,6 @@
 #include "UdevDeviceNotifier.h"
 
 #include <QApplication>
-
-namespace {
-
-const QString kInstanceName = QStringLiteral("vekCtrl");
-const QByteArray kShowRequest = "show";
-
-// "show", with the activation token the desktop gave this start when there is
-// one, so the running copy may take the focus on Wayland.
-QByteArray showRequest()
-{
-    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN").trimmed();
-    if (token.isEmpty() || token.contains('\n'))
-        return kShowRequest;
-    return kShowRequest + ' ' + token;
-}
-
-QByteArray answer(CVarnelDlg &dialog, const QByteArray &request)
-{
-    if (request == kShowRequest || request.startsWith(kShowRequest + ' '))
-        dialog.bringToFront(QString::fromUtf8(request.mid(kShowRequest.size() + 1)));
-    return {};
-}
-
-} // namespace
 
 CVarnelApp::LanguageFlags CVarnelApp::chooseLanguage(const QLocale &system)
 {
@@ -52,7 +31,7 @@ CVarnelApp::LanguageFlags CVarnelApp::chooseLanguage(const QLocale &system)
     return flags;
 }
 
-int CVarnelApp::run(int argc, char **argv)
+int CVarnelApp::run(int argc, char **argv, bool hidden)
 {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Orlenta"));
@@ -62,9 +41,15 @@ int CVarnelApp::run(int argc, char **argv)
     language_ = chooseLanguage(QLocale::system());
     QLocale::setDefault(language_.uiLanguage);
 
-    SingleInstance instance(kInstanceName);
+    SingleInstance instance(QString::fromLatin1(CommandRunner::kInstanceName));
     if (!instance.claim()) {
-        instance.ask(showRequest());
+        // A hidden start (at login) leaves a running copy as it is. Any other
+        // brings its window up, with the activation token the desktop gave
+        // this start, so the running copy may take the focus on Wayland.
+        if (!hidden) {
+            const CommandLine show = CommandLine::show(CommandRunner::activationToken());
+            instance.ask(QByteArray::fromStdString(show.requestLine()));
+        }
         return 0;
     }
 
@@ -74,19 +59,25 @@ int CVarnelApp::run(int argc, char **argv)
     PanelEnvironment environment;
     environment.programFolder = ProgramFolder::path();
     environment.settingsFolder = ProgramFolder::writablePath();
+    environment.autostartFolder = AutostartEntry::userFolder();
     environment.notifier = &notifier;
     environment.audioDefaults = &audioDefaults;
     environment.player = &player;
 
     CVarnelDlg dialog(environment);
-    instance.listen([&dialog](const QByteArray &request) { return answer(dialog, request); });
+    // Ends before the dialog: a change still waiting is answered while the
+    // dialog is whole.
+    CommandDispatcher dispatcher(dialog, &dialog);
+    instance.listen([&dispatcher](const QByteArray &request, SingleInstance::Reply reply) {
+        dispatcher.handleRequest(request, std::move(reply));
+    });
     if (!dialog.initialise())
         return 0;
     // Leaves the main loop whatever windows are still open. An exit chosen
     // before the loop runs (from an event loop of its own, such as a message
     // box's) would be lost on the loop, so it is looked at once more here.
     QObject::connect(&dialog, &QDialog::finished, &application, [] { QCoreApplication::exit(0); });
-    dialog.show();
+    dialog.showAtStart(hidden);
     if (dialog.isEnding())
         return 0;
     return application.exec();

@@ -13,7 +13,8 @@ public:
     };
 
     static LanguageFlags chooseLanguage(const QLocale &system);
-    int run(int argc, char **argv);
+    // hidden: start in the tray without showing the window.
+    int run(int argc, char **argv, bool hidden);
 
     const LanguageFlags &language() const { return language_; }
 

@@ -69,8 +69,8 @@ CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
           if (message == DeviceConnection::kMonitorMessage)
               channel_.onMonitorMessage(wParam, words);
       }),
-      presets_(environment_.settingsFolder), bindings_(*this),
-      parameters_(channel_, bindings_, presets_)
+      presets_(environment_.settingsFolder), autostart_(environment_.autostartFolder),
+      bindings_(*this), parameters_(channel_, bindings_, presets_)
 {
     setObjectName(QString::number(kDialogId));
     // A top-level window of its own, so it gets a taskbar button like any
@@ -305,13 +305,15 @@ void CVarnelDlg::createTrayIcon()
 {
     const MenuTemplate *menu = template_.menu(kTrayMenuId);
     trayIcon_.setActivationHandler([this] { toggleFromTray(); });
-    trayIcon_.setCommandHandler([this](int command, bool) { trayCommand(command); });
+    trayIcon_.setAddedHandler([this] { trayAdded(); });
+    trayIcon_.setCommandHandler(
+        [this](int command, bool checked) { trayCommand(command, checked); });
     trayIcon_.Create(QStringLiteral("NUV Control"), icon_, menu ? *menu : MenuTemplate{});
     connect(trayIcon_.menu(), &QMenu::aboutToShow, this, [this] { syncTrayMenu(); });
     syncTrayMenu();
 }
 
-void CVarnelDlg::trayCommand(int command)
+void CVarnelDlg::trayCommand(int command, bool checked)
 {
     if (command == kExitCommand) {
         exitProgram();
@@ -319,6 +321,10 @@ void CVarnelDlg::trayCommand(int command)
     }
     if (command == kShowHideCommand) {
         toggleFromTray();
+        return;
+    }
+    if (command == kStartAtLoginCommand) {
+        setStartAtLogin(checked);
         return;
     }
     const auto preset = std::find(kPresetCommands.begin(), kPresetCommands.end(), command);
@@ -332,8 +338,33 @@ void CVarnelDlg::trayCommand(int command)
     }
 }
 
-// The menu follows the window and the preset buttons: which way the first
-// item goes, which preset is selected and whether presets can be chosen.
+// The same entry as `orlenta autostart on` writes. The check mark shows
+// what is on disk, whatever happened.
+void CVarnelDlg::setStartAtLogin(bool on)
+{
+    std::string error;
+    const bool changed =
+        on ? autostart_.enable(AutostartEntry::commandFor(environment_.programFolder), error)
+           : autostart_.disable(error);
+    syncTrayMenu();
+    if (!changed)
+        showMessage(QStringLiteral("Orlenta could not change whether it starts at login: %1")
+                        .arg(QString::fromStdString(error)));
+}
+
+// A notification area that comes after the window was minimised for want of
+// one takes the window, as it would have at the minimise.
+void CVarnelDlg::trayAdded()
+{
+    if (!isVisible() || !isMinimized())
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    hideToTray();
+}
+
+// The menu follows the window, the preset buttons and the autostart entry:
+// which way the first item goes, which preset is selected, whether presets
+// can be chosen, whether the panel starts at login.
 void CVarnelDlg::syncTrayMenu()
 {
     if (!trayIcon_.menu())
@@ -341,6 +372,7 @@ void CVarnelDlg::syncTrayMenu()
     const bool shown = isVisible() && !isMinimized();
     trayIcon_.setItemText(kShowHideCommand,
                           shown ? QStringLiteral("Hide Orlenta") : QStringLiteral("Show Orlenta"));
+    trayIcon_.setItemChecked(kStartAtLoginCommand, autostart_.isEnabled());
     for (std::size_t i = 0; i < kPresetCommands.size(); ++i) {
         const QWidget *button = control(ControlId::kPresetButtons[i]);
         trayIcon_.setItemChecked(kPresetCommands[i], isChecked(ControlId::kPresetButtons[i]));
@@ -387,6 +419,7 @@ void CVarnelDlg::afterOpen()
 void CVarnelDlg::deviceClosed()
 {
     bindings_.disableDeviceControls();
+    recorderLibrary_.deviceRemoved();
     recorderLibrary_.showDlgHide(0);
 }
 
@@ -435,6 +468,67 @@ void CVarnelDlg::bringToFront(const QString &activationToken)
     raise();
     activateWindow();
     recorderLibrary_.showDlgHide(-1);
+}
+
+void CVarnelDlg::showAtStart(bool hidden)
+{
+    if (!hidden)
+        show();
+    else if (!trayIcon_.refresh())
+        showMinimized();
+}
+
+void CVarnelDlg::showWindow(const std::string &activationToken)
+{
+    bringToFront(QString::fromStdString(activationToken));
+}
+
+void CVarnelDlg::hideWindow()
+{
+    if (trayIcon_.refresh())
+        hideToTray();
+    else
+        showMinimized();
+}
+
+void CVarnelDlg::quitProgram()
+{
+    QTimer::singleShot(0, this, [this] { exitProgram(); });
+}
+
+// The dialog enables its device controls once the card's block is read.
+bool CVarnelDlg::deviceControlsShown() const
+{
+    const QWidget *reset = control(ControlId::kFactoryReset);
+    return reset && reset->isEnabled();
+}
+
+PanelCommandTarget::CardState CVarnelDlg::cardState()
+{
+    if (!channel_.isConnected())
+        return CardState::NotFound;
+    return deviceControlsShown() ? CardState::Ready : CardState::Silent;
+}
+
+PanelStatus CVarnelDlg::status()
+{
+    return PanelStatus::fromControls(*this, channel_.isConnected(), deviceControlsShown());
+}
+
+void CVarnelDlg::apply(const PanelValues &values, Done done)
+{
+    bindings_.show(values);
+    parameters_.send(std::move(done));
+}
+
+void CVarnelDlg::loadPreset(int preset, Done done)
+{
+    parameters_.loadPreset(preset, std::move(done));
+}
+
+void CVarnelDlg::factoryReset(Done done)
+{
+    parameters_.factoryReset(std::move(done));
 }
 
 // Ends the dialog; the program leaves its main loop when the dialog has

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AutostartEntry.h"
 #include "CTrayIcon.h"
 #include "CommandChannel.h"
 #include "ControlBindings.h"
@@ -7,8 +8,10 @@
 #include "DialogTemplate.h"
 #include "HidControlLibrary.h"
 #include "MonitorWindow.h"
+#include "PanelCommandTarget.h"
 #include "PanelControls.h"
 #include "PanelParameters.h"
+#include "PanelWindowTarget.h"
 #include "PresetFiles.h"
 #include "RecorderLibrary.h"
 #include "StartupAudio.h"
@@ -29,8 +32,9 @@ class SoundPlayer;
 // What the main window is given from outside: where its files are, and the
 // platform services it talks to (real ones in the program, fakes in tests).
 struct PanelEnvironment {
-    std::filesystem::path programFolder;  // the two libraries and the start-up sound
-    std::filesystem::path settingsFolder; // the five INI files
+    std::filesystem::path programFolder;   // the two libraries and the start-up sound
+    std::filesystem::path settingsFolder;  // the five INI files
+    std::filesystem::path autostartFolder; // where "Start at login" puts its entry
     DeviceNotifier *notifier = nullptr;
     AudioDefaults *audioDefaults = nullptr;
     SoundPlayer *player = nullptr;
@@ -39,8 +43,12 @@ struct PanelEnvironment {
 };
 
 // The control panel's main window (dialog 102): the device's settings, the
-// device connection, the presets and the notification-area icon.
-class CVarnelDlg : public QDialog, public PanelControls {
+// device connection, the presets and the notification-area icon. Commands
+// from outside act on it as the user's clicks do.
+class CVarnelDlg : public QDialog,
+                   public PanelControls,
+                   public PanelCommandTarget,
+                   public PanelWindowTarget {
 public:
     static constexpr int kDialogId = 102;
     static constexpr int kTrayMenuId = 146;
@@ -48,6 +56,7 @@ public:
     static constexpr int kShowHideCommand = 32773;
     // "Preset 1" to "Preset 4" in the tray menu.
     static constexpr std::array kPresetCommands{32774, 32775, 32776, 32777};
+    static constexpr int kStartAtLoginCommand = 32778;
     static constexpr int kRecorderWidth = 420;
     static constexpr int kRecorderHeight = 500;
 
@@ -57,6 +66,9 @@ public:
     // False when a library is missing: the message was shown and the program
     // is to end.
     bool initialise();
+    // Shows the window as the program starts; hidden, it waits in the tray,
+    // or minimised where there is no tray.
+    void showAtStart(bool hidden);
 
     // The one way the window comes back (tray, menu, another start, restore
     // from the taskbar): shown, raised, the recorder as the user left it. An
@@ -78,6 +90,18 @@ public:
     void setChecked(int id, bool checked) override;
     void setEnabled(int id, bool enabled) override;
     using QDialog::setEnabled;
+
+    // PanelCommandTarget
+    CardState cardState() override;
+    PanelStatus status() override;
+    void apply(const PanelValues &values, Done done) override;
+    void loadPreset(int preset, Done done) override;
+    void factoryReset(Done done) override;
+
+    // PanelWindowTarget
+    void showWindow(const std::string &activationToken) override;
+    void hideWindow() override;
+    void quitProgram() override;
 
     QWidget *control(int id) const { return controls_.value(id); }
     int compactWidth() const { return compactWidth_; }
@@ -115,7 +139,10 @@ private:
     void deviceClosed();
     void afterOpen();
     void toggleFromTray();
-    void trayCommand(int command);
+    void trayCommand(int command, bool checked);
+    void trayAdded();
+    void setStartAtLogin(bool on);
+    bool deviceControlsShown() const;
     void syncTrayMenu();
     void recordClicked();
     void showMessage(const QString &text);
@@ -134,6 +161,7 @@ private:
     CommandChannel channel_;
     MonitorWindow monitorWindow_;
     PresetFiles presets_;
+    AutostartEntry autostart_;
     ControlBindings bindings_;
     PanelParameters parameters_;
     std::unique_ptr<DeviceConnection> connection_;

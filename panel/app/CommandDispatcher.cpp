@@ -45,12 +45,33 @@ int cardExitCode(CardState state)
     return CommandReply::kFailed;
 }
 
+const std::string kWriteUnanswered =
+    "orlenta: the card did not answer the write (the selected preset keeps the settings)";
+
 } // namespace
+
+// A change waiting for the card's answer, or for the wait to end.
+struct CommandDispatcher::Pending {
+    Reply reply;
+    QTimer giveUp;
+    bool starting = true;
+    std::optional<bool> answered; // told while the change was still starting
+    bool over = false;
+};
 
 CommandDispatcher::CommandDispatcher(PanelCommandTarget &panel, PanelWindowTarget *window,
                                      std::chrono::milliseconds writeWait)
     : panel_(panel), window_(window), writeWait_(writeWait)
 {
+}
+
+CommandDispatcher::~CommandDispatcher()
+{
+    const std::vector<std::shared_ptr<Pending>> waiting = pending_;
+    for (const std::shared_ptr<Pending> &pending : waiting)
+        finish(pending, CommandReply::failure(CommandReply::kFailed,
+                                              "orlenta: the panel ended before the card answered "
+                                              "(the selected preset keeps the settings)"));
 }
 
 CommandReply CommandDispatcher::usageError(const std::string &error)
@@ -59,48 +80,70 @@ CommandReply CommandDispatcher::usageError(const std::string &error)
                                  "orlenta: " + error + "\nTry 'orlenta --help'.");
 }
 
-QByteArray CommandDispatcher::handleRequest(const QByteArray &line)
+void CommandDispatcher::handleRequest(const QByteArray &line, EncodedReply reply)
 {
     const CommandLine::Parsed parsed = CommandLine::parseRequest(line.toStdString());
-    if (!parsed.command)
-        return usageError(parsed.error).encode();
-    return handle(*parsed.command).encode();
+    if (!parsed.command) {
+        reply(usageError(parsed.error).encode());
+        return;
+    }
+    handle(*parsed.command,
+           [reply = std::move(reply)](const CommandReply &answer) { reply(answer.encode()); });
 }
 
-CommandReply CommandDispatcher::handle(const CommandLine &command)
+CommandReply CommandDispatcher::handleNow(const CommandLine &command)
+{
+    std::optional<CommandReply> result;
+    QEventLoop loop;
+    handle(command, [&result, &loop](const CommandReply &reply) {
+        result = reply;
+        loop.quit();
+    });
+    // Every change gives up after its wait, so the loop ends.
+    if (!result)
+        loop.exec();
+    return result.value_or(CommandReply::failure(CommandReply::kFailed, kWriteUnanswered));
+}
+
+void CommandDispatcher::handle(const CommandLine &command, Reply reply)
 {
     using Kind = CommandLine::Kind;
     switch (command.kind) {
     case Kind::Status:
-        return status(command.json);
+        reply(status(command.json));
+        return;
     case Kind::Set:
-        return change([this, &command](PanelCommandTarget::Done done) {
-            const PanelStatus before = panel_.status();
-            PanelValues values = before.values.value_or(PanelValues{});
-            if (!before.mode)
-                values.mode = kModeAsShown;
-            panel_.apply(SettingAssignment::applyAll(values, command.changes), std::move(done));
-        });
+        change(
+            [this, changes = command.changes](PanelCommandTarget::Done done) {
+                const PanelStatus before = panel_.status();
+                PanelValues values = before.values.value_or(PanelValues{});
+                if (!before.mode)
+                    values.mode = kModeAsShown;
+                panel_.apply(SettingAssignment::applyAll(values, changes), std::move(done));
+            },
+            std::move(reply));
+        return;
     case Kind::Preset:
-        return change([this, &command](PanelCommandTarget::Done done) {
-            panel_.loadPreset(command.preset, std::move(done));
-        });
+        change([this, preset = command.preset](
+                   PanelCommandTarget::Done done) { panel_.loadPreset(preset, std::move(done)); },
+               std::move(reply));
+        return;
     case Kind::Reset:
-        return change(
-            [this](PanelCommandTarget::Done done) { panel_.factoryReset(std::move(done)); });
+        change([this](PanelCommandTarget::Done done) { panel_.factoryReset(std::move(done)); },
+               std::move(reply));
+        return;
     case Kind::Show:
-        return window(&PanelWindowTarget::showWindow);
     case Kind::Hide:
-        return window(&PanelWindowTarget::hideWindow);
     case Kind::Quit:
-        return window(&PanelWindowTarget::quitProgram);
+        reply(window(command));
+        return;
     case Kind::StartPanel:
     case Kind::Help:
     case Kind::Version:
     case Kind::Autostart:
         break;
     }
-    return usageError("not a request for the panel");
+    reply(usageError("not a request for the panel"));
 }
 
 CommandReply CommandDispatcher::status(bool json)
@@ -121,48 +164,73 @@ std::optional<CommandReply> CommandDispatcher::cardProblem()
     return CommandReply::failure(cardExitCode(state), cardMessage(state));
 }
 
-CommandReply CommandDispatcher::change(const Start &start)
+void CommandDispatcher::change(const Start &start, Reply reply)
 {
-    if (std::optional<CommandReply> problem = cardProblem())
-        return *problem;
-    if (!answered(start))
-        return CommandReply::failure(
-            CommandReply::kCardSilent,
-            "orlenta: the card did not answer the write (the selected preset keeps the settings)");
-    return CommandReply{CommandReply::kDone, panel_.status().toText(), {}};
+    if (std::optional<CommandReply> problem = cardProblem()) {
+        reply(*problem);
+        return;
+    }
+    auto pending = std::make_shared<Pending>();
+    pending->reply = std::move(reply);
+    pending_.push_back(pending);
+    pending->giveUp.setSingleShot(true);
+    QObject::connect(
+        &pending->giveUp, &QTimer::timeout, [this, weak = std::weak_ptr<Pending>(pending)] {
+            if (const std::shared_ptr<Pending> held = weak.lock())
+                finish(held, CommandReply::failure(CommandReply::kCardSilent, kWriteUnanswered));
+        });
+    pending->giveUp.start(writeWait_);
+    // The completion may come after this dispatcher has gone (the panel
+    // ending drops what waits); the destructor has answered it then.
+    start([this, pending](bool answered) {
+        if (pending->over)
+            return;
+        if (pending->starting)
+            pending->answered = answered;
+        else
+            conclude(pending, answered);
+    });
+    // A write the card answered at once is told before the change has done
+    // the rest of what a click does (a preset's selection is stored after
+    // its write): the reply waits for that.
+    pending->starting = false;
+    if (pending->answered)
+        conclude(pending, *pending->answered);
 }
 
-CommandReply CommandDispatcher::window(void (PanelWindowTarget::*action)())
+void CommandDispatcher::conclude(const std::shared_ptr<Pending> &pending, bool answered)
+{
+    finish(pending, answered ? CommandReply{CommandReply::kDone, panel_.status().toText(), {}}
+                             : CommandReply::failure(CommandReply::kCardSilent, kWriteUnanswered));
+}
+
+void CommandDispatcher::finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply)
+{
+    if (pending->over)
+        return;
+    pending->over = true;
+    pending->giveUp.stop();
+    std::erase(pending_, pending);
+    const Reply answer = std::move(pending->reply);
+    answer(reply);
+}
+
+CommandReply CommandDispatcher::window(const CommandLine &command)
 {
     if (!window_)
         return CommandReply::failure(CommandReply::kNoPanel,
                                      "orlenta: no panel is running (show, hide and quit act on "
                                      "the running panel; start it with 'orlenta')");
-    (window_->*action)();
-    return CommandReply{};
-}
-
-bool CommandDispatcher::answered(const Start &start)
-{
-    struct Outcome {
-        bool finished = false;
-        bool answered = false;
-        QEventLoop *loop = nullptr;
-    };
-    // Shared, so a completion that comes after the wait gave up finds it.
-    auto outcome = std::make_shared<Outcome>();
-    start([outcome](bool answered) {
-        outcome->finished = true;
-        outcome->answered = answered;
-        if (outcome->loop)
-            outcome->loop->quit();
-    });
-    if (!outcome->finished) {
-        QEventLoop loop;
-        QTimer::singleShot(writeWait_, &loop, &QEventLoop::quit);
-        outcome->loop = &loop;
-        loop.exec();
-        outcome->loop = nullptr;
+    switch (command.kind) {
+    case CommandLine::Kind::Show:
+        window_->showWindow(command.activationToken);
+        break;
+    case CommandLine::Kind::Hide:
+        window_->hideWindow();
+        break;
+    default:
+        window_->quitProgram();
+        break;
     }
-    return outcome->finished && outcome->answered;
+    return CommandReply{};
 }

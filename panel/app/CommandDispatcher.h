@@ -10,39 +10,57 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 // Carries out the commands that act on a panel, against the running panel
 // or a run without a window, and says what to print and how to exit. A
 // change is only started on a card that is ready, so a command refused for
 // its card sends nothing.
+//
+// The reply to a change comes when the card has answered its write, which
+// may be after other exchanges queued before it; meanwhile the event loop
+// runs on, so further requests, clicks and the card's answers are served.
 class CommandDispatcher {
 public:
+    using Reply = std::function<void(const CommandReply &reply)>;
+    using EncodedReply = std::function<void(const QByteArray &reply)>;
+
     // Longest wait for a write that another exchange holds up.
     static constexpr std::chrono::seconds kWriteWait{30};
 
     // window is null when no panel runs: show, hide and quit are refused.
     CommandDispatcher(PanelCommandTarget &panel, PanelWindowTarget *window,
                       std::chrono::milliseconds writeWait = kWriteWait);
+    // A change still waiting is answered as cut short.
+    ~CommandDispatcher();
+    CommandDispatcher(const CommandDispatcher &) = delete;
+    CommandDispatcher &operator=(const CommandDispatcher &) = delete;
 
-    // One request line from the single-instance socket; the encoded reply.
-    QByteArray handleRequest(const QByteArray &line);
-    CommandReply handle(const CommandLine &command);
+    // One request line from the single-instance socket; reply gets the
+    // encoded reply once, now or later.
+    void handleRequest(const QByteArray &line, EncodedReply reply);
+    void handle(const CommandLine &command, Reply reply);
+    // Runs the event loop until the reply is there: for the run without a
+    // window, where nothing else is waiting.
+    CommandReply handleNow(const CommandLine &command);
 
     static CommandReply usageError(const std::string &error);
 
 private:
     using Start = std::function<void(PanelCommandTarget::Done)>;
+    struct Pending;
 
     CommandReply status(bool json);
-    CommandReply change(const Start &start);
-    CommandReply window(void (PanelWindowTarget::*action)());
+    void change(const Start &start, Reply reply);
+    CommandReply window(const CommandLine &command);
     std::optional<CommandReply> cardProblem();
-    // Starts a change and runs the event loop until the card answered or
-    // not, or the wait is over.
-    bool answered(const Start &start);
+    void conclude(const std::shared_ptr<Pending> &pending, bool answered);
+    void finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply);
 
     PanelCommandTarget &panel_;
     PanelWindowTarget *window_;
     std::chrono::milliseconds writeWait_;
+    std::vector<std::shared_ptr<Pending>> pending_;
 };

@@ -187,6 +187,8 @@ CommandLine::Parsed CommandLine::parseRequest(std::string_view line)
     }
     if (words.empty() || words.front().starts_with('-'))
         return fail("an empty request");
+    if (words.size() == 2 && words.front() == "show")
+        return done(show(words.back()));
     Parsed parsed = parseCommand(words);
     if (parsed.command && !parsed.command->goesToPanel())
         return fail("'" + words.front() + "' is not a request for the running panel");
@@ -218,7 +220,19 @@ std::string CommandLine::requestLine() const
     std::string line;
     for (const std::string &word : words)
         line += (line.empty() ? "" : " ") + word;
+    const bool plainToken = activationToken.find_first_of(" \t\r\n") == std::string::npos;
+    if (kind == Kind::Show && !activationToken.empty() && plainToken)
+        line += " " + activationToken;
     return line + "\n";
+}
+
+CommandLine CommandLine::show(std::string activationToken)
+{
+    CommandLine command;
+    command.kind = Kind::Show;
+    command.words = {"show"};
+    command.activationToken = std::move(activationToken);
+    return command;
 }
 
 std::string CommandLine::usage()

@@ -29,8 +29,11 @@ struct CommandLine {
     bool json = false;   // status --json
     bool hidden = false; // StartPanel --hidden: start in the tray
     std::vector<SettingAssignment> changes;
-    int preset = 0;                 // Preset: 1-4
-    bool autostartOn = false;       // Autostart
+    int preset = 0;           // Preset: 1-4
+    bool autostartOn = false; // Autostart
+    // Show: the token the desktop gave this start, so that the panel's window
+    // may take the focus (Wayland); goes to the panel after the word.
+    std::string activationToken;
     std::vector<std::string> words; // as given, sent on to a running panel
 
     struct Parsed;
@@ -43,9 +46,12 @@ struct CommandLine {
 
     // Commands a running panel carries out, when there is one.
     bool goesToPanel() const;
-    // The words on one line, newline-terminated. Words of a command that
-    // parsed hold no blanks, so the panel splits them back unchanged.
+    // The words on one line, newline-terminated, and the activation token of
+    // a show. Words of a command that parsed hold no blanks, so the panel
+    // splits them back unchanged; a token that holds any is left out.
     std::string requestLine() const;
+    // The request a later start sends to bring the running panel's window up.
+    static CommandLine show(std::string activationToken);
 
     static std::string usage();
 };

@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandRunner.h"
 
-#include "CommandDispatcher.h"
 #include "ProgramFolder.h"
-#include "RunningPanelClient.h"
 #include "SingleInstance.h"
 
 #include <QCoreApplication>
 
-#include <algorithm>
 #include <iostream>
 
 namespace {
-
-const QString kInstanceName = QStringLiteral("vekCtrl");
 
 bool actsOnWindow(CommandLine::Kind kind)
 {
@@ -21,24 +16,36 @@ bool actsOnWindow(CommandLine::Kind kind)
            kind == CommandLine::Kind::Quit;
 }
 
+bool changesTheCard(CommandLine::Kind kind)
+{
+    return kind == CommandLine::Kind::Set || kind == CommandLine::Kind::Preset ||
+           kind == CommandLine::Kind::Reset;
+}
+
 } // namespace
 
-std::optional<int> CommandRunner::runFromMain(int argc, char **argv)
+int CommandRunner::runFromMain(const CommandLine::Parsed &parsed, int argc, char **argv)
 {
-    const CommandLine::Parsed parsed =
-        CommandLine::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
-    if (parsed.command && parsed.command->kind == CommandLine::Kind::StartPanel)
-        return std::nullopt;
-
     QCoreApplication application(argc, argv);
     Setup setup;
     setup.headless.programFolder = ProgramFolder::path();
     if (parsed.command && parsed.command->goesToPanel())
         setup.headless.settingsFolder = ProgramFolder::writablePath();
-    const RunningPanelClient client(SingleInstance::socketPath(kInstanceName));
-    setup.askPanel = [&client](const QByteArray &line) { return client.ask(line); };
+    SingleInstance panel(QString::fromLatin1(kInstanceName));
+    setup.askPanel = [&panel](const QByteArray &line, std::chrono::milliseconds wait) {
+        return panel.ask(line, wait);
+    };
+    setup.panelRunning = [&panel] { return panel.heldElsewhere(); };
     setup.autostart = AutostartEntry::forUser();
-    return run(parsed, setup, std::cout, std::cerr);
+    CommandLine::Parsed request = parsed;
+    if (request.command && request.command->kind == CommandLine::Kind::Show)
+        request.command->activationToken = activationToken();
+    return run(request, setup, std::cout, std::cerr);
+}
+
+std::string CommandRunner::activationToken()
+{
+    return qEnvironmentVariable("XDG_ACTIVATION_TOKEN").trimmed().toStdString();
 }
 
 int CommandRunner::run(const CommandLine::Parsed &parsed, const Setup &setup, std::ostream &out,
@@ -83,13 +90,18 @@ CommandReply CommandRunner::runLocally(const CommandLine &command, const Setup &
 
 CommandReply CommandRunner::runOnPanel(const CommandLine &command, const Setup &setup)
 {
+    const std::chrono::milliseconds wait =
+        changesTheCard(command.kind) ? kChangeReplyWait : SingleInstance::kReplyWait;
     const std::optional<QByteArray> answer =
-        setup.askPanel ? setup.askPanel(QByteArray::fromStdString(command.requestLine()))
+        setup.askPanel ? setup.askPanel(QByteArray::fromStdString(command.requestLine()), wait)
                        : std::nullopt;
+    if (!answer && setup.panelRunning && setup.panelRunning())
+        return CommandReply::failure(CommandReply::kFailed,
+                                     "orlenta: the running panel did not answer");
     if (!answer) {
         HeadlessPanel panel(setup.headless);
         CommandDispatcher dispatcher(panel, nullptr);
-        return dispatcher.handle(command);
+        return dispatcher.handleNow(command);
     }
     if (std::optional<CommandReply> reply = CommandReply::decode(*answer))
         return *reply;

@@ -3,34 +3,52 @@
 
 #include "AutostartEntry.h"
 #include "CommandChannel.h"
+#include "CommandDispatcher.h"
 #include "CommandLine.h"
 #include "CommandReply.h"
 #include "HeadlessPanel.h"
 
 #include <QByteArray>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <string>
 
 // The program started with a command: help, version and autostart are
 // answered here; the rest goes to the running panel when one answers, else
 // to the card through a run without a window.
 class CommandRunner {
 public:
-    // Sends a request line to the running panel: none when none runs.
-    using AskPanel = std::function<std::optional<QByteArray>(const QByteArray &requestLine)>;
+    // Sends a request line to the running panel and waits at most wait for
+    // its answer: none when none answered.
+    using AskPanel = std::function<std::optional<QByteArray>(const QByteArray &requestLine,
+                                                             std::chrono::milliseconds wait)>;
 
     struct Setup {
         HeadlessPanel::Setup headless;
         AskPanel askPanel;
+        // Whether a panel runs, answering or not: one that holds its place but
+        // does not answer must not find the card opened beside it.
+        std::function<bool()> panelRunning;
         AutostartEntry autostart{std::filesystem::path()};
     };
 
-    // For main: the exit status of a command; none when the arguments ask
-    // for the panel itself. Makes the Qt core application it needs.
-    static std::optional<int> runFromMain(int argc, char **argv);
+    // The name the running panel's lock and socket go by.
+    static constexpr const char *kInstanceName = "vekCtrl";
+    // How long a command waits for the running panel's answer: a change may
+    // wait for the card behind other exchanges.
+    static constexpr std::chrono::milliseconds kChangeReplyWait =
+        CommandDispatcher::kWriteWait + std::chrono::seconds(5);
+
+    // For main: the exit status of a parsed command line that is not the
+    // panel's own start. Makes the Qt core application it needs.
+    static int runFromMain(const CommandLine::Parsed &parsed, int argc, char **argv);
+    // The token the desktop gave this start for raising a window
+    // (XDG_ACTIVATION_TOKEN), or empty.
+    static std::string activationToken();
 
     // A parsed command line (any kind but StartPanel) with a Qt core
     // application running; prints to out and err, returns the exit status.

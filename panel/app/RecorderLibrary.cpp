@@ -36,3 +36,9 @@ void RecorderLibrary::showDlgHide(int command) const
     if (auto show = reinterpret_cast<void (*)(int)>(symbol("ShowDlgHide")))
         show(command);
 }
+
+void RecorderLibrary::deviceRemoved() const
+{
+    if (auto removed = reinterpret_cast<void (*)()>(symbol("DeviceRemoved")))
+        removed();
+}

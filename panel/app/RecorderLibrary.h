@@ -20,6 +20,8 @@ public:
     void setDlgPos(int x, int y) const;
     // 0 hides, -1 restores what the user last chose.
     void showDlgHide(int command) const;
+    // Tells the recorder the card went away, so that a take it runs ends and is kept.
+    void deviceRemoved() const;
 
 private:
     void *symbol(const char *name) const;

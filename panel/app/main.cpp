@@ -1,10 +1,15 @@
 #include "CVarnelApp.h"
+#include "CommandLine.h"
 #include "CommandRunner.h"
+
+#include <algorithm>
 
 int main(int argc, char **argv)
 {
-    if (const std::optional<int> status = CommandRunner::runFromMain(argc, argv))
-        return *status;
+    const CommandLine::Parsed parsed =
+        CommandLine::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    if (!parsed.command || parsed.command->kind != CommandLine::Kind::StartPanel)
+        return CommandRunner::runFromMain(parsed, argc, argv);
     CVarnelApp app;
-    return app.run(argc, argv);
+    return app.run(argc, argv, parsed.command->hidden);
 }

@@ -83,6 +83,15 @@ void CommandChannel::enqueue(Request request)
             return !queued.read && queued.keyOrIndex == request.keyOrIndex;
         });
         if (same != queue_.end()) {
+            // Whoever waits for the replaced write learns how its carrier ended.
+            if (same->done && request.done)
+                request.done = [replaced = std::move(same->done), newer = std::move(request.done)](
+                                   bool answered, const CommandFrame &answer) {
+                    replaced(answered, answer);
+                    newer(answered, answer);
+                };
+            else if (same->done)
+                request.done = std::move(same->done);
             *same = std::move(request);
             return;
         }

@@ -32,9 +32,9 @@ public:
     using StateReportHandler = std::function<void(const CommandFrame::Data &data)>;
     // Called once when the exchange ends, with the captured answer (head,
     // eight data bytes, checksum) still in place; a request dropped because
-    // the device went away or the program ends ends unanswered. Not called for
-    // a queued write that a newer one replaced: that one never ends, it is
-    // carried on by the newer one.
+    // the device went away or the program ends ends unanswered. A queued write
+    // that a newer one replaced is carried on by the newer one and ends with
+    // it, as answered or not as that one.
     using Completion = std::function<void(bool answered, const CommandFrame &answer)>;
     // Called once when a read's first attempt went unanswered; the read goes on.
     using FirstMiss = std::function<void()>;

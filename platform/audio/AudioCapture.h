@@ -24,6 +24,9 @@ public:
     virtual ~CaptureListener() = default;
     // A queued block comes back, filled or, after a reset, partly filled or empty.
     virtual void OnCaptureBuffer(CaptureBlock &block) = 0;
+    // The device went away mid-capture (unplugged, or the sound server lost
+    // it): the blocks it held have been handed back and the close notice follows.
+    virtual void OnCaptureDeviceLost() = 0;
     // The device has closed; nothing more arrives for this capture.
     virtual void OnCaptureClosed() = 0;
 };
@@ -40,12 +43,19 @@ public:
     virtual bool open(const AudioFormat &format, CaptureListener &listener) = 0;
     // Queues a block to be filled; ignored while the device is not open.
     virtual void addBuffer(CaptureBlock &block) = 0;
+    // Starts recording: what the device hears from the moment this returns
+    // belongs to the capture.
     virtual void start() = 0;
-    // Stops recording and hands back every queued block: the one being filled
-    // with what was captured up to now, the others empty.
+    // Stops recording and hands back every queued block, together holding
+    // everything captured up to this moment: audio the device still holds may
+    // take a moment to arrive, the blocks come back once it has.
     virtual void reset() = 0;
-    // Closes the device; the close notice follows the blocks already handed back.
+    // Closes the device; the close notice follows the blocks handed back.
     virtual void close() = 0;
+    // After close(): waits until the device has closed and delivers, from
+    // inside this call, every notification up to and including the close
+    // notice. For a listener that must have the whole take before it goes.
+    virtual void deliverUntilClosed() = 0;
     // Closes the device for a listener that is going away: no close notice,
     // and notifications not yet delivered are dropped.
     virtual void abandon() = 0;

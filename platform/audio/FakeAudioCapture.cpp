@@ -51,6 +51,21 @@ void FakeAudioCapture::close()
     notifications_.push_back([listener] { listener->OnCaptureClosed(); });
 }
 
+void FakeAudioCapture::deliverUntilClosed()
+{
+    deliver();
+}
+
+void FakeAudioCapture::loseDevice()
+{
+    if (!open_)
+        return;
+    reset();
+    CaptureListener *listener = listener_;
+    notifications_.push_back([listener] { listener->OnCaptureDeviceLost(); });
+    close();
+}
+
 void FakeAudioCapture::abandon()
 {
     open_ = false;

@@ -17,6 +17,7 @@ public:
     void start() override;
     void reset() override;
     void close() override;
+    void deliverUntilClosed() override;
     void abandon() override;
 
     // Script: whether the next open finds the device free.
@@ -24,6 +25,9 @@ public:
     // The device records these bytes into the queued blocks while started;
     // every block that fills is handed back. Bytes with no block left are lost.
     void capture(std::span<const std::uint8_t> bytes);
+    // The device goes away the way an unplugged card does: it hands back what
+    // it holds, says it was lost and closes.
+    void loseDevice();
     // Runs the waiting notifications in order, including any they cause.
     // Returns how many ran.
     std::size_t deliver();

@@ -1,6 +1,9 @@
 #include "PulseAudioCapture.h"
 
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +15,9 @@ namespace {
 constexpr std::uint32_t kFragmentMilliseconds = 20;
 // Audio kept while no block is queued (the window stalled); older audio is dropped beyond it.
 constexpr std::uint32_t kPendingSeconds = 10;
+// How long a stop waits, beyond the latency the server reported, for the
+// audio it still held; a server that sends nothing more ends the take there.
+constexpr pa_usec_t kDrainGraceUsec = 250 * PA_USEC_PER_MSEC;
 
 } // namespace
 
@@ -20,7 +26,10 @@ PulseAudioCapture::PulseAudioCapture()
 {
 }
 
-PulseAudioCapture::~PulseAudioCapture() { teardown(); }
+PulseAudioCapture::~PulseAudioCapture()
+{
+    teardown();
+}
 
 bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
 {
@@ -32,13 +41,18 @@ bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listene
             return false; // one capture at a time, as a sound card's input
     }
     teardown();
+    // What the last capture still had on its way belongs to a take that is over.
+    ++session_;
     if (format.bitsPerSample != 16 && format.bitsPerSample != 8)
         return false;
     listener_ = &listener;
     closedPosted_ = false;
+    closeRequested_ = false;
     running_ = false;
-    pendingLimit_ = std::size_t(format.sampleRate) * format.channels * (format.bitsPerSample / 8) *
-                    kPendingSeconds;
+    draining_ = false;
+    taken_ = stopAt_ = 0;
+    frameBytes_ = std::size_t(format.channels) * (format.bitsPerSample / 8);
+    pendingLimit_ = std::size_t(format.sampleRate) * frameBytes_ * kPendingSeconds;
     if (!connection_.ensureReady())
         return false;
     connection_.lock();
@@ -66,8 +80,12 @@ bool PulseAudioCapture::connectStream(const AudioFormat &format)
     std::memset(&attr, 0xff, sizeof attr);
     attr.fragsize =
         static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMilliseconds * 1000, &spec));
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
+    // Never moved: a take that silently went on recording another source
+    // (a monitor, the laptop's microphone) would be worse than one that ends.
+    // The timing updates tell a stop how much the source still holds.
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED | PA_STREAM_DONT_MOVE |
+        PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
     if (pa_stream_connect_record(stream_, nullptr, &attr, flags) < 0)
         return false;
     for (;;) {
@@ -89,6 +107,8 @@ void PulseAudioCapture::addBuffer(CaptureBlock &block)
         block.recorded = 0;
         queued_.push_back(&block);
         fillQueued();
+        if (draining_ && drained())
+            finishDrain();
     }
     connection_.unlock();
 }
@@ -99,9 +119,15 @@ void PulseAudioCapture::start()
         return;
     connection_.lock();
     running_ = true;
-    if (pa_operation *operation = pa_stream_cork(stream_, 0, nullptr, nullptr))
-        pa_operation_unref(operation);
+    // Once this returns the server records: what is heard from then on is
+    // the take's (one round trip to the server).
+    connection_.await(pa_stream_cork(stream_, 0, onCorkDone, this));
     connection_.unlock();
+}
+
+void PulseAudioCapture::onCorkDone(pa_stream *, int, void *self)
+{
+    static_cast<PulseAudioCapture *>(self)->connection_.signal();
 }
 
 void PulseAudioCapture::reset()
@@ -109,16 +135,72 @@ void PulseAudioCapture::reset()
     if (!stream_)
         return;
     connection_.lock();
-    if (running_) {
+    if (running_ && !draining_) {
         readStream();
-        running_ = false;
-        if (pa_operation *operation = pa_stream_cork(stream_, 1, nullptr, nullptr))
-            pa_operation_unref(operation);
+        startDrain();
+    } else if (!draining_) {
+        fillQueued();
+        handBackAll();
+        pending_.clear();
     }
+    connection_.unlock();
+}
+
+void PulseAudioCapture::startDrain()
+{
+    // What the source has captured but not sent yet belongs to the take: the
+    // stream's latency says how much that is.
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_, &latency, &negative) < 0 || negative)
+        latency = 0;
+    const pa_sample_spec *spec = pa_stream_get_sample_spec(stream_);
+    std::uint64_t held = pa_usec_to_bytes(latency, spec);
+    held -= held % frameBytes_;
+    stopAt_ = taken_ + held;
+    draining_ = true;
+    if (drained()) {
+        finishDrain();
+        return;
+    }
+    drainTimer_ = pa_context_rttime_new(
+        connection_.context(), pa_rtclock_now() + latency + kDrainGraceUsec, onDrainTimeout, this);
+}
+
+bool PulseAudioCapture::drained() const
+{
+    return taken_ >= stopAt_ && pending_.empty();
+}
+
+void PulseAudioCapture::finishDrain()
+{
+    stopTimer();
+    draining_ = false;
+    running_ = false;
+    if (pa_operation *operation = pa_stream_cork(stream_, 1, nullptr, nullptr))
+        pa_operation_unref(operation);
     fillQueued();
     handBackAll();
     pending_.clear();
-    connection_.unlock();
+    if (closeRequested_)
+        postClosed();
+}
+
+void PulseAudioCapture::onDrainTimeout(pa_mainloop_api *api, pa_time_event *event, const timeval *,
+                                       void *self)
+{
+    auto *capture = static_cast<PulseAudioCapture *>(self);
+    api->time_free(event);
+    capture->drainTimer_ = nullptr;
+    if (capture->draining_)
+        capture->finishDrain();
+}
+
+void PulseAudioCapture::stopTimer()
+{
+    if (drainTimer_)
+        pa_threaded_mainloop_get_api(connection_.loop())->time_free(drainTimer_);
+    drainTimer_ = nullptr;
 }
 
 void PulseAudioCapture::close()
@@ -126,11 +208,38 @@ void PulseAudioCapture::close()
     if (!stream_)
         return;
     connection_.lock();
-    const bool alreadyPosted = closedPosted_;
-    connection_.unlock();
-    teardown();
-    if (!alreadyPosted)
+    closeRequested_ = true;
+    // A stop still taking what the source held closes once it has; a lost
+    // device has said it closed already.
+    if (!draining_ && !closedPosted_) {
+        running_ = false;
+        queued_.clear();
+        pending_.clear();
         postClosed();
+    }
+    connection_.unlock();
+}
+
+void PulseAudioCapture::deliverUntilClosed()
+{
+    if (!connection_.loop())
+        return;
+    std::uint64_t delivered = ~std::uint64_t(0);
+    for (;;) {
+        connection_.lock();
+        if (!closeRequested_ && !closedPosted_) {
+            connection_.unlock();
+            return; // nothing will close
+        }
+        if (!closedPosted_ && posted_ == delivered)
+            pa_threaded_mainloop_wait(connection_.loop());
+        const bool closed = closedPosted_;
+        delivered = posted_;
+        connection_.unlock();
+        QCoreApplication::sendPostedEvents(receiver_.get(), QEvent::MetaCall);
+        if (closed)
+            return;
+    }
 }
 
 void PulseAudioCapture::abandon()
@@ -141,26 +250,33 @@ void PulseAudioCapture::abandon()
 
 void PulseAudioCapture::teardown()
 {
-    if (stream_) {
-        connection_.lock();
-        PulseConnection::dropStream(stream_);
-        connection_.unlock();
-    }
+    if (!stream_)
+        return;
+    connection_.lock();
+    stopTimer();
+    PulseConnection::dropStream(stream_);
     running_ = false;
+    draining_ = false;
     queued_.clear();
     pending_.clear();
+    connection_.unlock();
 }
 
 void PulseAudioCapture::onStreamState(pa_stream *stream, void *self)
 {
     auto *capture = static_cast<PulseAudioCapture *>(self);
     capture->connection_.signal();
-    // The server went away or the source vanished mid-take: end the capture
-    // the way a stop does, so the take so far is kept.
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) && capture->running_) {
+    // The source went away (the stream may not move), or the server did:
+    // end the capture the way a stop does, so the take so far is kept.
+    const bool failed = !PA_STREAM_IS_GOOD(pa_stream_get_state(stream));
+    if (failed && stream == capture->stream_ && (capture->running_ || capture->draining_)) {
+        capture->stopTimer();
         capture->running_ = false;
+        capture->draining_ = false;
         capture->fillQueued();
         capture->handBackAll();
+        capture->pending_.clear();
+        capture->postLost();
         capture->postClosed();
     }
 }
@@ -177,20 +293,28 @@ void PulseAudioCapture::readStream()
         std::size_t bytes = 0;
         if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
             break;
-        if (running_) {
-            if (data) {
-                const auto *begin = static_cast<const std::uint8_t *>(data);
-                pending_.insert(pending_.end(), begin, begin + bytes);
-            } else {
-                pending_.resize(pending_.size() + bytes, 0); // a hole in the stream is silence
-            }
-        }
+        if (running_)
+            take(static_cast<const std::uint8_t *>(data), bytes);
         pa_stream_drop(stream_);
     }
     if (pending_.size() > pendingLimit_)
         pending_.erase(pending_.begin(),
                        pending_.begin() + std::ptrdiff_t(pending_.size() - pendingLimit_));
     fillQueued();
+    if (draining_ && drained())
+        finishDrain();
+}
+
+void PulseAudioCapture::take(const std::uint8_t *data, std::size_t bytes)
+{
+    // After a stop, only what the source held at that moment.
+    if (draining_)
+        bytes = std::size_t(std::min<std::uint64_t>(bytes, stopAt_ - std::min(stopAt_, taken_)));
+    if (data)
+        pending_.insert(pending_.end(), data, data + bytes);
+    else
+        pending_.resize(pending_.size() + bytes, 0); // a hole in the stream is silence
+    taken_ += bytes;
 }
 
 void PulseAudioCapture::fillQueued()
@@ -215,14 +339,7 @@ void PulseAudioCapture::handBack(CaptureBlock &block)
 {
     CaptureListener *listener = listener_;
     CaptureBlock *returned = &block;
-    const unsigned session = session_;
-    QMetaObject::invokeMethod(
-        receiver_.get(),
-        [this, listener, returned, session] {
-            if (session == session_)
-                listener->OnCaptureBuffer(*returned);
-        },
-        Qt::QueuedConnection);
+    post([listener, returned] { listener->OnCaptureBuffer(*returned); });
 }
 
 void PulseAudioCapture::handBackAll()
@@ -234,16 +351,33 @@ void PulseAudioCapture::handBackAll()
     }
 }
 
+void PulseAudioCapture::postLost()
+{
+    CaptureListener *listener = listener_;
+    post([listener] { listener->OnCaptureDeviceLost(); });
+}
+
 void PulseAudioCapture::postClosed()
 {
     closedPosted_ = true;
     CaptureListener *listener = listener_;
+    // The stream goes on the listener's thread, where it was made.
+    post([this, listener] {
+        teardown();
+        listener->OnCaptureClosed();
+    });
+}
+
+void PulseAudioCapture::post(std::function<void()> notification)
+{
     const unsigned session = session_;
     QMetaObject::invokeMethod(
         receiver_.get(),
-        [this, listener, session] {
+        [this, session, notification = std::move(notification)] {
             if (session == session_)
-                listener->OnCaptureClosed();
+                notification();
         },
         Qt::QueuedConnection);
+    ++posted_;
+    connection_.signal();
 }

@@ -8,16 +8,26 @@
 #include <atomic>
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 struct pa_stream;
+struct pa_time_event;
+struct pa_mainloop_api;
+struct timeval;
 
 // Capture from the sound server's default source through the PulseAudio client
 // API (PipeWire answers it too). The server's thread fills the queued blocks;
 // every filled block and the close notice are posted to the thread that
 // created this object, in order.
+//
+// The stream stays on the source it started on: should that source go away,
+// the capture ends (device lost) instead of recording whatever the server
+// would move it to. A stop takes what the source had captured up to that
+// moment but not yet sent, before the close notice.
 class PulseAudioCapture : public AudioCapture {
 public:
     PulseAudioCapture();
@@ -30,30 +40,50 @@ public:
     void start() override;
     void reset() override;
     void close() override;
+    void deliverUntilClosed() override;
     void abandon() override;
 
 private:
     static void onStreamState(pa_stream *stream, void *self);
     static void onStreamRead(pa_stream *stream, std::size_t bytes, void *self);
+    static void onCorkDone(pa_stream *stream, int success, void *self);
+    static void onDrainTimeout(pa_mainloop_api *api, pa_time_event *event, const timeval *when,
+                               void *self);
 
     bool connectStream(const AudioFormat &format);
     void teardown();
     // The following run with the main loop's lock held.
     void readStream();
+    void take(const std::uint8_t *data, std::size_t bytes);
     void fillQueued();
+    void startDrain();
+    bool drained() const;
+    void finishDrain();
+    void stopTimer();
     void handBack(CaptureBlock &block);
     void handBackAll();
+    void postLost();
     void postClosed();
+    void post(std::function<void()> notification);
 
     std::unique_ptr<QObject> receiver_;
     PulseConnection connection_;
     pa_stream *stream_ = nullptr;
+    pa_time_event *drainTimer_ = nullptr;
     CaptureListener *listener_ = nullptr;
     std::deque<CaptureBlock *> queued_;
     std::vector<std::uint8_t> pending_;
     std::size_t pendingLimit_ = 0;
+    std::size_t frameBytes_ = 4;
+    // Bytes taken from the stream since the start, and where a stop ends the take.
+    std::uint64_t taken_ = 0;
+    std::uint64_t stopAt_ = 0;
     bool running_ = false;
+    bool draining_ = false;
+    bool closeRequested_ = false;
     bool closedPosted_ = false;
-    // Notifications carry the session they belong to; abandon() starts a new one.
+    // Notifications posted so far; deliverUntilClosed waits for new ones.
+    std::uint64_t posted_ = 0;
+    // Notifications carry the session they belong to; open() and abandon() start a new one.
     std::atomic<unsigned> session_ = 0;
 };

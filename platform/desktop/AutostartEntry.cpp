@@ -36,11 +36,11 @@ std::string execArgument(const std::string &path)
 
 } // namespace
 
-AutostartEntry AutostartEntry::forUser()
+fs::path AutostartEntry::userFolder()
 {
     // userConfigPath() is <config home>/Orlenta, with XDG_CONFIG_HOME
     // honoured the same way.
-    return AutostartEntry(ProgramFolder::userConfigPath().parent_path() / "autostart");
+    return ProgramFolder::userConfigPath().parent_path() / "autostart";
 }
 
 bool AutostartEntry::isEnabled() const

@@ -14,7 +14,8 @@ public:
     // folder: the autostart folder the entry lives in.
     explicit AutostartEntry(std::filesystem::path folder) : folder_(std::move(folder)) {}
     // The user's: $XDG_CONFIG_HOME/autostart, ~/.config/autostart without it.
-    static AutostartEntry forUser();
+    static AutostartEntry forUser() { return AutostartEntry(userFolder()); }
+    static std::filesystem::path userFolder();
 
     std::filesystem::path path() const { return folder_ / kFileName; }
     bool isEnabled() const;

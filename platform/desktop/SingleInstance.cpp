@@ -1,9 +1,11 @@
 #include "SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QThread>
 
 #include <cerrno>
@@ -94,7 +96,7 @@ bool SingleInstance::claim()
     return true;
 }
 
-bool SingleInstance::lockHeldElsewhere() const
+bool SingleInstance::heldElsewhere() const
 {
     if (lockPath_.isEmpty())
         return false;
@@ -142,16 +144,29 @@ void SingleInstance::serve(QLocalSocket *socket)
         if (line.endsWith('\r'))
             line.chop(1);
         socket->setProperty("answered", true);
+        // The client may hang up before a late answer; the socket is gone then.
+        const QPointer<QLocalSocket> client(socket);
+        Reply reply = [client](const QByteArray &answer) {
+            if (!client || client->property("replied").toBool())
+                return;
+            client->setProperty("replied", true);
+            client->write(answer);
+            // Out before the program may end, which an answer can ask for.
+            client->flush();
+            client->disconnectFromServer();
+        };
         if (handler_)
-            socket->write(handler_(line));
-        socket->disconnectFromServer();
+            handler_(line, std::move(reply));
+        else
+            reply({});
     };
     connect(socket, &QLocalSocket::readyRead, this, answer);
     if (socket->bytesAvailable() > 0)
         answer();
 }
 
-std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine)
+std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine,
+                                              std::chrono::milliseconds replyWait)
 {
     QLocalSocket socket;
     if (!connectToRunningCopy(socket))
@@ -163,10 +178,9 @@ std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine)
     if (!socket.waitForBytesWritten(kIoTimeoutMs))
         return std::nullopt;
     QByteArray answer;
-    QElapsedTimer reading;
-    reading.start();
-    while (socket.state() == QLocalSocket::ConnectedState && reading.elapsed() < kIoTimeoutMs) {
-        socket.waitForReadyRead(kIoTimeoutMs);
+    const QDeadlineTimer deadline(replyWait);
+    while (socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired()) {
+        socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
         answer += socket.readAll();
     }
     answer += socket.readAll();
@@ -187,7 +201,7 @@ bool SingleInstance::connectToRunningCopy(QLocalSocket &socket) const
         if (socket.waitForConnected(kIoTimeoutMs))
             return true;
         socket.abort();
-        if (!lockHeldElsewhere() || waited.elapsed() >= kStartingCopyPatienceMs)
+        if (!heldElsewhere() || waited.elapsed() >= kStartingCopyPatienceMs)
             return false;
         QThread::msleep(kConnectRetryMs);
     }

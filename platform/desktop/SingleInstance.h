@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,10 +24,18 @@ class QLocalSocket;
 // running copy to bring its window to the front.
 class SingleInstance : public QObject {
 public:
-    // Gets the request line without its line end; returns the answer.
-    using RequestHandler = std::function<QByteArray(const QByteArray &requestLine)>;
+    // Sends the answer and closes the connection; does nothing when the
+    // client has gone, or the second time.
+    using Reply = std::function<void(const QByteArray &answer)>;
+    // Gets the request line without its line end. The answer may be given
+    // later: requests are served from the event loop, so an answer that waits
+    // for something (a write to the card) must not wait in a loop of its own,
+    // where the event it waits for could be held up behind it.
+    using RequestHandler = std::function<void(const QByteArray &requestLine, Reply reply)>;
 
     static constexpr int kMaxRequestLength = 4096;
+    // How long ask waits for an answer unless told otherwise.
+    static constexpr std::chrono::milliseconds kReplyWait{5000};
 
     explicit SingleInstance(const QString &name, QObject *parent = nullptr);
     ~SingleInstance() override;
@@ -39,9 +48,13 @@ public:
     bool listen(RequestHandler handler);
 
     // Sends one request to the running copy and returns its answer; nullopt
-    // when no running copy answered. A copy that holds the lock but does not
-    // listen yet (it is still starting) is waited for a few seconds.
-    std::optional<QByteArray> ask(const QByteArray &requestLine);
+    // when no running copy answered within replyWait. A copy that holds the
+    // lock but does not listen yet (it is still starting) is waited for a few
+    // seconds.
+    std::optional<QByteArray> ask(const QByteArray &requestLine,
+                                  std::chrono::milliseconds replyWait = kReplyWait);
+    // Another copy holds the lock: it runs, answering or not.
+    bool heldElsewhere() const;
 
     // Where the copies named name meet; empty without a private folder.
     static QString socketPath(const QString &name);
@@ -54,7 +67,6 @@ public:
     static std::optional<QString> privateFolder();
 
 private:
-    bool lockHeldElsewhere() const;
     bool connectToRunningCopy(QLocalSocket &socket) const;
     void serve(QLocalSocket *socket);
 

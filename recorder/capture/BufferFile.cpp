@@ -1,9 +1,11 @@
 #include "BufferFile.h"
 
 #include "FileInUseLock.h"
+#include "FullWrite.h"
 #include "MessageBoxes.h"
 #include "ProgramFolder.h"
 #include "RecorderTexts.h"
+#include "ReplacingFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,19 +27,10 @@ void put32(std::uint8_t *at, std::uint32_t value)
         at[i] = std::uint8_t(value >> (8 * i));
 }
 
-bool writeAll(int descriptor, const std::uint8_t *data, std::size_t length, off_t offset)
+std::uint32_t get32(const std::uint8_t *at)
 {
-    while (length > 0) {
-        const ssize_t n = ::pwrite(descriptor, data, length, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        length -= std::size_t(n);
-        offset += n;
-    }
-    return true;
+    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
+           std::uint32_t(at[3]) << 24;
 }
 
 std::uint64_t fileSize(int descriptor)
@@ -45,6 +38,19 @@ std::uint64_t fileSize(int descriptor)
     struct stat status {};
     return ::fstat(descriptor, &status) == 0 ? std::uint64_t(status.st_size) : 0;
 }
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+    int value;
+    explicit Descriptor(int descriptor) : value(descriptor) {}
+    ~Descriptor()
+    {
+        if (value >= 0)
+            ::close(value);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+};
 
 } // namespace
 
@@ -54,12 +60,18 @@ BufferFile::BufferFile(fs::path folder, MessageBoxes &messages)
 {
 }
 
-BufferFile::~BufferFile() { closeStream(); }
+BufferFile::~BufferFile()
+{
+    closeStream();
+}
 
-fs::path BufferFile::defaultFolder() { return ProgramFolder::writablePath(); }
+fs::path BufferFile::defaultFolder()
+{
+    return ProgramFolder::writablePath();
+}
 
 std::array<std::uint8_t, BufferFile::kHeaderSize> BufferFile::header(const WaveFormat &format,
-                                                                    std::uint32_t dataBytes)
+                                                                     std::uint32_t dataBytes)
 {
     std::array<std::uint8_t, kHeaderSize> out{};
     std::memcpy(&out[0], "RIFF", 4);
@@ -73,13 +85,22 @@ std::array<std::uint8_t, BufferFile::kHeaderSize> BufferFile::header(const WaveF
     return out;
 }
 
-bool BufferFile::writeHeader(int descriptor) const
+bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
 {
-    const auto bytes = header(format_, dataBytes_);
-    return writeAll(descriptor, bytes.data(), bytes.size(), 0);
+    const auto bytes = header(format_, dataBytes);
+    return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
 }
 
-void BufferFile::tell(const char *text) const { messages_.inform(text, RecorderTexts::kNotify); }
+std::uint32_t BufferFile::wholeFrames(std::uint64_t bytes) const
+{
+    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
+    return std::uint32_t(std::min<std::uint64_t>(bytes - bytes % frame, UINT32_MAX - 38));
+}
+
+void BufferFile::tell(const std::string &text) const
+{
+    messages_.inform(text, RecorderTexts::kNotify);
+}
 
 void BufferFile::closeStream()
 {
@@ -88,22 +109,60 @@ void BufferFile::closeStream()
     descriptor_ = -1;
 }
 
+std::uint32_t BufferFile::recover()
+{
+    dataBytes_ = 0;
+    // A cut copies the take back from the old file and removes that only
+    // once done: while it exists, it is the whole take.
+    if (fs::exists(oldBufferPath_) && !FileInUseLock::isInUse(bufferPath_))
+        ::rename(oldBufferPath_.c_str(), bufferPath_.c_str());
+    const Descriptor file(::open(bufferPath_.c_str(), O_RDWR | O_CLOEXEC));
+    std::array<std::uint8_t, kHeaderSize> head{};
+    if (file.value < 0 || ::pread(file.value, head.data(), head.size(), 0) != ssize_t(head.size()))
+        return 0;
+    const auto expected = header(format_, 0);
+    // Only a take of this recorder, in its format, is touched.
+    if (!std::equal(head.begin(), head.begin() + 4, expected.begin()) ||
+        !std::equal(head.begin() + 8, head.begin() + 42, expected.begin() + 8))
+        return 0;
+    const std::uint64_t size = fileSize(file.value);
+    const std::uint32_t present = wholeFrames(size - kHeaderSize);
+    dataBytes_ = present;
+    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 &&
+        size == kHeaderSize + present)
+        return present;
+    if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
+        return present; // someone plays it: its header is for another time
+    if (size > kHeaderSize + present && ::ftruncate(file.value, off_t(kHeaderSize + present)) != 0)
+        std::perror("NUVRecord: trimming the recorded file");
+    writeHeader(file.value, present);
+    return present;
+}
+
 bool BufferFile::prepare()
 {
     closeStream();
-    if (FileInUseLock::isInUse(bufferPath_) ||
-        (::unlink(bufferPath_.c_str()) != 0 && errno != ENOENT)) {
+    if (FileInUseLock::isInUse(bufferPath_)) {
         tell(RecorderTexts::kRecordedFileUsed);
         return false;
     }
-    dataBytes_ = 0;
-    descriptor_ = ::open(bufferPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor_ < 0 || !writeHeader(descriptor_) ||
-        ::lseek(descriptor_, kHeaderSize, SEEK_SET) != off_t(kHeaderSize)) {
-        closeStream();
-        tell(RecorderTexts::format(RecorderTexts::kCreateFileFailed, bufferPath_.c_str()).c_str());
+    // The new take is made beside the last one and takes its place only once
+    // it has its header: a disk that cannot hold even that keeps the last take.
+    ReplacingFile fresh(bufferPath_);
+    const bool made = fresh.create();
+    const bool written = made && writeHeader(fresh.descriptor(), 0);
+    const int writeError = errno;
+    if (!written || !fresh.commit(false)) {
+        const std::string cause =
+            made && !written ? RecorderTexts::causeOf(writeError) : fresh.errorText();
+        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
+                                   cause.c_str()));
         return false;
     }
+    dataBytes_ = 0;
+    headerCounts_ = 0;
+    descriptor_ = fresh.release();
+    ::lseek(descriptor_, kHeaderSize, SEEK_SET);
     FileInUseLock::markOpen(descriptor_);
     return true;
 }
@@ -117,125 +176,143 @@ std::size_t BufferFile::append(const std::uint8_t *data, std::size_t length)
         const ssize_t n = ::write(descriptor_, data + done, length - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
             break;
+        }
         done += std::size_t(n);
     }
+    const int writeError = errno;
     dataBytes_ += std::uint32_t(done);
+    // Once a second of audio more: two numbers rewritten in place, no flush.
+    if (format_.avgBytesPerSec > 0 && dataBytes_ - headerCounts_ >= format_.avgBytesPerSec) {
+        headerCounts_ = wholeFrames(dataBytes_);
+        writeHeader(descriptor_, headerCounts_);
+    }
+    errno = writeError;
     return done;
 }
 
 void BufferFile::complete()
 {
     closeStream();
-    const int descriptor = ::open(bufferPath_.c_str(), O_RDWR | O_CLOEXEC);
-    if (descriptor < 0)
+    const Descriptor file(::open(bufferPath_.c_str(), O_RDWR | O_CLOEXEC));
+    if (file.value < 0 || ::flock(file.value, LOCK_EX | LOCK_NB) != 0)
         return;
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
-        const std::uint64_t size = fileSize(descriptor);
-        std::uint64_t held = std::min<std::uint64_t>(
-            dataBytes_, size > kHeaderSize ? size - kHeaderSize : 0);
-        if (format_.blockAlign > 0)
-            held -= held % format_.blockAlign;
-        // A torn last frame (short write) or bytes the count never saw are cut
-        // off; should that fail, a file longer than its header says still plays.
-        if (size > kHeaderSize + held && ::ftruncate(descriptor, off_t(kHeaderSize + held)) != 0)
-            std::perror("NUVRecord: trimming the recorded file");
-        dataBytes_ = std::uint32_t(held);
-        writeHeader(descriptor);
-    }
-    ::close(descriptor);
+    const std::uint64_t size = fileSize(file.value);
+    const std::uint32_t held = wholeFrames(
+        std::min<std::uint64_t>(dataBytes_, size > kHeaderSize ? size - kHeaderSize : 0));
+    // A torn last frame (short write) or bytes the count never saw are cut
+    // off; should that fail, a file longer than its header says still plays.
+    if (size > kHeaderSize + held && ::ftruncate(file.value, off_t(kHeaderSize + held)) != 0)
+        std::perror("NUVRecord: trimming the recorded file");
+    dataBytes_ = held;
+    writeHeader(file.value, held);
 }
 
 BufferFile::CutSpan BufferFile::cutSpan(std::uint32_t startMs, std::uint32_t endMs,
-                                        std::uint64_t takeMs, std::uint64_t dataOnDisk) const
+                                        std::uint64_t data) const
 {
-    const std::uint64_t step = format_.avgBytesPerSec / 20;
-    // The file's own data part: after a completed take it is the data count,
-    // and it cannot be wrong about what the file holds.
-    const double data = double(dataOnDisk);
-    const double take = double(takeMs);
+    const std::uint64_t perSecond = format_.avgBytesPerSec;
+    const std::uint64_t step = std::max<std::uint64_t>(perSecond / 20, 1);
     CutSpan span;
-    span.start = std::uint64_t(startMs / take * data);
-    span.start -= span.start % step;
-    const double keptMs = (endMs != 0 ? double(endMs) : take) - double(startMs);
-    span.length = keptMs > 0 ? std::uint64_t(keptMs / take * data) : 0;
+    span.start = std::uint64_t(startMs) * perSecond / 1000;
+    span.start = std::min(span.start - span.start % step, data);
+    const std::uint64_t there = data - span.start;
+    span.length =
+        endMs == 0 ? there : std::uint64_t(std::max(endMs, startMs) - startMs) * perSecond / 1000;
     span.length -= span.length % step;
+    span.length = std::min<std::uint64_t>(span.length, wholeFrames(there));
     return span;
 }
 
 bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const
 {
-    const std::uint64_t size = fileSize(from);
-    const std::uint64_t first = kHeaderSize + span.start;
-    const std::uint64_t wanted = std::min(span.length, size > first ? size - first : 0);
     copied = 0;
     // Reserving the whole file first spares the file system growing it step
     // by step, and finds a full disk before anything is copied.
-    if (wanted > 0 && ::posix_fallocate(to, 0, off_t(kHeaderSize + wanted)) == ENOSPC)
-        return false;
+    if (span.length > 0) {
+        const int reserved = ::posix_fallocate(to, 0, off_t(kHeaderSize + span.length));
+        if (reserved == ENOSPC || reserved == EFBIG) {
+            errno = reserved;
+            return false;
+        }
+    }
     std::vector<std::uint8_t> step(kCopyStep);
-    off_t in = off_t(first);
+    off_t in = off_t(kHeaderSize + span.start);
     off_t out = kHeaderSize;
-    while (copied < wanted) {
-        const ssize_t n =
-            ::pread(from, step.data(), std::min<std::uint64_t>(kCopyStep, wanted - copied), in);
+    while (copied < span.length) {
+        const ssize_t n = ::pread(from, step.data(),
+                                  std::min<std::uint64_t>(kCopyStep, span.length - copied), in);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return false;
         if (n == 0)
             break;
-        if (!writeAll(to, step.data(), std::size_t(n), out))
+        if (!FullWrite::at(to, step.data(), std::size_t(n), out))
             return false;
         in += n;
         out += n;
         copied += std::uint64_t(n);
     }
-    return copied == wanted || ::ftruncate(to, out) == 0;
+    return copied == span.length || ::ftruncate(to, out) == 0;
+}
+
+BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t endMs) const
+{
+    const auto cannot = [this](int error) {
+        return CutOutcome{0, RecorderTexts::format(RecorderTexts::kCannotCut, bufferPath_.c_str(),
+                                                   RecorderTexts::causeOf(error).c_str())};
+    };
+    if (FileInUseLock::isInUse(bufferPath_))
+        return {0, RecorderTexts::kFileUsed};
+    const FileInUseLock sole = FileInUseLock::takeSole(bufferPath_);
+    if (!sole.held())
+        return errno == EWOULDBLOCK ? CutOutcome{0, RecorderTexts::kFileUsed} : cannot(errno);
+    ::unlink(oldBufferPath_.c_str());
+    if (::rename(bufferPath_.c_str(), oldBufferPath_.c_str()) != 0)
+        return cannot(errno);
+    // From here on the take lives in the old file until the copy is complete.
+    const Descriptor from(::open(oldBufferPath_.c_str(), O_RDONLY | O_CLOEXEC));
+    const Descriptor to(
+        from.value < 0 ? -1
+                       : ::open(bufferPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    const int openError = errno;
+    std::uint64_t copied = 0;
+    bool complete = false;
+    int copyError = 0;
+    if (from.value >= 0 && to.value >= 0) {
+        const std::uint64_t size = fileSize(from.value);
+        const CutSpan span = cutSpan(startMs, endMs, size > kHeaderSize ? size - kHeaderSize : 0);
+        complete = copyKeptPart(from.value, to.value, span, copied) &&
+                   writeHeader(to.value, std::uint32_t(copied));
+        copyError = errno;
+    }
+    if (!complete) {
+        // The take must survive a failed cut: put the untouched file back.
+        ::rename(oldBufferPath_.c_str(), bufferPath_.c_str());
+        if (from.value < 0 || to.value < 0)
+            return cannot(openError);
+        return {0, RecorderTexts::format(RecorderTexts::kCutWriteFailed, bufferPath_.c_str(),
+                                         RecorderTexts::causeOf(copyError).c_str())};
+    }
+    ::unlink(oldBufferPath_.c_str());
+    return {std::uint32_t(copied), {}};
+}
+
+std::optional<std::uint32_t> BufferFile::applyCut(const CutOutcome &outcome)
+{
+    if (!outcome.problem.empty()) {
+        tell(outcome.problem);
+        return std::nullopt;
+    }
+    dataBytes_ = outcome.keptBytes;
+    return format_.avgBytesPerSec > 0 ? outcome.keptBytes / format_.avgBytesPerSec : 0;
 }
 
 std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)
 {
-    std::error_code error;
-    const std::uint64_t length = fs::file_size(bufferPath_, error);
-    if (error) {
-        tell(RecorderTexts::kFileUsed);
-        return std::nullopt;
-    }
-    const std::uint32_t perSecond = format_.avgBytesPerSec;
-    const std::uint64_t takeMs = perSecond >= 20 ? length / perSecond * 1000 : 0;
-    if (takeMs == 0 || length < kHeaderSize) {
-        tell(RecorderTexts::kTakeTooShortToCut);
-        return std::nullopt;
-    }
-    const FileInUseLock sole = FileInUseLock::takeSole(bufferPath_);
-    ::unlink(oldBufferPath_.c_str());
-    if (!sole.held() || ::rename(bufferPath_.c_str(), oldBufferPath_.c_str()) != 0) {
-        tell(RecorderTexts::kFileUsed);
-        return std::nullopt;
-    }
-    const int from = ::open(oldBufferPath_.c_str(), O_RDONLY | O_CLOEXEC);
-    const int to = ::open(bufferPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    std::uint64_t copied = 0;
-    const bool opened = from >= 0 && to >= 0;
-    const CutSpan span = cutSpan(startMs, endMs, takeMs, length - kHeaderSize);
-    const bool written = opened && copyKeptPart(from, to, span, copied);
-    const std::uint32_t kept = std::uint32_t(copied);
-    const auto finalHeader = header(format_, kept);
-    const bool complete = written && writeAll(to, finalHeader.data(), finalHeader.size(), 0);
-    if (from >= 0)
-        ::close(from);
-    if (to >= 0)
-        ::close(to);
-    if (!complete) {
-        // The take must survive a failed cut: put the untouched file back.
-        ::rename(oldBufferPath_.c_str(), bufferPath_.c_str());
-        tell(opened ? RecorderTexts::kCutWriteFailed : RecorderTexts::kFileUsed);
-        return std::nullopt;
-    }
-    ::unlink(oldBufferPath_.c_str());
-    dataBytes_ = kept;
-    const std::int64_t keptMs = std::int64_t(endMs != 0 ? endMs : takeMs) - startMs;
-    return std::uint32_t(std::max<std::int64_t>(keptMs, 0) / 1000);
+    return applyCut(cutFile(startMs, endMs));
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 class MessageBoxes;
 
@@ -18,6 +19,12 @@ public:
     static constexpr std::uint32_t kHeaderSize = 46;
     // Bytes a cut copies per step.
     static constexpr std::size_t kCopyStep = 1 << 20;
+
+    // What a cut did: the kept take's length, or why the take was left as it was.
+    struct CutOutcome {
+        std::uint32_t keptBytes = 0;
+        std::string problem; // empty: the cut is done
+    };
 
     // folder: where the buffer files live (the program folder, or its
     // writable stand-in).
@@ -39,15 +46,23 @@ public:
 
     // The header of a file holding dataBytes bytes of PCM in this format.
     static std::array<std::uint8_t, kHeaderSize> header(const WaveFormat &format,
-                                                       std::uint32_t dataBytes);
+                                                        std::uint32_t dataBytes);
 
-    // Starts a new take: deletes the old file and creates it anew holding a
-    // header and no data, open for appending and marked as in use. Refuses
-    // (after telling the user) when the file is in use or cannot be created.
+    // Takes up the take an earlier run left: one a cut was rewriting when the
+    // run ended is put back whole, and one whose header counts less than the
+    // file holds (the run was killed mid-take) gets a header that counts every
+    // whole frame. Returns the take's data bytes, 0 when there is none.
+    std::uint32_t recover();
+
+    // Starts a new take: a file holding a header and no data, open for
+    // appending and marked as in use, replaces the last take. Refuses (after
+    // telling the user) when the take is in use or the new file cannot be
+    // made; the last take is then left as it was.
     bool prepare();
     bool isOpen() const { return descriptor_ >= 0; }
     // Appends PCM to the open take; returns the bytes that reached the file
-    // (fewer when the disk is full).
+    // (fewer when the disk is full, errno then says why). The header counts
+    // the audio at least once a second, so a take whose run is killed still plays.
     std::size_t append(const std::uint8_t *data, std::size_t length);
     // Closes the take and writes its final header. The data count is held to
     // what the file really holds, in whole sample frames. Does nothing when
@@ -55,9 +70,14 @@ public:
     void complete();
 
     // Keeps the audio between startMs and endMs (endMs 0: to the end of the
-    // take), both lowered to 50 ms boundaries. Returns the new length in whole
-    // seconds (the position scroll bar's maximum), or nothing when the take
-    // was left as it was (the user has been told why).
+    // take): start and length are whole 50 ms blocks, held to the audio there
+    // is. Reads and writes only the files, so it may run on another thread
+    // while nothing else touches the take.
+    CutOutcome cutFile(std::uint32_t startMs, std::uint32_t endMs) const;
+    // Takes a cut's outcome in: the new length, or the user is told why there
+    // is none. Returns the kept take's whole seconds.
+    std::optional<std::uint32_t> applyCut(const CutOutcome &outcome);
+    // Both of the above at once.
     std::optional<std::uint32_t> cut(std::uint32_t startMs, std::uint32_t endMs);
 
 private:
@@ -65,12 +85,12 @@ private:
         std::uint64_t start = 0;
         std::uint64_t length = 0;
     };
-    CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t takeMs,
-                    std::uint64_t dataOnDisk) const;
+    CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t data) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
-    bool writeHeader(int descriptor) const;
+    bool writeHeader(int descriptor, std::uint32_t dataBytes) const;
+    std::uint32_t wholeFrames(std::uint64_t bytes) const;
     void closeStream();
-    void tell(const char *text) const;
+    void tell(const std::string &text) const;
 
     std::filesystem::path bufferPath_;
     std::filesystem::path mp3Path_;
@@ -78,5 +98,6 @@ private:
     MessageBoxes &messages_;
     WaveFormat format_;
     std::uint32_t dataBytes_ = 0;
+    std::uint32_t headerCounts_ = 0;
     int descriptor_ = -1;
 };

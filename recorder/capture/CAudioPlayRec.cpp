@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
@@ -27,11 +28,16 @@ CAudioPlayRec::CAudioPlayRec(MessageBoxes &messages, std::string encoderLibrary)
 
 CAudioPlayRec::~CAudioPlayRec()
 {
-    for (Slot &slot : slots_) {
-        encoder_.closeStream(slot.stream);
-        if (slot.file)
-            std::fclose(slot.file);
-    }
+    for (Slot &slot : slots_)
+        closeSlot(slot);
+}
+
+void CAudioPlayRec::closeSlot(Slot &slot)
+{
+    encoder_.closeStream(std::exchange(slot.stream, nullptr));
+    if (slot.file)
+        std::fclose(std::exchange(slot.file, nullptr));
+    slot = Slot{}; // a file never put in place goes with its slot
 }
 
 void CAudioPlayRec::tell(const std::string &text, const char *caption) const
@@ -42,12 +48,8 @@ void CAudioPlayRec::tell(const std::string &text, const char *caption) const
 int CAudioPlayRec::SetFormat(int channelMode, std::uint32_t samplesPerSecond,
                              std::uint16_t bitsPerSample)
 {
-    for (Slot &slot : slots_) {
-        encoder_.closeStream(slot.stream);
-        if (slot.file)
-            std::fclose(slot.file);
-        slot = Slot{};
-    }
+    for (Slot &slot : slots_)
+        closeSlot(slot);
     samplesPerChunk_ = 0;
     format_ = WaveFormat::forWriter(channelMode, samplesPerSecond, bitsPerSample);
     return 1;
@@ -107,15 +109,29 @@ bool CAudioPlayRec::OpenOutput(int index, const std::string &path)
              RecorderTexts::kApplication);
         return false;
     }
-    if (FileInUseLock::isInUse(path) || (::unlink(path.c_str()) != 0 && errno != ENOENT)) {
-        encoder_.closeStream(std::exchange(slot.stream, nullptr));
+    if (FileInUseLock::isInUse(path)) {
+        closeSlot(slot);
         tell(RecorderTexts::kOutputInUse, RecorderTexts::kOutputInUseCaption);
         return false;
     }
-    slot.file = std::fopen(path.c_str(), "wb+");
+    // Nothing is deleted up front: the file of that name stays until the new
+    // one is complete.
+    slot.target = std::make_unique<ReplacingFile>(path);
+    std::string cause;
+    if (!slot.target->create()) {
+        cause = slot.target->errorText();
+    } else {
+        const int own = ::fcntl(slot.target->descriptor(), F_DUPFD_CLOEXEC, 0);
+        slot.file = own >= 0 ? ::fdopen(own, "wb+") : nullptr;
+        if (!slot.file) {
+            cause = RecorderTexts::causeOf(errno);
+            if (own >= 0)
+                ::close(own);
+        }
+    }
     if (!slot.file) {
-        encoder_.closeStream(std::exchange(slot.stream, nullptr));
-        tell(RecorderTexts::format(RecorderTexts::kCreateFileFailed, path.c_str()),
+        closeSlot(slot);
+        tell(RecorderTexts::format(RecorderTexts::kCreateFileFailed, path.c_str(), cause.c_str()),
              RecorderTexts::kApplication);
         return false;
     }
@@ -209,9 +225,18 @@ bool CAudioPlayRec::finish(Slot &slot)
     encoder_.closeStream(std::exchange(slot.stream, nullptr));
     if (std::fclose(std::exchange(slot.file, nullptr)) != 0 && !slot.failed)
         fail(slot, RecorderTexts::kOutputWriteError);
-    const bool complete = !slot.failed;
-    slot = Slot{};
+    const bool complete = !slot.failed && putInPlace(slot);
+    closeSlot(slot);
     return complete;
+}
+
+bool CAudioPlayRec::putInPlace(Slot &slot)
+{
+    if (slot.target->commit())
+        return true;
+    fail(slot, RecorderTexts::format(RecorderTexts::kCannotSave, slot.path.c_str(),
+                                     slot.target->errorText().c_str()));
+    return false;
 }
 
 bool CAudioPlayRec::ReleaseOutput()

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Mp3EncoderLibrary.h"
+#include "ReplacingFile.h"
 #include "WaveFormat.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,10 @@ class MessageBoxes;
 // encoder library. Used by one converting thread, in this order: SetFormat,
 // OpenOutput, FeedOutput any number of times, ReleaseOutput. Callers use
 // slot 0; slot 1 stays closed unless opened.
+//
+// The file is written beside its name and put in place only when the whole of
+// it (flushed, tagged, on disk) is there: a failed or abandoned conversion
+// leaves a file of that name as it was.
 class CAudioPlayRec {
 public:
     static constexpr int kSlots = 2;
@@ -34,8 +40,9 @@ public:
     // One block per slot; closed slots and slots that failed are skipped.
     void FeedOutput(const std::uint32_t lengths[kSlots], const std::uint8_t *const blocks[kSlots]);
     // Encodes what is left, flushes the encoder, writes the info tag into the
-    // first frame and closes the files. False when some audio did not reach
-    // a file (an encoder or write failure).
+    // first frame, closes the files and puts them in place. False when some
+    // audio did not reach a file (an encoder or write failure); that file is
+    // then not put in place.
     bool ReleaseOutput();
 
     const WaveFormat &format() const { return format_; }
@@ -46,6 +53,7 @@ public:
 private:
     struct Slot {
         std::string path;
+        std::unique_ptr<ReplacingFile> target;
         std::FILE *file = nullptr;
         Mp3EncoderLibrary::Stream stream = nullptr;
         std::vector<std::uint8_t> output;
@@ -60,6 +68,8 @@ private:
     void feed(Slot &slot, const std::uint8_t *block, std::uint32_t length);
     bool finish(Slot &slot);
     bool writeOutput(Slot &slot, std::uint32_t bytes);
+    bool putInPlace(Slot &slot);
+    void closeSlot(Slot &slot);
     void fail(Slot &slot, const std::string &text);
     void tell(const std::string &text, const char *caption) const;
 

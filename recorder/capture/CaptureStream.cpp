@@ -5,6 +5,8 @@
 #include "MessageBoxes.h"
 #include "RecorderTexts.h"
 
+#include <cerrno>
+
 static_assert(CaptureFormat::used().averageBytesPerSecond() / 20 <= CaptureStream::kBlockCapacity,
               "the capture format's 50 ms blocks must fit the allocated blocks");
 
@@ -20,8 +22,8 @@ CaptureStream::CaptureStream(AudioCapture &device, BufferFile &file, CaptureView
 
 CaptureStream::~CaptureStream()
 {
-    if (capturing_)
-        device_.abandon();
+    endNow();
+    device_.abandon();
 }
 
 bool &CaptureStream::processPageArmed()
@@ -39,7 +41,9 @@ bool CaptureStream::OpenCapture()
     pageCount_ = 0;
     pageBytes_ = 0;
     discarding_ = false;
-    writeFailed_ = false;
+    deviceLost_ = false;
+    quiet_ = false;
+    writeError_ = 0;
     for (CaptureBlock &block : blocks_) {
         block.length = format_.avgBytesPerSec / 20;
         block.recorded = 0;
@@ -64,6 +68,24 @@ void CaptureStream::StopCapture()
     device_.close();
 }
 
+void CaptureStream::StopForRemovedDevice()
+{
+    if (!capturing_)
+        return;
+    deviceLost_ = true;
+    StopCapture();
+}
+
+void CaptureStream::endNow()
+{
+    if (!capturing_)
+        return;
+    quiet_ = true;
+    if (!discarding_)
+        StopCapture();
+    device_.deliverUntilClosed();
+}
+
 void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
 {
     if (discarding_)
@@ -81,7 +103,7 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
         if (written < block.recorded) {
             // The disk is full: a take with a hole in it would be worse than a
             // shorter one, so it ends here and keeps what reached the disk.
-            writeFailed_ = true;
+            writeError_ = errno != 0 ? errno : ENOSPC;
             endTake();
             return;
         }
@@ -90,14 +112,25 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
     device_.addBuffer(block);
 }
 
+void CaptureStream::OnCaptureDeviceLost()
+{
+    deviceLost_ = true;
+}
+
 void CaptureStream::OnCaptureClosed()
 {
     capturing_ = false;
     file_.complete();
     confirmFree_ = false;
     view_.captureEnded();
-    if (writeFailed_)
-        messages_.inform(RecorderTexts::kDiskFull, RecorderTexts::kNotify);
+    if (quiet_)
+        return;
+    if (writeError_ != 0)
+        messages_.inform(RecorderTexts::format(RecorderTexts::kDiskFull, file_.bufferPath().c_str(),
+                                               RecorderTexts::causeOf(writeError_).c_str()),
+                         RecorderTexts::kNotify);
+    else if (deviceLost_)
+        messages_.inform(RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify);
 }
 
 void CaptureStream::endTake()

@@ -23,9 +23,9 @@ public:
     static constexpr std::uint32_t kPageSeconds = 30;
 
     // pageArmed: the page rule's flag, process-wide unless a test brings its own.
-    CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
-                  MessageBoxes &messages, bool &pageArmed = processPageArmed());
-    // A take still running is abandoned: what reached the file stays, without a final header.
+    CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view, MessageBoxes &messages,
+                  bool &pageArmed = processPageArmed());
+    // A take still running ends as endNow() ends it.
     ~CaptureStream() override;
     CaptureStream(const CaptureStream &) = delete;
     CaptureStream &operator=(const CaptureStream &) = delete;
@@ -38,9 +38,20 @@ public:
     bool OpenCapture();
     // Ends the take: the device hands back what it holds, then closes.
     void StopCapture();
+    // Ends the take as a stop does because its device went away (the card
+    // was unplugged): the take is kept and the user told so.
+    void StopForRemovedDevice();
+    // Ends a running take at once, for a window that goes away: everything
+    // the device holds reaches the file and the take is complete when this
+    // returns. Tells the user nothing.
+    void endNow();
 
     void OnCaptureBuffer(CaptureBlock &block) override;
+    void OnCaptureDeviceLost() override;
     void OnCaptureClosed() override;
+
+    // A take from before is on disk: the next capture asks before replacing it.
+    void holdEarlierTake() { confirmFree_ = false; }
 
     bool isCapturing() const { return capturing_; }
     // 1 from construction and while capturing, 0 once a take has closed: the
@@ -71,5 +82,7 @@ private:
     bool confirmFree_ = true;
     bool sixteenBit_ = true;
     bool discarding_ = false;
-    bool writeFailed_ = false;
+    bool deviceLost_ = false;
+    bool quiet_ = false;
+    int writeError_ = 0;
 };

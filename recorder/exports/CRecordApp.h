@@ -37,6 +37,9 @@ public:
     int OpenDlg(int x, int y, int width, int height);
     void SetDlgPos(int x, int y);
     void ShowDlgHide(int showCommand);
+    // The host's card went away (it hides the recorder next): a take that
+    // runs ends and is kept, and the user is told.
+    void DeviceRemoved();
 
     bool simplifiedChineseFlag() const { return simplifiedChinese_; }
     bool englishTextFlag() const { return englishText_; }
@@ -47,6 +50,7 @@ public:
 private:
     void InitInstance(int systemLanguage);
     void ExitInstance();
+    void recoverEarlierTake();
     RecorderServices servicesForWindow();
 
     bool simplifiedChinese_ = true;

@@ -26,3 +26,10 @@ NUVRECORD_EXPORT void ShowDlgHide(int showCommand)
 {
     theApp.ShowDlgHide(showCommand);
 }
+
+// Not called by hosts that predate it; one that does calls it when its card
+// goes away, before it hides the recorder.
+NUVRECORD_EXPORT void DeviceRemoved()
+{
+    theApp.DeviceRemoved();
+}

@@ -24,8 +24,11 @@ CDlgProcess::CDlgProcess(std::filesystem::path sourcePath, QWidget *parent)
 
 CDlgProcess::~CDlgProcess()
 {
-    if (worker_.joinable())
-        worker_.join();
+    if (!worker_.joinable())
+        return;
+    stopRequest_ = true;
+    gate_->close();
+    worker_.join();
 }
 
 void CDlgProcess::showEvent(QShowEvent *event)
@@ -46,8 +49,9 @@ void CDlgProcess::startWorker()
         return;
     }
     worker_ = std::thread([this] {
-        WorkerBridge bridge(this, *saveDialog_, *messages_, progress_);
+        WorkerBridge bridge(this, gate_, *saveDialog_, *messages_, progress_);
         TakeSaver saver(source_, format_, bridge, bridge, bridge);
+        saver.setStopRequest(stopRequest_);
         if (!encoderLibrary_.empty())
             saver.setEncoderLibrary(encoderLibrary_);
         written_ = saver.run() ? 1 : 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WaveFormat.h"
+#include "WorkerBridge.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -16,7 +17,9 @@ class SaveFileDialog;
 
 // The save window: a progress bar alone. When it is shown, a worker thread
 // asks for a file name and writes the take under it; the window polls the
-// worker every 100 ms and closes itself once the worker has ended.
+// worker every 100 ms and closes itself once the worker has ended. Should the
+// window go before that (the program quits), the save stops at its next
+// block, leaving the file it was to replace as it was.
 class CDlgProcess : public QDialog {
     Q_OBJECT
 public:
@@ -57,6 +60,8 @@ private:
     QProgressBar *progress_;
     QTimer poll_;
     std::thread worker_;
+    std::shared_ptr<WorkerBridge::Gate> gate_ = std::make_shared<WorkerBridge::Gate>();
+    std::atomic<bool> stopRequest_{false};
     std::atomic<bool> workerDone_{false};
     std::atomic<int> written_{0};
 };

@@ -96,15 +96,34 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     connectControls();
     timer_.setSingleShot(false);
     connect(&timer_, &QTimer::timeout, this, &CMixerSet2Dlg::playbackTick);
+    if (const std::uint32_t earlier = file_.recover())
+        showEarlierTake(earlier);
 }
 
 CMixerSet2Dlg::~CMixerSet2Dlg()
 {
+    if (cutWorker_.joinable())
+        cutWorker_.join();
     timer_.stop();
     services_.player.stop(takePath());
     services_.player.close(takePath());
-    if (capture_.isCapturing())
-        capture_.StopCapture();
+    // The window goes with the library (the host exits or unloads it): a
+    // take that runs is ended and completed on disk first.
+    capture_.endNow();
+}
+
+void CMixerSet2Dlg::showEarlierTake(std::uint32_t dataBytes)
+{
+    // The take of an earlier run is there to play, cut and save, and a new
+    // one asks before it replaces it.
+    capture_.holdEarlierTake();
+    const std::uint32_t perSecond = file_.format().avgBytesPerSec;
+    const std::uint32_t page = CaptureStream::kPageSeconds * perSecond;
+    view_.setPageBytes(dataBytes > page ? page : 0);
+    scroll_->setRange(0, int(dataBytes / perSecond));
+    enableEditing(true);
+    view_.setDrawnBytes(0);
+    redrawUpTo(1);
 }
 
 std::string CMixerSet2Dlg::takePath() const
@@ -246,6 +265,8 @@ void CMixerSet2Dlg::record()
     QPushButton *recordButton = button(kRecord);
     if (recordButton->text() == QLatin1String("Stop")) {
         recordButton->setText(QStringLiteral("Record"));
+        // Until the device has handed over the rest of the take.
+        recordButton->setEnabled(false);
         capture_.StopCapture();
         return;
     }
@@ -396,7 +417,21 @@ void CMixerSet2Dlg::cut()
         return;
     if (!services_.messages.ask(kConfirmCut, kTip))
         return;
-    const std::optional<std::uint32_t> seconds = file_.cut(startMs_, endMs_);
+    // A long take takes a while to copy: the window waits, the event loop runs.
+    setEnabled(false);
+    const unsigned startMs = startMs_, endMs = endMs_;
+    cutWorker_ = std::thread([this, startMs, endMs] {
+        const BufferFile::CutOutcome outcome = file_.cutFile(startMs, endMs);
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { finishCut(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void CMixerSet2Dlg::finishCut(const BufferFile::CutOutcome &outcome)
+{
+    cutWorker_.join();
+    setEnabled(true);
+    const std::optional<std::uint32_t> seconds = file_.applyCut(outcome);
     if (!seconds)
         return;
     scroll_->setRange(0, int(*seconds));
@@ -483,5 +518,15 @@ void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
 void CMixerSet2Dlg::captureEnded()
 {
     button(kRecord)->setText(QStringLiteral("Record"));
+    button(kRecord)->setEnabled(true);
     enableEditing(true);
+}
+
+void CMixerSet2Dlg::deviceRemoved()
+{
+    if (!capture_.isCapturing())
+        return;
+    button(kRecord)->setText(QStringLiteral("Record"));
+    button(kRecord)->setEnabled(false);
+    capture_.StopForRemovedDevice();
 }

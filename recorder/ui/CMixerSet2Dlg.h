@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 
 class QComboBox;
 class QLabel;
@@ -34,6 +35,9 @@ public:
     void dock(int x, int y);
     // Fills the two device lists with the product's playback and recording devices.
     void refillDeviceLists();
+    // The host's card went away: a take that runs ends as Stop ends it, is
+    // kept, and the user is told.
+    void deviceRemoved();
 
     const WaveformView &waveform() const { return view_; }
     const BufferFile &bufferFile() const { return file_; }
@@ -42,6 +46,8 @@ public:
     bool startIsSet() const { return startSet_; }
     bool endIsSet() const { return endSet_; }
     bool playbackTimerRunning() const { return timer_.isActive(); }
+    // A cut copies the kept audio on a thread of its own; the window waits, disabled.
+    bool cutRunning() const { return cutWorker_.joinable(); }
     // Runs one playback tick at once (what the 100 ms timer does).
     void playbackTick();
 
@@ -60,6 +66,7 @@ private:
     void setStart();
     void setEnd();
     void cut();
+    void finishCut(const BufferFile::CutOutcome &outcome);
     void save();
     void scrollAction(int action);
     void scrollReleased();
@@ -70,6 +77,7 @@ private:
     void drawCursor(double seconds);
     void enableEditing(bool enable);
     void startTimer100();
+    void showEarlierTake(std::uint32_t dataBytes);
     std::string takePath() const;
     WaveformSelection selection() const;
 
@@ -90,6 +98,7 @@ private:
     QComboBox *inputs_ = nullptr;
     QTimer timer_;
     QSize dockedSize_;
+    std::thread cutWorker_;
 
     bool startSet_ = false;
     bool endSet_ = false;

@@ -1,12 +1,18 @@
 #include "TakeSaver.h"
 
+#include "BufferFile.h"
 #include "CAudioPlayRec.h"
+#include "FullWrite.h"
 #include "MessageBoxes.h"
 #include "Mp3EncoderLibrary.h"
+#include "RecorderTexts.h"
+#include "ReplacingFile.h"
 #include "SaveFileDialog.h"
 #include "SaveProgress.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -52,27 +58,35 @@ bool TakeSaver::run()
     if (!choice)
         return false;
     const SaveDecision decision = SaveDecision::decide(choice->path, choice->filterIndex);
+    if (decision.type() == SaveDecision::Type::Nothing)
+        return false;
     // Writing onto the take itself would truncate it before it is read.
-    if (decision.type() != SaveDecision::Type::Nothing && sameFile(decision.path(), source_))
+    if (sameFile(decision.path(), source_))
         return fail();
-    switch (decision.type()) {
-    case SaveDecision::Type::Mp3:
+    if (!mayReplace(choice->path, decision.path()))
+        return false;
+    if (decision.type() == SaveDecision::Type::Mp3)
         return saveMp3(decision.path());
-    case SaveDecision::Type::Wav:
-        return saveWav(decision.path());
-    case SaveDecision::Type::Nothing:
-        break;
-    }
-    return false;
+    return saveWav(decision.path());
 }
 
-bool TakeSaver::fail(const std::string &writtenPath)
+bool TakeSaver::mayReplace(const std::string &typed, const std::string &written)
 {
-    // Only what the save itself made goes: a file, or a link it wrote through.
+    // The save dialog asked about the name typed; the name written may have
+    // the filter's extension added, and that file is asked about here.
     std::error_code error;
-    const fs::file_type type = fs::symlink_status(writtenPath, error).type();
-    if (!writtenPath.empty() && (type == fs::file_type::regular || type == fs::file_type::symlink))
-        fs::remove(writtenPath, error);
+    if (written == typed || !fs::exists(fs::symlink_status(written, error)))
+        return true;
+    return messages_.ask(RecorderTexts::format(RecorderTexts::kReplaceQuestion, written.c_str()),
+                         kNotify);
+}
+
+bool TakeSaver::fail(const std::string &cause)
+{
+    if (stopped())
+        return false;
+    if (!cause.empty())
+        messages_.inform(cause, kNotify);
     messages_.inform(kFailed, kNotify);
     return false;
 }
@@ -85,23 +99,21 @@ bool TakeSaver::saveMp3(const std::string &path)
     if (!writer.OpenOutput(0, path))
         return fail();
     File source(std::fopen(source_.c_str(), "rb"));
-    if (!source) {
-        writer.ReleaseOutput();
-        return fail(path);
-    }
+    if (!source)
+        return fail(RecorderTexts::format(RecorderTexts::kCannotReadTake, source_.c_str(),
+                                          RecorderTexts::causeOf(errno).c_str()));
     const std::uint64_t length = lengthOf(source.get());
     const std::uint64_t data = length > kHeaderBytes ? length - kHeaderBytes : 0;
     std::fseek(source.get(), long(std::min<std::uint64_t>(length, kHeaderBytes)), SEEK_SET);
     progress_.setRange(data);
     std::vector<std::uint8_t> block(blockBytes);
     std::uint64_t total = 0;
-    bool readFailed = false;
     for (;;) {
+        if (stopped())
+            return false; // the writer goes, and the file it began with it
         const std::size_t read = std::fread(block.data(), 1, block.size(), source.get());
-        if (read == 0) {
-            readFailed = std::ferror(source.get()) != 0;
+        if (read == 0)
             break;
-        }
         total += read;
         progress_.setDone(total);
         const std::uint32_t lengths[CAudioPlayRec::kSlots] = {std::uint32_t(read),
@@ -109,8 +121,11 @@ bool TakeSaver::saveMp3(const std::string &path)
         const std::uint8_t *const blocks[CAudioPlayRec::kSlots] = {block.data(), block.data()};
         writer.FeedOutput(lengths, blocks);
     }
-    if (!writer.ReleaseOutput() || readFailed)
-        return fail(path);
+    if (std::ferror(source.get()))
+        return fail(RecorderTexts::format(RecorderTexts::kCannotReadTake, source_.c_str(),
+                                          RecorderTexts::causeOf(EIO).c_str()));
+    if (!writer.ReleaseOutput())
+        return fail();
     return true;
 }
 
@@ -118,27 +133,59 @@ bool TakeSaver::saveWav(const std::string &path)
 {
     File source(std::fopen(source_.c_str(), "rb"));
     if (!source)
-        return fail();
-    File target(std::fopen(path.c_str(), "wb"));
-    if (!target)
-        return fail();
-    progress_.setRange(lengthOf(source.get()));
-    char block[kWavCopyBlock];
-    std::uint64_t total = 0;
-    for (;;) {
-        const std::size_t read = std::fread(block, 1, sizeof block, source.get());
-        if (read == 0)
-            break;
-        // A short write is a full disk: the copy is not the take, so it goes.
-        if (std::fwrite(block, 1, read, target.get()) != read) {
-            target.reset();
-            return fail(path);
-        }
-        total += read;
-        progress_.setDone(total);
+        return fail(RecorderTexts::format(RecorderTexts::kCannotReadTake, source_.c_str(),
+                                          RecorderTexts::causeOf(errno).c_str()));
+    // The header says what is really there: a take cut short behind the
+    // recorder's back is saved as the audio it still holds.
+    const std::uint64_t length = lengthOf(source.get());
+    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
+    std::uint64_t data = length > kHeaderBytes ? length - kHeaderBytes : 0;
+    data = std::min<std::uint64_t>(data - data % frame, UINT32_MAX - 38);
+    ReplacingFile target(path);
+    if (!target.create())
+        return fail(RecorderTexts::format(RecorderTexts::kCannotSave, path.c_str(),
+                                          target.errorText().c_str()));
+    int error = 0;
+    if (!copyWav(source.get(), std::uint32_t(data), target.descriptor(), error))
+        return error == 0 ? false
+                          : fail(RecorderTexts::format(RecorderTexts::kCannotSave, path.c_str(),
+                                                       RecorderTexts::causeOf(error).c_str()));
+    if (!target.commit())
+        return fail(RecorderTexts::format(RecorderTexts::kCannotSave, path.c_str(),
+                                          target.errorText().c_str()));
+    return true;
+}
+
+bool TakeSaver::copyWav(std::FILE *source, std::uint32_t dataBytes, int target, int &error)
+{
+    const auto header = BufferFile::header(format_, dataBytes);
+    const std::uint64_t total = header.size() + std::uint64_t(dataBytes);
+    progress_.setRange(total);
+    if (std::fseek(source, long(kHeaderBytes), SEEK_SET) != 0 && dataBytes > 0) {
+        error = errno;
+        return false;
     }
-    const bool readFailed = std::ferror(source.get()) != 0;
-    if (readFailed || std::fclose(target.release()) != 0)
-        return fail(path);
+    std::uint8_t block[kWavCopyBlock];
+    std::uint64_t done = 0;
+    while (done < total) {
+        if (stopped())
+            return false;
+        const std::size_t fromHeader =
+            done < header.size() ? std::min<std::size_t>(header.size() - done, sizeof block) : 0;
+        if (fromHeader > 0)
+            std::memcpy(block, header.data() + done, fromHeader);
+        const std::size_t wanted =
+            std::size_t(std::min<std::uint64_t>(sizeof block, total - done)) - fromHeader;
+        if (std::fread(block + fromHeader, 1, wanted, source) != wanted) {
+            error = std::ferror(source) ? EIO : ENODATA; // the take shrank while saved
+            return false;
+        }
+        if (!FullWrite::to(target, block, fromHeader + wanted)) {
+            error = errno;
+            return false;
+        }
+        done += fromHeader + wanted;
+        progress_.setDone(done);
+    }
     return true;
 }

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a command does to the panel, on a fake of it.
 #include "CommandDispatcher.h"
+#include "CommandRunner.h"
 #include "ControlBindings.h"
 #include "ControlTable.h"
+#include "DispatcherTestSupport.h"
 #include "ParameterBlock.h"
 #include "SingleInstance.h"
 
 #include <QEventLoop>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -86,7 +86,10 @@ private:
 
 class FakeWindow : public PanelWindowTarget {
 public:
-    void showWindow() override { actions.push_back("show"); }
+    void showWindow(const std::string &token) override
+    {
+        actions.push_back(token.empty() ? "show" : "show " + token);
+    }
     void hideWindow() override { actions.push_back("hide"); }
     void quitProgram() override { actions.push_back("quit"); }
     std::vector<std::string> actions;
@@ -94,10 +97,9 @@ public:
 
 CommandReply run(CommandDispatcher &dispatcher, const std::string &line)
 {
-    const std::optional<CommandReply> reply =
-        CommandReply::decode(dispatcher.handleRequest(QByteArray::fromStdString(line + "\n")));
-    EXPECT_TRUE(reply) << line;
-    return reply.value_or(CommandReply{});
+    const CommandReply reply = panel_test::runRequest(dispatcher, line);
+    EXPECT_NE(reply.exitCode, -1) << reply.err;
+    return reply;
 }
 
 class CommandDispatcherTest : public testing::Test {
@@ -183,11 +185,61 @@ TEST_F(CommandDispatcherTest, AWriteQueuedBehindAnotherIsWaitedFor)
     EXPECT_NE(reply.out.find("ducking-grade: 8\n"), std::string::npos);
 }
 
+// A change waiting for the card holds nothing up: the event loop runs on,
+// other requests are served, and each gets its own reply.
+TEST_F(CommandDispatcherTest, RequestsAreServedWhileAChangeWaits)
+{
+    panel.answer = FakePanel::Answer::Later;
+    std::vector<CommandReply> replies;
+    auto keep = [&replies](const QByteArray &reply) {
+        replies.push_back(CommandReply::decode(reply).value_or(CommandReply{99, {}, {}}));
+    };
+    dispatcher.handleRequest("set fx-vol=4", keep);
+    dispatcher.handleRequest("preset 2", keep);
+    EXPECT_TRUE(replies.empty());
+    dispatcher.handleRequest("status", keep);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_NE(replies[0].out.find("fx-vol: 4\n"), std::string::npos);
+
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[1].exitCode, 0);
+    EXPECT_EQ(replies[2].exitCode, 0);
+    EXPECT_NE(replies[2].out.find("preset: 2\n"), std::string::npos);
+}
+
+// The panel ends while a change waits: the change is answered then, and the
+// card's late word finds nothing to answer.
+TEST_F(CommandDispatcherTest, APanelEndingAnswersTheChangesStillWaiting)
+{
+    std::vector<PanelCommandTarget::Done> held;
+    struct HoldingPanel : FakePanel {
+        std::vector<Done> *held = nullptr;
+        void factoryReset(Done done) override { held->push_back(std::move(done)); }
+    } holding;
+    holding.held = &held;
+    std::optional<CommandReply> reply;
+    {
+        CommandDispatcher ending(holding, &window);
+        ending.handleRequest("reset", [&reply](const QByteArray &encoded) {
+            reply = CommandReply::decode(encoded);
+        });
+        EXPECT_FALSE(reply);
+    }
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->exitCode, 1);
+    EXPECT_NE(reply->err.find("the panel ended"), std::string::npos);
+    ASSERT_EQ(held.size(), 1u);
+    held[0](true);
+}
+
 TEST_F(CommandDispatcherTest, WindowCommandsNeedARunningPanel)
 {
-    for (const char *line : {"show", "hide", "quit"})
+    for (const char *line : {"show", "hide", "quit", "show token-7"})
         EXPECT_EQ(run(dispatcher, line), CommandReply{});
-    EXPECT_EQ(window.actions, (std::vector<std::string>{"show", "hide", "quit"}));
+    EXPECT_EQ(window.actions, (std::vector<std::string>{"show", "hide", "quit", "show token-7"}));
 
     CommandDispatcher headless(panel, nullptr);
     const CommandReply reply = run(headless, "show");
@@ -197,7 +249,8 @@ TEST_F(CommandDispatcherTest, WindowCommandsNeedARunningPanel)
 
 TEST_F(CommandDispatcherTest, ABadRequestIsAUsageErrorAndChangesNothing)
 {
-    for (const char *line : {"set master-vol=99", "set", "autostart on", "frobnicate", ""}) {
+    for (const char *line :
+         {"set master-vol=99", "set", "autostart on", "frobnicate", "", "hide now"}) {
         const CommandReply reply = run(dispatcher, line);
         EXPECT_EQ(reply.exitCode, 64) << line;
         EXPECT_NE(reply.err, "") << line;
@@ -214,15 +267,11 @@ protected:
     RunningPanelTest()
     {
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        server.listen(SingleInstance::socketPath(QStringLiteral("vekCtrl")));
-        QObject::connect(&server, &QLocalServer::newConnection, [this] {
-            QLocalSocket *socket = server.nextPendingConnection();
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                socket->write(dispatcher.handleRequest(socket->readLine()));
-                socket->disconnectFromServer();
-            });
+        server =
+            std::make_unique<SingleInstance>(QString::fromLatin1(CommandRunner::kInstanceName));
+        claimed = server->claim();
+        listening = server->listen([this](const QByteArray &line, SingleInstance::Reply reply) {
+            dispatcher.handleRequest(line, std::move(reply));
         });
     }
 
@@ -231,9 +280,12 @@ protected:
         QString out;
         QString err;
     };
-    Finished start(const QStringList &args)
+    Finished start(const QStringList &args, const QString &activationToken = {})
     {
         QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), activationToken);
+        program.setProcessEnvironment(environment);
         QEventLoop loop;
         QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
         program.start(ORLENTA_SIM_STAGE_DIR "/Orlenta", args);
@@ -244,12 +296,15 @@ protected:
     }
 
     QTemporaryDir runtime;
-    QLocalServer server;
+    std::unique_ptr<SingleInstance> server;
+    bool claimed = false;
+    bool listening = false;
 };
 
 TEST_F(RunningPanelTest, TheRunningPanelCarriesTheCommandOutAndItsAnswerIsPrinted)
 {
-    ASSERT_TRUE(server.isListening());
+    ASSERT_TRUE(claimed);
+    ASSERT_TRUE(listening);
     const Finished mode = start({"mode", "lwrd"});
     EXPECT_EQ(mode.exitCode, 0) << mode.err.toStdString();
     ASSERT_EQ(panel.applied.size(), 1u);
@@ -263,7 +318,8 @@ TEST_F(RunningPanelTest, TheRunningPanelCarriesTheCommandOutAndItsAnswerIsPrinte
     EXPECT_TRUE(status.err.contains("card not found"));
 
     EXPECT_EQ(start({"hide"}).exitCode, 0);
-    EXPECT_EQ(window.actions, std::vector<std::string>{"hide"});
+    EXPECT_EQ(start({"show"}, QStringLiteral("from-the-desktop")).exitCode, 0);
+    EXPECT_EQ(window.actions, (std::vector<std::string>{"hide", "show from-the-desktop"}));
     // Checked before it is sent: the panel never sees it.
     EXPECT_EQ(start({"set", "music-vol=-1"}).exitCode, 64);
     EXPECT_EQ(panel.applied.size(), 1u);

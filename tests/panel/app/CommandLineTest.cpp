@@ -97,4 +97,22 @@ TEST(CommandLineTest, ARequestLineCarriesTheCommandToThePanelUnchanged)
     EXPECT_EQ(CommandLine::parseRequest("show\n").command->kind, Kind::Show);
 }
 
+// A show carries the desktop's activation token after the word, as a later
+// start has always sent it; a token that would split the line stays home.
+TEST(CommandLineTest, AShowCarriesItsActivationToken)
+{
+    const std::string line = CommandLine::show("abc_123-x").requestLine();
+    EXPECT_EQ(line, "show abc_123-x\n");
+    const CommandLine::Parsed received = CommandLine::parseRequest(line);
+    ASSERT_TRUE(received.command);
+    EXPECT_EQ(received.command->kind, Kind::Show);
+    EXPECT_EQ(received.command->activationToken, "abc_123-x");
+    EXPECT_EQ(CommandLine::show("two words").requestLine(), "show\n");
+    EXPECT_EQ(CommandLine::show("").requestLine(), "show\n");
+    // Only show takes one; from the user's command line it takes none.
+    EXPECT_FALSE(CommandLine::parseRequest("hide abc\n").command);
+    EXPECT_FALSE(CommandLine::parseRequest("show a b\n").command);
+    EXPECT_NE(errorOf("show abc"), "");
+}
+
 } // namespace

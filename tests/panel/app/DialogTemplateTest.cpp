@@ -46,7 +46,7 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->caption, QStringLiteral("menu"));
     // Show or hide first, the presets as one radio group, Exit last.
-    ASSERT_EQ(menu->items.size(), 8u);
+    ASSERT_EQ(menu->items.size(), 10u);
     EXPECT_EQ(menu->items[0].command, 32773);
     EXPECT_TRUE(menu->items[0].isDefault);
     EXPECT_TRUE(menu->items[1].isSeparator());
@@ -54,9 +54,11 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
         EXPECT_EQ(menu->items[i].caption, QStringLiteral("Preset %1").arg(i - 1));
         EXPECT_EQ(menu->items[i].check, MenuItemTemplate::Check::Radio);
     }
-    EXPECT_EQ(menu->items[7].command, 32772);
-    EXPECT_EQ(menu->items[7].caption, QStringLiteral("Exit"));
-    EXPECT_EQ(menu->items[7].check, MenuItemTemplate::Check::None);
+    EXPECT_EQ(menu->items[7].caption, QStringLiteral("Start at login"));
+    EXPECT_EQ(menu->items[7].check, MenuItemTemplate::Check::Checkable);
+    EXPECT_EQ(menu->items[9].command, 32772);
+    EXPECT_EQ(menu->items[9].caption, QStringLiteral("Exit"));
+    EXPECT_EQ(menu->items[9].check, MenuItemTemplate::Check::None);
 }
 
 TEST(DialogTemplate, MenuItemsMayBeCheckable)

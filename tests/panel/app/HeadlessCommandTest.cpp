@@ -193,7 +193,8 @@ TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
     ASSERT_EQ(panel.cardState(), PanelCommandTarget::CardState::Ready);
     device.setAnswerMode(SIM_ANSWER_SILENT);
     CommandDispatcher dispatcher(panel, nullptr);
-    const CommandReply reply = dispatcher.handle(*CommandLine::parse({"set", "fx-vol=1"}).command);
+    const CommandReply reply =
+        dispatcher.handleNow(*CommandLine::parse({"set", "fx-vol=1"}).command);
     EXPECT_EQ(reply.exitCode, 3);
     PanelValues values = ParameterBlock::factory().unpack();
     values.fxVol = 1;
@@ -202,23 +203,41 @@ TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
 
 TEST_F(HeadlessCommandTest, ARunningPanelIsAskedFirstAndTheCardLeftToIt)
 {
+    using std::chrono::milliseconds;
     std::vector<QByteArray> asked;
-    setup.askPanel = [&asked](const QByteArray &line) -> std::optional<QByteArray> {
+    std::vector<milliseconds> waits;
+    setup.askPanel = [&](const QByteArray &line, milliseconds wait) -> std::optional<QByteArray> {
         asked.push_back(line);
+        waits.push_back(wait);
         return CommandReply{0, "as the panel shows it\n", {}}.encode();
     };
     const Outcome outcome = run({"set", "mode=mc", "sound-mix=off"});
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(outcome.out, "as the panel shows it\n");
-    EXPECT_EQ(asked, std::vector<QByteArray>{"set mode=mc sound-mix=off\n"});
+    run({"status"});
+    EXPECT_EQ(asked, (std::vector<QByteArray>{"set mode=mc sound-mix=off\n", "status\n"}));
+    // A change may wait behind the panel's other exchanges; a status does not.
+    ASSERT_EQ(waits.size(), 2u);
+    EXPECT_GT(waits[0], CommandDispatcher::kWriteWait);
+    EXPECT_LT(waits[1], CommandDispatcher::kWriteWait);
     EXPECT_TRUE(device.outputReports().empty());
 
     // A panel that closes without a word has done a show, but not a status.
-    setup.askPanel = [](const QByteArray &) { return std::optional<QByteArray>(QByteArray()); };
+    setup.askPanel = [](const QByteArray &, milliseconds) {
+        return std::optional<QByteArray>(QByteArray());
+    };
     EXPECT_EQ(run({"show"}).exitCode, 0);
     EXPECT_EQ(run({"status"}).exitCode, 1);
 
-    setup.askPanel = [](const QByteArray &) { return std::optional<QByteArray>(); };
+    // A panel that holds its place but never answers: the card stays its own.
+    setup.askPanel = [](const QByteArray &, milliseconds) { return std::optional<QByteArray>(); };
+    setup.panelRunning = [] { return true; };
+    const Outcome hung = run({"mute", "mic", "on"});
+    EXPECT_EQ(hung.exitCode, 1);
+    EXPECT_NE(hung.err.find("the running panel did not answer"), std::string::npos);
+    EXPECT_TRUE(device.outputReports().empty());
+
+    setup.panelRunning = [] { return false; };
     const Outcome nobody = run({"quit"});
     EXPECT_EQ(nobody.exitCode, 69);
     EXPECT_NE(nobody.err.find("no panel is running"), std::string::npos);

@@ -1,8 +1,7 @@
 // The main window over the simulated device: what the user sees and what
 // the device receives for every action.
 #include "ControlIds.h"
-#include "PanelFixture.h"
-#include "PanelTestSupport.h"
+#include "SimulatedPanelTest.h"
 #include "UpDownControl.h"
 
 #include <QAbstractButton>
@@ -24,48 +23,11 @@
 
 using namespace panel_test;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public SimulatedPanelTest {
     Q_OBJECT
 
 private:
-    void *simHandle_ = nullptr;
-    std::unique_ptr<SimulatedDevice> sim_;
-    std::unique_ptr<PanelFixture> fixture_;
-
-    CVarnelDlg &dialog() { return *fixture_->dialog; }
-    QLineEdit *edit(int id) { return qobject_cast<QLineEdit *>(dialog().control(id)); }
-    QAbstractButton *button(int id)
-    {
-        return qobject_cast<QAbstractButton *>(dialog().control(id));
-    }
     UpDownControl *spin(int id) { return dynamic_cast<UpDownControl *>(dialog().control(id)); }
-    bool enabled(int id) { return dialog().control(id)->isEnabled(); }
-
-    void create() { fixture_->dialog = std::make_unique<CVarnelDlg>(fixture_->environment()); }
-
-    // Creates and initialises the window; the device is open and read when
-    // this returns, and the report log is empty again.
-    void start()
-    {
-        create();
-        QVERIFY(dialog().initialise());
-        QTRY_VERIFY(enabled(1102));
-        QTRY_VERIFY(!dialog().channel().isWaiting());
-        sim_->clearOutputReports();
-    }
-
-    // The device saw exactly one block write with this block, then the zero report.
-    void expectOneWrite(const Block &block)
-    {
-        const std::vector<Report> reports = sim_->outputReports();
-        QCOMPARE(reports.size(), std::size_t{2});
-        QCOMPARE(reports[0], writeReport(block));
-        QCOMPARE(reports[1], kZeroReport);
-        QCOMPARE(sim_->block(), block);
-        sim_->clearOutputReports();
-    }
-
-    void expectNothingSent() { QCOMPARE(sim_->outputReports().size(), std::size_t{0}); }
 
     long readRequests() const
     {
@@ -74,26 +36,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        simHandle_ = dlopen(ORLENTA_SIM_STAGE_DIR "/NUVAUDIOCTL.so", RTLD_NOW | RTLD_LOCAL);
-        QVERIFY2(simHandle_, dlerror());
-        sim_ = std::make_unique<SimulatedDevice>(simHandle_);
-        QVERIFY(sim_->resolved());
-    }
-
-    void init()
-    {
-        sim_->reset();
-        fixture_ = std::make_unique<PanelFixture>();
-        QVERIFY(fixture_->settings.isValid());
-    }
-
-    void cleanup()
-    {
-        fixture_.reset();
-        sim_->reset();
-    }
+    void initTestCase() { loadSimulatedDevice(); }
+    void init() { freshPanel(); }
+    void cleanup() { dropPanel(); }
 
     void startReadsTheDeviceAndEnablesItsControls()
     {
@@ -538,15 +483,17 @@ private slots:
         for (QAction *action : tray.menu()->actions())
             if (!action->isSeparator())
                 items << action;
-        QCOMPARE(items.size(), 6);
+        QCOMPARE(items.size(), 7);
         QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
         QVERIFY(items[0]->font().bold());
         for (int n = 1; n <= 4; ++n) {
             QCOMPARE(items[n]->text(), QStringLiteral("Preset %1").arg(n));
             QVERIFY(items[n]->isCheckable());
         }
-        QCOMPARE(items[5]->text(), QStringLiteral("Exit"));
-        QCOMPARE(items[5]->objectName(), QStringLiteral("32772"));
+        QCOMPARE(items[5]->text(), QStringLiteral("Start at login"));
+        QVERIFY(items[5]->isCheckable());
+        QCOMPARE(items[6]->text(), QStringLiteral("Exit"));
+        QCOMPARE(items[6]->objectName(), QStringLiteral("32772"));
 
         items[0]->trigger();
         QVERIFY(!dialog().isVisible());
@@ -556,7 +503,7 @@ private slots:
         QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
 
         QSignalSpy finished(&dialog(), &QDialog::finished);
-        items[5]->trigger();
+        items[6]->trigger();
         QVERIFY(dialog().channel().isExiting());
         QCOMPARE(finished.count(), 1);
         // Nothing is written once the program is ending.

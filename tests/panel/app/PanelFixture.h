@@ -43,6 +43,7 @@ struct PanelFixture {
         PanelEnvironment env;
         env.programFolder = programFolder;
         env.settingsFolder = settings.path().toStdString();
+        env.autostartFolder = file("autostart");
         env.notifier = &notifier;
         env.audioDefaults = &audio;
         env.player = &player;

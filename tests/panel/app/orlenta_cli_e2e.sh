@@ -5,6 +5,8 @@
 # library so the test sees what the card received.
 #   orlenta_cli_e2e.sh <stage-sim folder> <report-logging shim> <bash completion file>
 set -uo pipefail
+# shellcheck source=tests/panel/app/e2e_support.sh
+source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1
 shim=$2
@@ -16,9 +18,7 @@ pass() { echo "ok: $*"; passed=$((passed + 1)); }
 work=$(mktemp -d /tmp/orlenta-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 folder=$work/Orlenta
-cp -r "$stage" "$folder"
-mv "$folder/NUVAUDIOCTL.so" "$folder/simulated.so"
-cp "$shim" "$folder/NUVAUDIOCTL.so"
+copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
 mkdir -m 700 "$work/run" && mkdir "$work/home" "$work/config"
 log=$work/reports.log
 

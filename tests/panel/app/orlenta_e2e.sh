@@ -4,6 +4,8 @@
 #   orlenta_e2e.sh <stage-sim folder> <report-logging shim>
 # Needs the X server of scripts/services.sh (ORLENTA_TEST_DISPLAY).
 set -uo pipefail
+# shellcheck source=tests/panel/app/e2e_support.sh
+source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1
 shim=$2
@@ -23,17 +25,10 @@ cleanup() {
 trap cleanup EXIT
 
 folder=$work/Orlenta
-cp -r "$stage" "$folder"
-mv "$folder/NUVAUDIOCTL.so" "$folder/simulated.so"
-cp "$shim" "$folder/NUVAUDIOCTL.so"
+copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$work/reports.log
 
-wait_for() { # seconds, then a command that must come true
-    local tries=$(($1 * 20)); shift
-    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
 window_id() { xdotool search --name '^Orlenta HD$' 2>/dev/null | head -1; }
 map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
 has_window() { [ -n "$(window_id)" ]; }

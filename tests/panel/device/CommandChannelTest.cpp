@@ -360,7 +360,8 @@ TEST_F(CommandChannelTest, ExchangeAskedForDuringAWaitRunsAfterIt)
 }
 
 // A held spin arrow: every step packs a new block while the first write still
-// waits for a slow device. Only one write waits behind it, always the newest.
+// waits for a slow device. Only one write waits behind it, always the newest;
+// the writes it replaced end with it.
 TEST_F(CommandChannelTest, QueuedBlockWriteIsReplacedByTheNewestOne)
 {
     device.setAnswerDelayMs(150);
@@ -380,7 +381,7 @@ TEST_F(CommandChannelTest, QueuedBlockWriteIsReplacedByTheNewestOne)
     writes[0] = parameterWrite(ParameterBlock::factory());
     channel.SendCommandJY(kParameterKey, writes[0]);
     runEventsFor(600);
-    EXPECT_EQ(completed, std::vector<int>{5});
+    EXPECT_EQ(completed, (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(device.outputReports(), (std::vector<Report>{reportOf(writes[0]), kZeroReport,
                                                            reportOf(writes[5]), kZeroReport}));
     EXPECT_EQ(device.block()[4], 0xB5);

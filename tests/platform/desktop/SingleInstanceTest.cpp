@@ -50,9 +50,9 @@ TEST_F(SingleInstanceTest, LaterCopyAsksTheFirstAndGetsItsAnswer)
     EXPECT_EQ(SingleInstance::socketPath(kName), runtime.filePath(kName));
     ASSERT_TRUE(first.claim());
     std::vector<QByteArray> requests;
-    ASSERT_TRUE(first.listen([&](const QByteArray &line) {
+    ASSERT_TRUE(first.listen([&](const QByteArray &line, const SingleInstance::Reply &reply) {
         requests.push_back(line);
-        return QByteArray("shown\n");
+        reply("shown\n");
     }));
 
     SingleInstance second(kName);
@@ -62,7 +62,7 @@ TEST_F(SingleInstanceTest, LaterCopyAsksTheFirstAndGetsItsAnswer)
     EXPECT_EQ(requests, std::vector<QByteArray>{"show"});
 
     // A request may carry more after the word; an empty answer is an answer.
-    first.listen([](const QByteArray &) { return QByteArray(); });
+    first.listen([](const QByteArray &, const SingleInstance::Reply &reply) { reply({}); });
     auto empty = std::async(std::launch::async, [&] { return second.ask("show token-1\n"); });
     EXPECT_EQ(await(empty), QByteArray());
 }
@@ -108,15 +108,54 @@ TEST_F(SingleInstanceTest, CopyStillStartingIsWaitedFor)
     timer.start();
     while (timer.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_TRUE(first.listen([](const QByteArray &) { return QByteArray("late\n"); }));
+    ASSERT_TRUE(first.listen(
+        [](const QByteArray &, const SingleInstance::Reply &reply) { reply("late\n"); }));
     EXPECT_EQ(await(answer), QByteArray("late\n"));
 }
 
 TEST_F(SingleInstanceTest, NobodyAnswersWhenNoCopyRuns)
 {
     SingleInstance alone(kName);
+    EXPECT_FALSE(alone.heldElsewhere());
     EXPECT_FALSE(alone.ask("show").has_value());
     EXPECT_TRUE(alone.claim());
+}
+
+// An answer that waits for something else comes from the event loop later,
+// once; requests that come meanwhile are served; a client that hung up is
+// not answered.
+TEST_F(SingleInstanceTest, AnswersMayComeLater)
+{
+    SingleInstance first(kName);
+    ASSERT_TRUE(first.claim());
+    std::vector<SingleInstance::Reply> waiting;
+    ASSERT_TRUE(first.listen([&](const QByteArray &line, SingleInstance::Reply reply) {
+        if (line == "now")
+            reply("now\n");
+        else
+            waiting.push_back(std::move(reply));
+    }));
+    SingleInstance second(kName);
+    EXPECT_TRUE(second.heldElsewhere());
+    auto late = std::async(std::launch::async, [&] { return second.ask("later"); });
+    // Hangs up after 200 ms, long before its answer.
+    auto impatient = std::async(
+        std::launch::async, [&] { return second.ask("later", std::chrono::milliseconds(200)); });
+    QElapsedTimer timer;
+    timer.start();
+    while (waiting.size() < 2 && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(waiting.size(), 2u);
+    auto now = std::async(std::launch::async, [&] { return second.ask("now"); });
+    EXPECT_EQ(await(now), QByteArray("now\n"));
+    EXPECT_FALSE(await(impatient).has_value());
+    while (timer.elapsed() < 1500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    for (const SingleInstance::Reply &reply : waiting) {
+        reply("done\n");
+        reply("twice\n");
+    }
+    EXPECT_EQ(await(late), QByteArray("done\n"));
 }
 
 TEST_F(SingleInstanceTest, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
@@ -128,7 +167,7 @@ TEST_F(SingleInstanceTest, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
     SingleInstance next(kName);
     EXPECT_FALSE(next.ask("show").has_value());
     ASSERT_TRUE(next.claim());
-    EXPECT_TRUE(next.listen([](const QByteArray &) { return QByteArray(); }));
+    EXPECT_TRUE(next.listen([](const QByteArray &, const SingleInstance::Reply &) {}));
 }
 
 TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
@@ -136,9 +175,9 @@ TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
     SingleInstance first(kName);
     ASSERT_TRUE(first.claim());
     int handled = 0;
-    ASSERT_TRUE(first.listen([&](const QByteArray &) {
+    ASSERT_TRUE(first.listen([&](const QByteArray &, const SingleInstance::Reply &reply) {
         ++handled;
-        return QByteArray("x");
+        reply("x");
     }));
     SingleInstance second(kName);
     const QByteArray flood(SingleInstance::kMaxRequestLength * 2, 'a');

@@ -1,8 +1,8 @@
+#include "PulseAudioCapture.h"
 #include "BufferFile.h"
 #include "CaptureStream.h"
 #include "CaptureView.h"
 #include "Pcm.h"
-#include "PulseAudioCapture.h"
 #include "RecorderTexts.h"
 #include "RecordingMessageBoxes.h"
 #include "TempFolder.h"
@@ -58,6 +58,46 @@ double loudSpan(const std::vector<std::uint8_t> &pcm, int threshold = 2000)
     return first ? double(*last - *first + 1) / 44100 : 0.0;
 }
 
+QString pactl(const QStringList &arguments)
+{
+    QProcess process;
+    process.start("pactl", arguments);
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// Takes a source away from the test server the way unplugging its card does
+// (its module goes), and brings it back as it was, name, description and
+// default, for the tests that follow.
+class UnpluggedSource {
+public:
+    explicit UnpluggedSource(const QString &name) : default_(pactl({"get-default-source"}))
+    {
+        for (const QString &line : pactl({"list", "short", "modules"}).split('\n')) {
+            const QStringList fields = line.split('\t');
+            if (fields.size() >= 3 && fields[2].contains("source_name=" + name + " ")) {
+                module_ = fields[1];
+                arguments_ = fields[2];
+                pactl({"unload-module", fields[0]});
+                return;
+            }
+        }
+    }
+    ~UnpluggedSource()
+    {
+        if (module_.isEmpty())
+            return;
+        pactl({"load-module", module_, arguments_});
+        pactl({"set-default-source", default_});
+    }
+    bool unplugged() const { return !module_.isEmpty(); }
+
+private:
+    QString default_;
+    QString module_;
+    QString arguments_;
+};
+
 class PulseAudioCaptureTest : public ::testing::Test {
 protected:
     TempFolder folder;
@@ -106,10 +146,33 @@ TEST_F(PulseAudioCaptureTest, PlayedSineIsCapturedWholeInOrderedBlocksOnTheWindo
     EXPECT_TRUE(messages.messages.empty());
 }
 
+TEST_F(PulseAudioCaptureTest, ASourceThatGoesAwayEndsTheTakeInsteadOfRecordingAnother)
+{
+    ASSERT_TRUE(file.prepare());
+    ASSERT_TRUE(capture.OpenCapture());
+    runEventsFor(500);
+    {
+        const UnpluggedSource unplugged("vek_in");
+        ASSERT_TRUE(unplugged.unplugged()) << "the test server has no source vek_in";
+        // Left to itself the server would move the stream to the sink's monitor.
+        runEventsFor(5000, [&] { return view.ended; });
+    }
+    ASSERT_TRUE(view.ended) << "the take went on after its source had gone";
+    EXPECT_FALSE(capture.isCapturing());
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify}}));
+    const auto bytes = Pcm::readFile(file.bufferPath());
+    ASSERT_GE(bytes.size(), 46u);
+    EXPECT_EQ(Pcm::le32(bytes, 42), bytes.size() - 46);
+    // The source is back for whoever comes next.
+    EXPECT_EQ(pactl({"get-default-source"}), QString("vek_in"));
+}
+
 TEST_F(PulseAudioCaptureTest, DeviceTakesOneCaptureAtATime)
 {
     struct IgnoringListener : CaptureListener {
         void OnCaptureBuffer(CaptureBlock &) override {}
+        void OnCaptureDeviceLost() override {}
         void OnCaptureClosed() override {}
     } other;
     ASSERT_TRUE(file.prepare());

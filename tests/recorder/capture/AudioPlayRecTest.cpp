@@ -1,13 +1,14 @@
 #include "CAudioPlayRec.h"
 #include "FileInUseLock.h"
+#include "FileSizeLimit.h"
 #include "Pcm.h"
 #include "RecorderTexts.h"
 #include "RecordingMessageBoxes.h"
-#include "SmallDisk.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <mpg123.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -179,24 +180,63 @@ TEST_F(AudioPlayRecTest, OutputInUseIsLeftAlone)
     EXPECT_EQ(Pcm::readFile(out), std::vector<std::uint8_t>({1, 2, 3}));
 }
 
-TEST_F(AudioPlayRecTest, OutputThatCannotBeCreatedIsNamed)
+TEST_F(AudioPlayRecTest, OutputThatCannotBeCreatedIsNamedWithTheCause)
 {
     CAudioPlayRec writer(messages);
     const std::string out = (folder.path() / "missing" / "take.mp3").string();
     writer.SetFormat(1, 44100, 16);
     EXPECT_FALSE(writer.OpenOutput(0, out));
+    // A folder where a file should be is no file in use either.
+    const fs::path taken = folder.path() / "taken.mp3";
+    fs::create_directory(taken);
+    EXPECT_FALSE(writer.OpenOutput(0, taken.string()));
     EXPECT_EQ(messages.messages,
-              std::vector<Message>({{"Error creating file " + out, RecorderTexts::kApplication}}));
+              std::vector<Message>({{"Error creating file " + out + ": No such file or directory",
+                                     RecorderTexts::kApplication},
+                                    {"Error creating file " + taken.string() + ": Is a directory",
+                                     RecorderTexts::kApplication}}));
+    EXPECT_TRUE(fs::is_directory(taken));
 }
 
-TEST_F(AudioPlayRecTest, WriteFailureStopsTheSlotAndTheConversionFails)
+TEST_F(AudioPlayRecTest, WriteFailureStopsTheSlotAndTheConversionFailsLeavingNoFile)
 {
-    SmallDisk disk(16 * 1024);
-    ASSERT_TRUE(disk.mounted()) << disk.error();
     CAudioPlayRec writer(messages);
-    EXPECT_FALSE(convert(writer, Pcm::sine(2.0), disk.path() / "take.mp3"));
+    {
+        const FileSizeLimit full(16 * 1024);
+        ASSERT_TRUE(full.active()) << full.error();
+        EXPECT_FALSE(convert(writer, Pcm::sine(2.0), folder.path() / "take.mp3"));
+    }
     EXPECT_EQ(messages.messages, std::vector<Message>({{RecorderTexts::kOutputWriteError,
                                                         RecorderTexts::kApplication}}));
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+TEST_F(AudioPlayRecTest, AFileOfTheNameIsReplacedOnlyByACompleteOne)
+{
+    const fs::path out = folder.path() / "old.mp3";
+    const std::vector<std::uint8_t> old(40000, 0x55);
+    Pcm::writeFile(out, old);
+    fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    CAudioPlayRec writer(messages);
+    {
+        const FileSizeLimit full(16 * 1024);
+        ASSERT_TRUE(full.active()) << full.error();
+        EXPECT_FALSE(convert(writer, Pcm::sine(2.0), out));
+    }
+    EXPECT_EQ(Pcm::readFile(out), old);
+    // Abandoned half way: nothing of it stays either.
+    writer.SetFormat(1, 44100, 16);
+    ASSERT_TRUE(writer.OpenOutput(0, out.string()));
+    feed(writer, Pcm::sine(1.0));
+    writer.SetFormat(1, 44100, 16);
+    EXPECT_EQ(Pcm::readFile(out), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
+
+    ASSERT_TRUE(convert(writer, Pcm::sine(1.0), out));
+    EXPECT_EQ(decodedBytes(out), 44100u * 4);
+    struct stat status {};
+    ASSERT_EQ(::stat(out.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u) << "the old file's permissions stay";
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "BufferFile.h"
 #include "FileInUseLock.h"
+#include "FileSizeLimit.h"
 #include "Pcm.h"
 #include "RecorderTexts.h"
 #include "RecordingMessageBoxes.h"
-#include "SmallDisk.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +30,20 @@ protected:
         const auto bytes = Pcm::readFile(file.bufferPath());
         return {bytes.begin() + BufferFile::kHeaderSize, bytes.end()};
     }
+    // A take as a run that ended without completing it leaves it: the header
+    // counts headerCounts bytes, the file holds pcm.
+    std::vector<std::uint8_t> leftBehind(std::uint32_t headerCounts, std::size_t dataBytes) const
+    {
+        const auto head = BufferFile::header(WaveFormat{}, headerCounts);
+        auto bytes = Pcm::counting(dataBytes);
+        bytes.insert(bytes.begin(), head.begin(), head.end());
+        Pcm::writeFile(file.bufferPath(), bytes);
+        return bytes;
+    }
+    std::size_t filesInFolder() const
+    {
+        return std::size_t(std::distance(fs::directory_iterator(folder.path()), {}));
+    }
 
     TempFolder folder;
     RecordingMessageBoxes messages;
@@ -39,9 +53,9 @@ protected:
 TEST_F(BufferFileTest, HeaderHoldsTheEighteenByteFormatBlockAndBothSizes)
 {
     const std::array<std::uint8_t, 46> expected = {
-        'R', 'I', 'F', 'F', 0x0e, 0x04, 0x00, 0x00, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-        18, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xac, 0x00, 0x00, 0x10, 0xb1, 0x02, 0x00,
-        4, 0, 16, 0, 18, 0, 'd', 'a', 't', 'a', 0xe8, 0x03, 0x00, 0x00};
+        'R', 'I', 'F', 'F', 0x0e, 0x04, 0x00, 0x00, 'W',  'A',  'V',  'E',  'f',  'm',  't',  ' ',
+        18,  0,   0,   0,   1,    0,    2,    0,    0x44, 0xac, 0x00, 0x00, 0x10, 0xb1, 0x02, 0x00,
+        4,   0,   16,  0,   18,   0,    'd',  'a',  't',  'a',  0xe8, 0x03, 0x00, 0x00};
     EXPECT_EQ(BufferFile::header(WaveFormat{}, 1000), expected);
 }
 
@@ -93,25 +107,101 @@ TEST_F(BufferFileTest, PrepareRefusesWhileTheTakeIsPlaying)
     EXPECT_EQ(dataOnDisk(), pcm);
 }
 
-TEST_F(BufferFileTest, PrepareInAFolderThatCannotHoldTheFileSaysSo)
+TEST_F(BufferFileTest, PrepareInAFolderThatCannotHoldTheFileSaysWhy)
 {
     BufferFile nowhere(folder.path() / "missing", messages);
     EXPECT_FALSE(nowhere.prepare());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text,
-              "Error creating file " + (folder.path() / "missing" / "NUVRecord.wav").string());
+              "Cannot record into " + (folder.path() / "missing" / "NUVRecord.wav").string() +
+                  ": No such file or directory. The recording did not start.");
 }
 
-// 20.5 s of audio, start 5 s, end 12 s: 143 blocks of 8820 bytes from 899640 on.
+TEST_F(BufferFileTest, PrepareThatCannotReplaceTheTakeNamesTheCauseNotAFileInUse)
+{
+    fs::create_directory(file.bufferPath());
+    EXPECT_FALSE(file.prepare());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Cannot record into " + file.bufferPath().string() +
+                                             ": Is a directory. The recording did not start.");
+    EXPECT_TRUE(fs::is_directory(file.bufferPath()));
+}
+
+TEST_F(BufferFileTest, PrepareOnAFullDiskKeepsTheLastTakeAndLeavesNoOtherFile)
+{
+    const auto pcm = record(4000);
+    messages.messages.clear();
+    {
+        const FileSizeLimit full(20);
+        ASSERT_TRUE(full.active()) << full.error();
+        EXPECT_FALSE(file.prepare());
+    }
+    EXPECT_EQ(dataOnDisk(), pcm);
+    EXPECT_EQ(filesInFolder(), 1u);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Cannot record into " + file.bufferPath().string() +
+                                             ": File too large. The recording did not start.");
+}
+
+TEST_F(BufferFileTest, TheHeaderCountsTheAudioOnDiskAtLeastOnceASecondWhileTheTakeRuns)
+{
+    ASSERT_TRUE(file.prepare());
+    const auto pcm = Pcm::counting(176400 * 2 + 8820 * 3);
+    for (std::size_t at = 0; at < pcm.size(); at += 8820)
+        file.append(pcm.data() + at, 8820);
+    // Not completed: this is what a killed run leaves.
+    const auto bytes = Pcm::readFile(file.bufferPath());
+    const std::uint32_t counted = Pcm::le32(bytes, 42);
+    EXPECT_EQ(counted, 2u * 176400);
+    EXPECT_EQ(Pcm::le32(bytes, 4), counted + 38);
+    EXPECT_EQ(bytes.size(), pcm.size() + 46);
+}
+
+TEST_F(BufferFileTest, RecoverCountsEveryWholeFrameAKilledRunLeft)
+{
+    leftBehind(176400, 176400 * 2 + 3);
+    EXPECT_EQ(file.recover(), 176400u * 2);
+    const auto bytes = Pcm::readFile(file.bufferPath());
+    EXPECT_EQ(bytes.size(), 46u + 176400 * 2);
+    EXPECT_EQ(Pcm::le32(bytes, 42), 176400u * 2);
+    EXPECT_EQ(Pcm::le32(bytes, 4), 176400u * 2 + 38);
+    EXPECT_EQ(file.dataBytes(), 176400u * 2);
+}
+
+TEST_F(BufferFileTest, RecoverPutsBackTheTakeACutWasCopyingWhenItsRunEnded)
+{
+    const auto whole = leftBehind(8820 * 4, 8820 * 4);
+    fs::rename(file.bufferPath(), file.oldBufferPath());
+    leftBehind(0, 100);
+    EXPECT_EQ(file.recover(), 8820u * 4);
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), whole);
+    EXPECT_FALSE(fs::exists(file.oldBufferPath()));
+}
+
+TEST_F(BufferFileTest, RecoverLeavesACompleteTakeAndOtherFilesAlone)
+{
+    const auto complete = leftBehind(8820, 8820);
+    EXPECT_EQ(file.recover(), 8820u);
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), complete);
+
+    const std::vector<std::uint8_t> other(100, 'x');
+    Pcm::writeFile(file.bufferPath(), other);
+    EXPECT_EQ(file.recover(), 0u);
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), other);
+    fs::remove(file.bufferPath());
+    EXPECT_EQ(file.recover(), 0u);
+}
+
+// 20.5 s of audio, start 5 s, end 12 s: 140 blocks of 8820 bytes from 882000 on.
 TEST_F(BufferFileTest, CutKeepsWholeBlocksBetweenStartAndEnd)
 {
     const auto pcm = record(3616200);
     ASSERT_EQ(fs::file_size(file.bufferPath()), 3616246u);
     EXPECT_EQ(file.cut(5000, 12000), 7u);
-    const std::vector<std::uint8_t> kept(pcm.begin() + 899640, pcm.begin() + 899640 + 1261260);
+    const std::vector<std::uint8_t> kept(pcm.begin() + 882000, pcm.begin() + 882000 + 1234800);
     EXPECT_EQ(dataOnDisk(), kept);
-    EXPECT_EQ(file.dataBytes(), 1261260u);
-    EXPECT_EQ(Pcm::le32(Pcm::readFile(file.bufferPath()), 4), 1261260u + 38);
+    EXPECT_EQ(file.dataBytes(), 1234800u);
+    EXPECT_EQ(Pcm::le32(Pcm::readFile(file.bufferPath()), 4), 1234800u + 38);
     EXPECT_FALSE(fs::exists(file.oldBufferPath()));
     EXPECT_TRUE(messages.messages.empty());
 }
@@ -120,9 +210,36 @@ TEST_F(BufferFileTest, CutWithOnlyAStartKeepsTheRestOfTheTake)
 {
     const auto pcm = record(3616200);
     EXPECT_EQ(file.cut(5000, 0), 15u);
-    // (20000 - 5000) / 20000 of the data, lowered to whole blocks.
-    const std::vector<std::uint8_t> kept(pcm.begin() + 899640, pcm.begin() + 899640 + 2707740);
+    const std::vector<std::uint8_t> kept(pcm.begin() + 882000, pcm.end());
     EXPECT_EQ(dataOnDisk(), kept);
+}
+
+TEST_F(BufferFileTest, CutMarksCountFromTheStartOfTheAudioWhateverTheTakesLength)
+{
+    // 3.4 s, marks at 1 s and 2 s: the second between them.
+    auto pcm = record(599760);
+    EXPECT_EQ(file.cut(1000, 2000), 1u);
+    EXPECT_EQ(dataOnDisk(), std::vector<std::uint8_t>(pcm.begin() + 176400, pcm.begin() + 352800));
+
+    // 1.9 s from 1 s on: 0.9 s, in whole blocks.
+    pcm = record(335160);
+    EXPECT_EQ(file.cut(1000, 0), 0u);
+    EXPECT_EQ(dataOnDisk(), std::vector<std::uint8_t>(pcm.begin() + 176400, pcm.end()));
+
+    // Half a second, cut from its start: all of it.
+    pcm = record(88200);
+    EXPECT_EQ(file.cut(0, 0), 0u);
+    EXPECT_EQ(dataOnDisk(), pcm);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(BufferFileTest, CutOfAMissingTakeNamesTheFileAndTheCause)
+{
+    EXPECT_EQ(file.cut(1000, 2000), std::nullopt);
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{"Cannot cut the recording in " + file.bufferPath().string() +
+                                         ": No such file or directory",
+                                     RecorderTexts::kNotify}}));
 }
 
 TEST_F(BufferFileTest, CutWithEndAtStartLeavesAnEmptyButValidTake)
@@ -131,15 +248,6 @@ TEST_F(BufferFileTest, CutWithEndAtStartLeavesAnEmptyButValidTake)
     EXPECT_EQ(file.cut(5000, 5000), 0u);
     EXPECT_EQ(fs::file_size(file.bufferPath()), 46u);
     EXPECT_EQ(Pcm::le32(Pcm::readFile(file.bufferPath()), 42), 0u);
-}
-
-TEST_F(BufferFileTest, CutOfATakeShorterThanASecondLeavesItAlone)
-{
-    const auto pcm = record(88200);
-    EXPECT_EQ(file.cut(0, 0), std::nullopt);
-    EXPECT_EQ(dataOnDisk(), pcm);
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kTakeTooShortToCut, RecorderTexts::kNotify}}));
 }
 
 TEST_F(BufferFileTest, CutRefusesWhileTheTakeIsPlaying)
@@ -155,20 +263,20 @@ TEST_F(BufferFileTest, CutRefusesWhileTheTakeIsPlaying)
 
 TEST_F(BufferFileTest, CutThatRunsOutOfDiskKeepsTheWholeTake)
 {
-    SmallDisk disk(1024 * 1024);
-    ASSERT_TRUE(disk.mounted()) << disk.error();
-    BufferFile small(disk.path(), messages);
-    const auto pcm = Pcm::counting(176400 * 4);
-    ASSERT_TRUE(small.prepare());
-    ASSERT_EQ(small.append(pcm.data(), pcm.size()), pcm.size());
-    small.complete();
-
-    EXPECT_EQ(small.cut(0, 3000), std::nullopt);
-    const auto bytes = Pcm::readFile(small.bufferPath());
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 46, bytes.end()), pcm);
-    EXPECT_EQ(small.dataBytes(), pcm.size());
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kCutWriteFailed, RecorderTexts::kNotify}}));
+    const auto pcm = record(176400 * 4);
+    {
+        const FileSizeLimit full(256 * 1024);
+        ASSERT_TRUE(full.active()) << full.error();
+        EXPECT_EQ(file.cut(0, 3000), std::nullopt);
+    }
+    EXPECT_EQ(dataOnDisk(), pcm);
+    EXPECT_EQ(file.dataBytes(), pcm.size());
+    EXPECT_EQ(filesInFolder(), 1u);
+    EXPECT_EQ(
+        messages.messages,
+        std::vector<Message>({{"Cannot write the recorded file " + file.bufferPath().string() +
+                                   ": File too large. The recording was not cut.",
+                               RecorderTexts::kNotify}}));
 }
 
 } // namespace

@@ -1,11 +1,11 @@
-#include "BufferFile.h"
 #include "CaptureStream.h"
+#include "BufferFile.h"
 #include "CaptureView.h"
 #include "FakeAudioCapture.h"
+#include "FileSizeLimit.h"
 #include "Pcm.h"
 #include "RecorderTexts.h"
 #include "RecordingMessageBoxes.h"
-#include "SmallDisk.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -41,11 +41,6 @@ constexpr std::uint32_t kBlock = 8820;
 
 class CaptureStreamTest : public ::testing::Test {
 protected:
-    explicit CaptureStreamTest(const fs::path &bufferFolder = {})
-        : file(bufferFolder.empty() ? folder.path() : bufferFolder, messages)
-    {
-    }
-
     bool start() { return file.prepare() && capture.OpenCapture(); }
     // Feeds the device `bytes` in blocks the way the sound card fills them,
     // letting the window handle each one as it comes back.
@@ -74,7 +69,7 @@ protected:
     TempFolder folder;
     RecordingMessageBoxes messages;
     FakeAudioCapture device;
-    BufferFile file;
+    BufferFile file{folder.path(), messages};
     RecordingView view;
     bool pageArmed = true;
     CaptureStream capture{device, file, view, messages, pageArmed};
@@ -165,39 +160,80 @@ TEST_F(CaptureStreamTest, TakeEndedBeforeItsFirstSecondLeavesTheNextWithoutAPage
     EXPECT_EQ(view.pages[0], (RecordingView::Page{1, 5292000, 30.0}));
 }
 
-TEST_F(CaptureStreamTest, StreamGoingAwayMidTakeLeavesNothingToDeliverToIt)
+TEST_F(CaptureStreamTest, EndingAtOnceCompletesTheTakeWithWhatTheDeviceStillHeld)
+{
+    const auto pcm = Pcm::sine(1.0, 440.0);
+    {
+        CaptureStream leaving(device, file, view, messages, pageArmed);
+        ASSERT_TRUE(file.prepare() && leaving.OpenCapture());
+        play({pcm.begin(), pcm.begin() + 10 * kBlock});
+        // Blocks handed back but not yet delivered when the window goes.
+        device.capture({pcm.data() + 10 * kBlock, 3 * kBlock + 400});
+        leaving.endNow();
+        EXPECT_FALSE(leaving.isCapturing());
+    }
+    EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 13 * kBlock + 400));
+    EXPECT_EQ(device.deliver(), 0u);
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(CaptureStreamTest, AStreamGoneMidTakeHasCompletedItsTake)
 {
     {
         CaptureStream leaving(device, file, view, messages, pageArmed);
         ASSERT_TRUE(file.prepare() && leaving.OpenCapture());
         device.capture(std::vector<std::uint8_t>(3 * kBlock, 1));
-        leaving.StopCapture();
     }
+    EXPECT_EQ(take(), std::vector<std::uint8_t>(3 * kBlock, 1));
     EXPECT_EQ(device.deliver(), 0u);
-    EXPECT_FALSE(device.isOpen());
 }
 
-class CaptureOnAFullDiskTest : public CaptureStreamTest {
-protected:
-    CaptureOnAFullDiskTest() : CaptureStreamTest(smallDisk().path()) {}
-    static SmallDisk &smallDisk()
-    {
-        static SmallDisk disk(64 * 1024);
-        return disk;
-    }
-    SmallDisk &disk = smallDisk();
-};
-
-TEST_F(CaptureOnAFullDiskTest, FullDiskEndsTheTakeAndKeepsAReadableFile)
+TEST_F(CaptureStreamTest, ADeviceThatGoesAwayEndsTheTakeKeepsItAndSaysSo)
 {
-    ASSERT_TRUE(disk.mounted()) << disk.error();
+    ASSERT_TRUE(start());
+    const auto pcm = Pcm::sine(1.0, 440.0);
+    device.capture({pcm.data(), 5 * kBlock});
+    device.deliver();
+    device.capture({pcm.data() + 5 * kBlock, 1000});
+    device.loseDevice();
+    device.deliver();
+    EXPECT_FALSE(capture.isCapturing());
+    EXPECT_EQ(view.ended, 1);
+    EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 5 * kBlock + 1000));
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify}}));
+
+    // The host saying its card went away ends a take the same way.
+    messages.messages.clear();
+    ASSERT_TRUE(start());
+    play({pcm.begin(), pcm.begin() + 2 * kBlock});
+    capture.StopForRemovedDevice();
+    device.deliver();
+    EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 2 * kBlock));
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>({{RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify}}));
+    capture.StopForRemovedDevice(); // no take: nothing
+    EXPECT_EQ(device.deliver(), 0u);
+}
+
+TEST_F(CaptureStreamTest, FullDiskEndsTheTakeKeepsAReadableFileAndSaysWhy)
+{
     ASSERT_TRUE(start());
     const auto pcm = Pcm::sine(2.0);
-    play(pcm);
+    {
+        const FileSizeLimit full(64 * 1024);
+        ASSERT_TRUE(full.active()) << full.error();
+        play(pcm);
+    }
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(view.ended, 1);
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kDiskFull, RecorderTexts::kNotify}}));
+    EXPECT_EQ(
+        messages.messages,
+        std::vector<Message>({{"Cannot write the recorded file " + file.bufferPath().string() +
+                                   ": File too large. The recording stopped; what was "
+                                   "recorded up to then is kept.",
+                               RecorderTexts::kNotify}}));
     const auto kept = take();
     EXPECT_GT(kept.size(), 7 * kBlock) << "the take fills the disk";
     EXPECT_EQ(kept.size() % 4, 0u);

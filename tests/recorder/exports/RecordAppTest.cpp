@@ -9,6 +9,22 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fstream>
+#include <iterator>
+
+namespace {
+std::vector<unsigned char> bytesOf(const QString &path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint32_t le32(const std::vector<unsigned char> &b, std::size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
+}
+} // namespace
+
 class RecordAppTest : public QObject {
     Q_OBJECT
 
@@ -22,6 +38,19 @@ private:
     RecorderServices services()
     {
         return {capture_, player_, devices_, messages_, folder_.path().toStdString()};
+    }
+    QString take() const { return folder_.filePath("NUVRecord.wav"); }
+
+    // Starts a take in the app's window and records a second of it.
+    void recordASecond(CRecordApp &app)
+    {
+        app.OpenDlg(0, 0, 420, 500);
+        app.dialog()->findChild<QPushButton *>("1003")->click();
+        const std::vector<std::uint8_t> block(8820, 0x11);
+        for (int i = 0; i < 20; ++i) {
+            capture_.capture(block);
+            capture_.deliver();
+        }
     }
 
 private slots:
@@ -89,6 +118,49 @@ private slots:
             QVERIFY(window);
         }
         QVERIFY(!window);
+    }
+
+    void unloadingMidTakeCompletesTheTakeFirst()
+    {
+        {
+            CRecordApp app(CRecordApp::kEnglishUs, services());
+            recordASecond(app);
+        }
+        const auto bytes = bytesOf(take());
+        QCOMPARE(bytes.size(), std::size_t(46 + 176400));
+        QCOMPARE(le32(bytes, 42), 176400u);
+        QCOMPARE(le32(bytes, 4), 176400u + 38);
+    }
+
+    void loadingMakesATakeAKilledRunLeftWhole()
+    {
+        {
+            CRecordApp app(CRecordApp::kEnglishUs, services());
+            recordASecond(app);
+            capture_.abandon(); // as if the process died: nothing more arrives
+            // A header from before its first second.
+            std::fstream file(take().toStdString(),
+                              std::ios::binary | std::ios::in | std::ios::out);
+            for (const int at : {4, 42})
+                file.seekp(at).write("\0\0\0\0", 4);
+        }
+        QCOMPARE(le32(bytesOf(take()), 42), 0u);
+        CRecordApp loaded(CRecordApp::kEnglishUs, services());
+        const auto bytes = bytesOf(take());
+        QCOMPARE(le32(bytes, 42), 176400u);
+        QCOMPARE(le32(bytes, 4), 176400u + 38);
+    }
+
+    void theHostsCardGoingAwayEndsATakeAndSaysSo()
+    {
+        CRecordApp app(CRecordApp::kEnglishUs, services());
+        app.DeviceRemoved(); // before any window: nothing
+        recordASecond(app);
+        app.DeviceRemoved();
+        capture_.deliver();
+        QCOMPARE(le32(bytesOf(take()), 42), 176400u);
+        QCOMPARE(messages_.shown.back().text,
+                 std::string("The recording device was removed; the take so far is kept."));
     }
 
     void theLanguageDecidesOnlyTheChineseConversion()

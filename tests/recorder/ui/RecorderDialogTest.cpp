@@ -34,6 +34,14 @@ std::vector<char> bytesOf(const std::filesystem::path &path)
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+std::uint32_t le32(const std::vector<char> &bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | std::uint8_t(bytes.at(at + std::size_t(i)));
+    return value;
+}
 } // namespace
 
 class RecorderDialogTest : public QObject {
@@ -77,6 +85,26 @@ private:
         player_->lengths[take()] = unsigned(seconds * 1000);
     }
 
+    // Starts a take and records one second of it; the take goes on.
+    void recordOneSecondWithoutStopping()
+    {
+        button(1003)->click();
+        const std::vector<std::uint8_t> second(176400, 0x20);
+        for (std::size_t done = 0; done < second.size(); done += 8820) {
+            capture_->capture(std::span(second).subspan(done, 8820));
+            capture_->deliver();
+        }
+    }
+
+    void makeDialog()
+    {
+        const RecorderServices services{
+            *capture_,        *player_, *devices_, *messages_, folder_->path().toStdString(),
+            saveDialog_.get()};
+        dialog_ = std::make_unique<CMixerSet2Dlg>(services, 100, 50);
+        dialog_->show();
+    }
+
     bool asked(const std::string &text)
     {
         for (const auto &shown : messages_->shown)
@@ -96,11 +124,7 @@ private slots:
         devices_->inputNames = {"VEK ZR-4", "Webcam Microphone"};
         messages_ = std::make_unique<RecordingMessageBoxes>();
         saveDialog_ = std::make_unique<AnsweringSaveDialog>();
-        const RecorderServices services{
-            *capture_,        *player_, *devices_, *messages_, folder_->path().toStdString(),
-            saveDialog_.get()};
-        dialog_ = std::make_unique<CMixerSet2Dlg>(services, 100, 50);
-        dialog_->show();
+        makeDialog();
     }
 
     void cleanup()
@@ -301,6 +325,7 @@ private slots:
 
         messages_->answer = true;
         button(1017)->click();
+        QTRY_VERIFY(!dialog_->cutRunning());
         QCOMPARE(dialog_->bufferFile().dataBytes(), 3u * 176400);
         QVERIFY(!dialog_->startIsSet() && !dialog_->endIsSet());
         QCOMPARE(dialog_->startPosition() + dialog_->endPosition(), 0u);
@@ -343,22 +368,60 @@ private slots:
         QVERIFY(!button(1006)->isEnabled());
     }
 
-    void aDeviceThatVanishesMidTakeLeavesTheTakeSoFar()
+    void aDeviceThatVanishesMidTakeLeavesTheTakeSoFarAndSaysSo()
     {
-        button(1003)->click();
-        const std::vector<std::uint8_t> second(176400, 0x20);
-        for (std::size_t done = 0; done < second.size(); done += 8820) {
-            capture_->capture(std::span(second).subspan(done, 8820));
-            capture_->deliver();
-        }
-        // What the device does when it goes away: hands back its blocks and closes.
-        capture_->reset();
-        capture_->close();
+        recordOneSecondWithoutStopping();
+        capture_->loseDevice();
         capture_->deliver();
         QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(button(1003)->isEnabled());
         QVERIFY(button(1006)->isEnabled());
         QCOMPARE(dialog_->bufferFile().dataBytes(), 176400u);
         QCOMPARE(std::filesystem::file_size(take()), std::uintmax_t(46 + 176400));
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("The recording device was removed; the take so far is kept."));
+    }
+
+    void theHostsCardGoingAwayEndsTheTakeTheSameWay()
+    {
+        dialog_->deviceRemoved(); // no take: nothing to end
+        QVERIFY(messages_->shown.empty());
+        recordOneSecondWithoutStopping();
+        dialog_->deviceRemoved();
+        QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(!button(1003)->isEnabled()); // until the device has handed over the rest
+        capture_->deliver();
+        QVERIFY(button(1003)->isEnabled());
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 176400u);
+        QCOMPARE(messages_->shown.size(), std::size_t(1));
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("The recording device was removed; the take so far is kept."));
+    }
+
+
+    void aTakeLeftByAnEarlierRunIsThereToPlayAndAsksBeforeItIsReplaced()
+    {
+        recordTake(35.0);
+        dialog_.reset();
+        // The run was killed: its header counts only part of the take.
+        const std::string path = (folder_->path() + "/NUVRecord.wav").toStdString();
+        std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(42);
+        file.write("\0\0\0\0", 4);
+        file.close();
+        makeDialog();
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 35u * 176400);
+        QCOMPARE(le32(bytesOf(path), 42), 35u * 176400);
+        QVERIFY(button(1006)->isEnabled());
+        QVERIFY(scroll()->isVisible());
+        QCOMPARE(scroll()->maximum(), 35);
+        QCOMPARE(dialog_->waveform().pageBytes(), 30u * 176400);
+        QCOMPARE(dialog_->waveform().drawnBytes(), 30u * 176400);
+        messages_->answer = false;
+        button(1003)->click();
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("Are you sure to record? If so, recorded data will lose!"));
+        QCOMPARE(le32(bytesOf(path), 42), 35u * 176400);
     }
 
     void theWaveformIsDrawnWhileRecording()

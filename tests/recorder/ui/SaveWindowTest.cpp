@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -27,6 +30,57 @@ public:
     bool released = true;
     std::thread::id askedOnThread;
 };
+
+// Message boxes that, like real ones, run an event loop until answered; the
+// first one ends the program's event loops (as its quit does) instead of
+// being answered.
+class QuittingMessageBoxes : public MessageBoxes {
+public:
+    void inform(const std::string &text, const std::string &) override
+    {
+        shown.push_back(text);
+        QEventLoop box;
+        if (shown.size() == 1)
+            QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
+        else
+            QTimer::singleShot(20, &box, &QEventLoop::quit);
+        box.exec();
+    }
+    bool ask(const std::string &text, const std::string &caption) override
+    {
+        inform(text, caption);
+        return false;
+    }
+    std::vector<std::string> shown;
+};
+
+// Runs work inside the application's own event loop, as the program does,
+// and fails the test, rather than hanging the suite, when it never returns.
+bool runInMainLoop(const std::function<void()> &work)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (!changed.wait_for(lock, std::chrono::seconds(60), [&] { return finished; })) {
+            std::fprintf(stderr, "FAIL: the window never finished: the save deadlocked\n");
+            std::_Exit(1);
+        }
+    });
+    QTimer::singleShot(0, [&] {
+        work();
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            finished = true;
+        }
+        changed.notify_all();
+        QCoreApplication::exit(0);
+    });
+    QCoreApplication::exec();
+    watchdog.join();
+    return finished;
+}
 } // namespace
 
 class SaveWindowTest : public QObject {
@@ -87,6 +141,47 @@ private slots:
         });
         QCOMPARE(save(window), 1);
         QVERIFY(std::filesystem::exists(folder_.filePath("late.mp3").toStdString()));
+    }
+
+    void quittingWhileTheWorkerWaitsForAMessageBoxEndsTheWindow()
+    {
+        // The MP3 output cannot be made: the worker shows why, and would then
+        // show "Failed to save!"; the program quits during the first message.
+        QuittingMessageBoxes boxes;
+        dialog_.answer = SaveFileDialog::Choice{folder_.filePath("gone/x.mp3").toStdString(), 1};
+        int result = -1;
+        QVERIFY(runInMainLoop([&] {
+            CDlgProcess window(take(), nullptr);
+            window.setFormat(WaveFormat{});
+            window.setMessages(boxes);
+            window.setSaveDialog(dialog_);
+            window.exec();
+            result = window.result();
+        }));
+        QCOMPARE(result, 0);
+        QCOMPARE(boxes.shown.size(), std::size_t(1));
+    }
+
+    void quittingDuringASaveLeavesTheTargetWholeOrAsItWas()
+    {
+        const std::filesystem::path longTake = folder_.filePath("long.wav").toStdString();
+        WaveTestFiles::writeTake(longTake, WaveTestFiles::tone(120.0));
+        const std::filesystem::path target = folder_.filePath("old.mp3").toStdString();
+        WaveTestFiles::write(target, {}, std::vector<std::uint8_t>(1000, 0x42));
+        dialog_.answer = SaveFileDialog::Choice{target.string(), 1};
+        QVERIFY(runInMainLoop([&] {
+            CDlgProcess window(longTake, nullptr);
+            window.setFormat(WaveFormat{});
+            window.setMessages(messages_);
+            window.setSaveDialog(dialog_);
+            QTimer::singleShot(200, [] { QCoreApplication::exit(0); });
+            window.exec();
+        }));
+        const auto size = std::filesystem::file_size(target);
+        QVERIFY2(size == 1000 || size > 120 * 40000, qPrintable(QString::number(size)));
+        // Nothing half-written stays beside it.
+        for (const auto &entry : std::filesystem::directory_iterator(folder_.path().toStdString()))
+            QVERIFY2(entry.path().filename().string()[0] != '.', entry.path().c_str());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "TakeSaver.h"
 #include "ChineseText.h"
 #include "ConvertingMessageBoxes.h"
+#include "FileSizeLimit.h"
 #include "RecordingMessageBoxes.h"
 #include "SaveFileDialog.h"
 #include "SaveProgress.h"
@@ -78,6 +79,18 @@ protected:
         return bytes / 4;
     }
 
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const auto &shown : messages_.shown)
+            out.push_back(shown.text);
+        return out;
+    }
+    std::size_t filesInFolder() const
+    {
+        return std::size_t(std::distance(fs::directory_iterator(folder_), {}));
+    }
+
     fs::path folder_, source_;
     ScriptedSaveDialog dialog_;
     RecordingMessageBoxes messages_;
@@ -115,11 +128,13 @@ TEST_F(TakeSaverTest, AnUpperCaseWavNameUnderTheMp3FilterBecomesAnMp3OfTheWholeT
     EXPECT_EQ(decodedSamples(mp3), 44100);
 }
 
-TEST_F(TakeSaverTest, AnEmptyBufferFileGivesAnEmptyCopyOrAnMp3WithoutAudio)
+TEST_F(TakeSaverTest, AnEmptyBufferFileGivesAnEmptyWavOrAnMp3WithoutAudio)
 {
     std::ofstream(source_).close();
     EXPECT_TRUE(save("empty.wav", 1));
-    EXPECT_EQ(fs::file_size(folder_ / "empty.wav"), 0u);
+    const std::vector<char> wav = bytesOf(folder_ / "empty.wav");
+    const auto header = WaveTestFiles::header(0);
+    EXPECT_EQ(wav, std::vector<char>(header.begin(), header.end()));
     EXPECT_TRUE(save("empty", 1));
     ASSERT_TRUE(fs::exists(folder_ / "empty.mp3"));
     EXPECT_EQ(decodedSamples(folder_ / "empty.mp3"), 0);
@@ -137,32 +152,37 @@ TEST_F(TakeSaverTest, CancelOrANameWithoutTypeWritesNothingAndSaysNothing)
     EXPECT_TRUE(messages_.shown.empty());
 }
 
-TEST_F(TakeSaverTest, FailuresSayFailedToSaveAndLeaveNoFileUnderTheName)
+TEST_F(TakeSaverTest, FailuresNameTheFileAndTheCauseThenSayFailedToSave)
 {
     // No take at all.
+    const std::string noTake =
+        "Cannot read the recording " + source_.string() + ": No such file or directory";
     EXPECT_FALSE(save("a.wav", 2));
     EXPECT_FALSE(save("a.mp3", 1));
     EXPECT_FALSE(fs::exists(folder_ / "a.wav"));
     EXPECT_FALSE(fs::exists(folder_ / "a.mp3"));
-    ASSERT_EQ(messages_.shown.size(), 2u);
-    EXPECT_EQ(messages_.shown[0].text, "Failed to save!");
-    EXPECT_EQ(messages_.shown[0].caption, "NOTIFY");
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{noTake, "Failed to save!", noTake, "Failed to save!"}));
+    EXPECT_EQ(messages_.shown[1].caption, "NOTIFY");
 
     // A folder that cannot be written.
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.1));
     messages_.shown.clear();
     EXPECT_FALSE(save("missing/take.wav", 2));
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, "Failed to save!");
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"Cannot save " + (folder_ / "missing/take.wav").string() +
+                                            ": No such file or directory",
+                                        "Failed to save!"}));
 
-    // A full disk while copying: the partial copy does not stay behind.
+    // What is not a file is not replaced, through a link or not.
     messages_.shown.clear();
     fs::create_symlink("/dev/full", folder_ / "full.wav");
     EXPECT_FALSE(save("full.wav", 2));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(folder_ / "full.wav")));
-    EXPECT_TRUE(fs::exists("/dev/full"));
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, "Failed to save!");
+    EXPECT_TRUE(fs::is_symlink(folder_ / "full.wav"));
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Cannot save " + (folder_ / "full.wav").string() +
+                                                     ": not a regular file",
+                                                 "Failed to save!"}));
 
     // The take itself as the target would be destroyed by its own copy.
     messages_.shown.clear();
@@ -170,6 +190,92 @@ TEST_F(TakeSaverTest, FailuresSayFailedToSaveAndLeaveNoFileUnderTheName)
     EXPECT_FALSE(save("NUVRecord.wav", 2));
     EXPECT_EQ(bytesOf(source_), before);
     ASSERT_EQ(messages_.shown.size(), 1u);
+}
+
+TEST_F(TakeSaverTest, AFileOfTheChosenNameSurvivesASaveThatFails)
+{
+    WaveTestFiles::writeTake(source_, WaveTestFiles::tone(2.0));
+    const std::vector<std::uint8_t> old(30000, 0x42);
+    for (const char *name : {"old.wav", "old.mp3"}) {
+        WaveTestFiles::write(folder_ / name, {}, old);
+        {
+            const FileSizeLimit full(20000);
+            ASSERT_TRUE(full.active()) << full.error();
+            EXPECT_FALSE(save(name, 1));
+        }
+        const std::vector<char> after = bytesOf(folder_ / name);
+        EXPECT_EQ(std::vector<std::uint8_t>(after.begin(), after.end()), old) << name;
+        EXPECT_EQ(messages_.shown.back().text, "Failed to save!");
+    }
+    EXPECT_EQ(filesInFolder(), 3u) << "no part of a save stays behind";
+}
+
+TEST_F(TakeSaverTest, ASaveToldToStopLeavesTheFileItWasToReplace)
+{
+    WaveTestFiles::writeTake(source_, WaveTestFiles::tone(1.0));
+    const std::vector<std::uint8_t> old(100, 0x42);
+    const std::atomic<bool> stop{true};
+    for (const char *name : {"old.wav", "old.mp3"}) {
+        WaveTestFiles::write(folder_ / name, {}, old);
+        dialog_.answer = SaveFileDialog::Choice{(folder_ / name).string(), 1};
+        TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
+        saver.setStopRequest(stop);
+        EXPECT_FALSE(saver.run());
+        EXPECT_EQ(fs::file_size(folder_ / name), old.size()) << name;
+    }
+    EXPECT_EQ(filesInFolder(), 3u);
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(TakeSaverTest, AHeaderThatClaimsMoreThanTheTakeHoldsIsNotCopied)
+{
+    // A take cut short behind the recorder's back: 3 s claimed, 1 byte there.
+    WaveTestFiles::write(source_, WaveTestFiles::header(529200), {7});
+    EXPECT_TRUE(save("short.wav", 2));
+    const std::vector<char> wav = bytesOf(folder_ / "short.wav");
+    const auto header = WaveTestFiles::header(0);
+    EXPECT_EQ(wav, std::vector<char>(header.begin(), header.end()));
+
+    const auto pcm = WaveTestFiles::tone(0.5);
+    WaveTestFiles::write(source_, WaveTestFiles::header(529200), pcm);
+    EXPECT_TRUE(save("half.wav", 2));
+    std::vector<std::uint8_t> expected = WaveTestFiles::header(std::uint32_t(pcm.size()));
+    expected.insert(expected.end(), pcm.begin(), pcm.end());
+    const std::vector<char> saved = bytesOf(folder_ / "half.wav");
+    EXPECT_EQ(std::vector<std::uint8_t>(saved.begin(), saved.end()), expected);
+}
+
+TEST_F(TakeSaverTest, TheNameWithTheAddedExtensionIsAskedAboutBeforeItIsReplaced)
+{
+    WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.2));
+    const std::vector<std::uint8_t> old(10, 1);
+    WaveTestFiles::write(folder_ / "take.wav", {}, old);
+    messages_.answer = false;
+    EXPECT_FALSE(save("take", 2));
+    EXPECT_EQ(fs::file_size(folder_ / "take.wav"), old.size());
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_TRUE(messages_.shown[0].question);
+    EXPECT_EQ(messages_.shown[0].text,
+              (folder_ / "take.wav").string() + " already exists.\nDo you want to replace it?");
+
+    messages_.answer = true;
+    EXPECT_TRUE(save("take", 2));
+    EXPECT_EQ(bytesOf(folder_ / "take.wav"), bytesOf(source_));
+    // A name the dialog itself asked about is not asked again.
+    messages_.shown.clear();
+    EXPECT_TRUE(save("take.wav", 2));
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(TakeSaverTest, ASaveThroughALinkReplacesTheFileItPointsAtAndKeepsTheLink)
+{
+    WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.2));
+    fs::create_directory(folder_ / "music");
+    WaveTestFiles::write(folder_ / "music" / "real.wav", {}, {1, 2, 3});
+    fs::create_symlink(folder_ / "music" / "real.wav", folder_ / "link.wav");
+    EXPECT_TRUE(save("link.wav", 2));
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.wav"));
+    EXPECT_EQ(bytesOf(folder_ / "music" / "real.wav"), bytesOf(source_));
 }
 
 TEST_F(TakeSaverTest, AMissingEncoderLibraryIsToldBeforeFailedToSave)

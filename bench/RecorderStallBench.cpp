@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recorder window's longest event-loop stall while it cuts a 600 s take,
+// stops a capture and saves, against the stall of the same loop left idle
+// for a second in the same run. A stall beyond 50 ms (three frames at 60 Hz)
+// is one a user sees. Captures go to the sound server when one answers, else
+// to the scriptable device.
+#include "BenchTake.h"
+#include "BufferFile.h"
+#include "CMixerSet2Dlg.h"
+#include "EventLoopStallProbe.h"
+#include "FakeAudioCapture.h"
+#include "FakeAudioDeviceNames.h"
+#include "FakePlayer.h"
+#include "PrintedMessages.h"
+#include "PulseAudioCapture.h"
+#include "SaveFileDialog.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long kGoalMs = 50;
+
+// Questions are answered yes; a notice means the run went wrong.
+class YesMessages : public MessageBoxes {
+public:
+    void inform(const std::string &text, const std::string &caption) override
+    {
+        printed_.inform(text, caption);
+    }
+    bool ask(const std::string &, const std::string &) override { return true; }
+    bool failed() const { return printed_.shown; }
+
+private:
+    PrintedMessages printed_;
+};
+
+class ChosenName : public SaveFileDialog {
+public:
+    explicit ChosenName(fs::path path) : path_(std::move(path)) {}
+    std::optional<Choice> askSavePath(const std::string &,
+                                      const std::vector<std::string> &) override
+    {
+        return Choice{path_.string(), 2};
+    }
+
+private:
+    fs::path path_;
+};
+
+// Runs the event loop until done() holds (checked every 10 ms) or a minute passed.
+void runUntil(const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    check.start(10);
+    if (!done())
+        loop.exec();
+}
+
+void runFor(int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    runUntil([&] { return clock.elapsed() >= milliseconds; });
+}
+
+struct Measured {
+    long stallMs;
+    double seconds;
+};
+
+Measured measure(const std::function<void()> &act, const std::function<bool()> &done)
+{
+    EventLoopStallProbe probe;
+    QElapsedTimer clock;
+    probe.start();
+    clock.start();
+    act();
+    runUntil(done);
+    probe.stop();
+    return {long(probe.longestStall().count()), clock.nsecsElapsed() / 1e9};
+}
+
+void report(const char *what, const Measured &measured, long idleMs)
+{
+    const double ratio = double(measured.stallMs) / double(std::max(idleMs, 1L));
+    std::printf("  %s (%.2f s): longest stall %ld ms, %.1f x idle (goal <= %ld ms: %s)\n", what,
+                measured.seconds, measured.stallMs, ratio, kGoalMs,
+                measured.stallMs <= kGoalMs ? "met" : "NOT met");
+}
+
+bool writeTake(const fs::path &folder, const std::vector<std::uint8_t> &pcm)
+{
+    PrintedMessages messages;
+    BufferFile take(folder, messages);
+    if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+        return false;
+    take.complete();
+    return !messages.shown;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const fs::path folder = BenchTake::scratchFolder();
+    const auto pcm = BenchTake::music(600);
+    if (folder.empty() || !writeTake(folder, pcm))
+        return 1;
+
+    std::unique_ptr<AudioCapture> device;
+    FakeAudioCapture *fake = nullptr;
+    {
+        auto pulse = std::make_unique<PulseAudioCapture>();
+        struct Probe : CaptureListener {
+            void OnCaptureBuffer(CaptureBlock &) override {}
+            void OnCaptureDeviceLost() override {}
+            void OnCaptureClosed() override {}
+        } listener;
+        if (pulse->open(AudioFormat{}, listener)) {
+            pulse->abandon();
+            device = std::move(pulse);
+        } else {
+            auto scripted = std::make_unique<FakeAudioCapture>();
+            fake = scripted.get();
+            device = std::move(scripted);
+        }
+    }
+    FakePlayer player;
+    FakeAudioDeviceNames names;
+    YesMessages messages;
+    ChosenName saveAs(folder / "saved.wav");
+    const RecorderServices services{*device, player, names, messages, folder, &saveAs};
+    auto window = std::make_unique<CMixerSet2Dlg>(services, 0, 0);
+    window->show();
+    const auto button = [&](int id) {
+        return window->findChild<QPushButton *>(QString::number(id));
+    };
+    runFor(300);
+
+    EventLoopStallProbe idle;
+    idle.start();
+    runFor(1000);
+    idle.stop();
+    const long idleMs = long(idle.longestStall().count());
+
+    window->findChild<QScrollBar *>("1014")->setValue(1);
+    button(1015)->click();
+    const Measured cut =
+        measure([&] { button(1017)->click(); }, [&] { return !window->cutRunning(); });
+
+    button(1003)->click(); // a new take, over the cut one
+    runFor(2000);
+    const Measured stop = measure(
+        [&] {
+            button(1003)->click();
+            if (fake)
+                fake->deliver();
+        },
+        [&] { return button(1003)->isEnabled(); });
+
+    // The save needs a long take again.
+    window.reset();
+    if (!writeTake(folder, pcm))
+        return 1;
+    window = std::make_unique<CMixerSet2Dlg>(services, 0, 0);
+    window->show();
+    runFor(300);
+    const Measured save = measure([&] { button(1013)->click(); }, [] { return true; });
+
+    const bool saved = fs::exists(folder / "saved.wav");
+    window.reset();
+    std::error_code error;
+    fs::remove_all(folder, error);
+    if (messages.failed() || !saved) {
+        std::fprintf(stderr, "a step of the run failed\n");
+        return 1;
+    }
+    std::printf("recorder window, longest event-loop stall (capture on %s):\n",
+                fake ? "the scriptable device" : "the sound server");
+    std::printf("  idle event loop, 1 s: %ld ms (reference)\n", idleMs);
+    report("cut of a 600 s take", cut, idleMs);
+    report("stop of a capture", stop, idleMs);
+    report("save of a 600 s take as WAV, start to end", save, idleMs);
+    return 0;
+}
