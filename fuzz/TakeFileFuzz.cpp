@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder's take on disk, as a capture leaves it (appended in pieces of
-// any size, then completed) or as it may be found (any bytes), then cut to
-// positions of any value. Completing leaves a WAV file of whole frames that
-// the player reads as its header says. A refused cut leaves the take byte for
-// byte as it was; a cut that is made keeps one run of the old data, which
-// starts on a 50 ms boundary and ends on one or at the end of the take.
+// any size, then completed) or as a run that ended early may leave it (any
+// header, possibly still moved aside by a cut), taken up at start, then cut
+// to positions of any value. Completing and taking up leave a WAV file of
+// whole frames that the player reads as its header says; a file that is not
+// this recorder's take is left alone. A refused cut leaves the take byte for
+// byte as it was; a cut that is made keeps one run of whole frames of the old
+// data, which starts on a 50 ms boundary and ends on one or at the end.
 #include "BufferFile.h"
 #include "FuzzCheck.h"
 #include "MessageBoxes.h"
@@ -81,6 +83,12 @@ Bytes headerFor(std::uint32_t dataBytes)
     return header;
 }
 
+bool writeFile(const std::filesystem::path &file, const Bytes &bytes)
+{
+    return ScratchFolder::write(
+        file, std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+}
+
 std::optional<WaveFileInfo> playerView(const std::filesystem::path &file)
 {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -118,14 +126,13 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
         FUZZ_CHECK(after == before);
         return;
     }
-    FUZZ_CHECK(before.size() >= kHeader + kFrame && after.size() >= kHeader);
-    const std::size_t data = before.size() - kHeader;
+    FUZZ_CHECK(after.size() >= kHeader);
+    const std::size_t data = before.size() > kHeader ? before.size() - kHeader : 0;
     const std::size_t kept = after.size() - kHeader;
     FUZZ_CHECK(Bytes(after.begin(), after.begin() + kHeader) == headerFor(std::uint32_t(kept)));
     FUZZ_CHECK(take.dataBytes() == kept);
-    const std::uint64_t takeMs = before.size() / kBytesPerSecond * 1000;
-    const std::int64_t keptMs = std::int64_t(endMs != 0 ? endMs : takeMs) - startMs;
-    FUZZ_CHECK(*seconds == std::max<std::int64_t>(keptMs, 0) / 1000);
+    FUZZ_CHECK(*seconds == kept / kBytesPerSecond);
+    FUZZ_CHECK(kept % kFrame == 0);
     if (kept == 0)
         return;
     // The old data starts on a numbered frame (a take, or an earlier cut of one).
@@ -133,11 +140,32 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
     FUZZ_CHECK(start % kCutStep == 0);
     FUZZ_CHECK(start + kept <= data);
     FUZZ_CHECK(std::equal(after.begin() + kHeader, after.end(), before.begin() + kHeader + start));
-    FUZZ_CHECK(kept % kCutStep == 0 || start + kept == data);
-    if (data % kFrame == 0) {
-        const std::optional<WaveFileInfo> info = playerView(take.bufferPath());
-        FUZZ_CHECK(info && info->dataBytes == kept);
+    FUZZ_CHECK(kept % kCutStep == 0 || data - (start + kept) < kFrame);
+    const std::optional<WaveFileInfo> info = playerView(take.bufferPath());
+    FUZZ_CHECK(info && info->dataBytes == kept);
+}
+
+// A file found at start: when its header is this recorder's, whatever its
+// counts, it is held to its whole frames and counts them; any other file is
+// left as it is.
+void checkRecover(BufferFile &take, const Bytes &found)
+{
+    const std::uint32_t held = take.recover();
+    const Bytes after = ScratchFolder::read(take.bufferPath());
+    FUZZ_CHECK(!std::filesystem::exists(take.oldBufferPath()));
+    const Bytes ours = headerFor(0);
+    const bool recorders = found.size() >= kHeader &&
+                           std::equal(ours.begin(), ours.begin() + 4, found.begin()) &&
+                           std::equal(ours.begin() + 8, ours.begin() + 42, found.begin() + 8);
+    if (!recorders) {
+        FUZZ_CHECK(held == 0 && after == found);
+        return;
     }
+    const std::size_t data = found.size() - kHeader;
+    FUZZ_CHECK(held == data - data % kFrame && take.dataBytes() == held);
+    Bytes expected = headerFor(held);
+    expected.insert(expected.end(), found.begin() + kHeader, found.begin() + kHeader + held);
+    FUZZ_CHECK(after == expected);
 }
 
 } // namespace
@@ -166,14 +194,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         take.complete();
         checkComplete(take, appended);
     } else {
-        // Found on disk: a header of any bytes, numbered frames after it.
-        const Bytes header = input.ConsumeBytes<std::uint8_t>(kHeader);
+        // Found on disk: this recorder's header with any counts, or any
+        // bytes, and numbered frames after it; perhaps still moved aside by a
+        // cut, with whatever the cut had written so far in the take's place.
+        const Bytes header = input.ConsumeBool() ? headerFor(input.ConsumeIntegral<std::uint32_t>())
+                                                 : input.ConsumeBytes<std::uint8_t>(kHeader);
         Bytes file(header);
         if (header.size() == kHeader)
             file.insert(file.end(), numberedFrames().begin(), numberedFrames().begin() + length);
-        FUZZ_CHECK(ScratchFolder::write(
-            take.bufferPath(),
-            std::string_view(reinterpret_cast<const char *>(file.data()), file.size())));
+        const bool movedAside = input.ConsumeBool();
+        if (movedAside)
+            FUZZ_CHECK(writeFile(take.bufferPath(), input.ConsumeBytes<std::uint8_t>(kHeader)));
+        FUZZ_CHECK(writeFile(movedAside ? take.oldBufferPath() : take.bufferPath(), file));
+        checkRecover(take, file);
     }
 
     const int cuts = input.ConsumeIntegralInRange(1, 2);
