@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for the panel's start-up: a Qt dialog with a few widgets and
 // nothing else to load.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture bookkeeping of a 600 s take (block accounting, page rule, writing
 // the buffer file, requeueing) with the fake device delivering at once.
 #include "BenchTake.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cut of a 600 s take (keeping all but its first second) against cp of the
 // same file, best of three each, in the same run and folder.
 #include "BenchTake.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MP3 conversion of a 600 s take through the output writer, the way the save
 // worker does it (50 ms blocks read from the buffer file), against the lame
 // command line on the same WAV file in the same run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Redraw of a 30-second waveform page (5.3 MB) from the buffer file against
 // reading the same bytes from the same file, best of twenty each, in one run.
 #include "BenchTake.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark once; each prints its measurements and its ratio
 # against the reference it measures in the same run.
 #   bench/run.sh [build-folder]        (default: build)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts a deliverable into the program folder, and a copy into the simulated
 # program folder (the same folder with the simulated device as its HID library).
 function(orlenta_stage target)

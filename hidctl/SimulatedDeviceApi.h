@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Extra exports of the simulated device, for tests and demonstrations.
  * Tests resolve them with dlsym from the same module the panel loaded, so
  * they steer exactly the device the panel talks to. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The HID control library's C interface, shared by the panel, the hidapi
  * implementation and the simulated device. The panel loads one of them with
  * dlopen and resolves these names, so the signatures are a contract. */

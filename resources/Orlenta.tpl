@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The control panel's dialog and menu templates.
 # DIALOG id x y width height font-size "font" "caption"
 # <control> id x y width height [flags] ["caption"]   (dialog units)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks Orlenta as a system install, the way a Debian desktop user gets it:
 #   1. DESTDIR install of the build: layout, desktop-file-validate, appstreamcli
 #   2. cpack -G DEB: dependencies, the package's own layout, lintian without

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets of fuzz/ (preset fuzz: clang with libFuzzer,
 # AddressSanitizer and UBSan) and runs each for a while, starting from its
 # seed corpus in fuzz/corpus/<target>. Any finding (a crash, a sanitizer

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the control panel from the build's program folder (builds nothing:
 # run scripts/setup.sh first). With a card (USB 0C45:1F7D) plugged in, the
 # real program folder build/stage is used; without one, build/stage-sim, the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts what the tests and a headless run need, and stops it again:
 #   scripts/services.sh start   -> prints `export ...` lines for the caller to eval
 #   scripts/services.sh stop

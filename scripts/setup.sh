@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing (Debian 12), configures and builds.
 #   scripts/setup.sh          -> build/ (the program folder is build/stage)
 #   scripts/setup.sh asan     -> build-asan/ under AddressSanitizer + UBSan

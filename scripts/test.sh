@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every test with the services they need (a sound server with the
 # device's sink and source, Xvfb with a tray), then stops those services.
 #   scripts/test.sh [default|asan] [extra ctest arguments]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the test programs that show no windows under valgrind's memcheck. Any
 # error it reports (an invalid read or write, a jump on uninitialised memory,
 # a bad free, a definite leak) fails the run; scripts/valgrind.supp names the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The C interface of the hidapi library; all state lives in HidapiController.
 #include "DeviceIds.h"
 #include "HidapiController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The C interface of the simulated device; all state lives in SimulatedDevice.
 #include "SimulatedDevice.h"
 #include "DeviceIds.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the hicolor PNG sizes from the scalable icon (needs rsvg-convert,
 # Debian package librsvg2-bin). The PNGs are kept in the tree so a build
 # needs no SVG renderer.

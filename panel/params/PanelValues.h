@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Every setting the panel edits, as the dialog shows it. Dialog, preset files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Mp3EncoderConfig.h"
 
 Mp3EncoderConfig Mp3EncoderConfig::forOutput(std::uint16_t channels, std::uint32_t sampleRate)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder library's entry points as the control panel calls them, all on
 // the panel's user-interface thread.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveDecision.h"
 
 SaveDecision SaveDecision::decide(const std::string &chosenPath, int filterIndex)

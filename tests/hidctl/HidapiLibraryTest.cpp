@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hidapi library on a machine without the device: every call must be
 // safe in any order and report failure, and unloading must clean up.
 #include "RecordingWindow.h"

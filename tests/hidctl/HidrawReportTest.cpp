@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the hidapi library rebuilds a report as the device sent it from what
 // hidraw hands over, and how it packs it into the monitor message's words.
 #include "HidrawReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated device through the C interface, as the panel drives it: a
 // monitor window that records what the device's thread posts.
 #include "RecordingWindow.h"

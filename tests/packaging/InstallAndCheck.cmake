@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh DESTDIR with prefix /usr and runs the
 # layout check on it.
 file(REMOVE_RECURSE ${DESTDIR_ROOT})

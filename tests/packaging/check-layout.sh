@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a system install of Orlenta below a prefix folder (usually a DESTDIR
 # install): the program folder, launcher, desktop entry, icons, metainfo and
 # udev rule, and that the desktop entry and metainfo validate.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest entry point for tests that need a Qt event loop (posted events,
 // nested loops, timers) on the main thread.
 #include <QCoreApplication>

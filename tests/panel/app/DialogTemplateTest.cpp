@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resource file the main window is built from, and the device ids typed
 // into its hidden edits.
 #include "DialogTemplate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over the simulated device: what the user sees and what
 // the device receives for every action.
 #include "ControlIds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for NUVAUDIOCTL.so in the end-to-end test: forwards every call to
 // the library named by ORLENTA_SHIM_TARGET and writes each output report, as
 // hex bytes on one line, to the file named by ORLENTA_SHIM_LOG. So a test can

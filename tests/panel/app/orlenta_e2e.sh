@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The staged panel as a user starts it: under X with a system tray, against
 # the simulated device, in a copy of the simulated program folder.
 #   orlenta_e2e.sh <stage-sim folder> <report-logging shim>

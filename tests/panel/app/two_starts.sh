@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two copies of the staged panel started at the same moment: exactly one
 # keeps running, the other hands over and ends with 0.
 #   two_starts.sh <stage-sim folder>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Wayland smoke test against a headless weston of its own.
 #   wayland_smoke.sh <test program>
 # Skips (exit 77) where weston or Qt's Wayland plugin is not installed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command channel against the simulated device, through the same C
 // interface and monitor-message path the panel uses.
 #include "CommandChannel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The binding rules on a plain table of controls.
 #include "ControlBindings.h"
 #include "ControlIds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five settings files on disk.
 #include "PresetFiles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files on disk, read and written key by key.
 #include "PrivateProfile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Needs the sound server of scripts/services.sh (sink "vek" and source
 // "vek_in", both described "VEK ZR-4", and the sink's monitor).
 #include "PulseAudioDefaults.h"

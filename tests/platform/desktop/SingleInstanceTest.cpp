@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running copy per user: the lock decides which copy is the first, the
 // socket carries later copies' requests to it.
 #include "SingleInstance.h"

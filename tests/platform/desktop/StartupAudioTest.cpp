@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a connecting device does to the sound system, on both kinds of system.
 #include "StartupAudio.h"
 #include "FakeAudioDefaults.h"

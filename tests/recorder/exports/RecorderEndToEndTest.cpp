@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder library as the control panel uses it: loaded by path into a
 // program with a window system (Xvfb) and a sound server, driven through its
 // exports and its window.
