@@ -35,6 +35,8 @@ No desktop session: the panel runs on the private X display $DISPLAY (with a sys
 PulseAudio server that has a "VEK ZR-4" device). To look at it:
     DISPLAY=$DISPLAY import -window root panel.png      (a screenshot, ImageMagick)
     x11vnc -display $DISPLAY -localhost                  (live, if x11vnc is installed)
+Commands from another terminal reach this panel through its runtime folder:
+    XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR $folder/Orlenta status
 Escape in the panel, or "Exit" in its tray menu, ends it; scripts/services.sh stop ends the
 display and the sound server.
 TEXT
