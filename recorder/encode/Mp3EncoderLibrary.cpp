@@ -69,32 +69,32 @@ Mp3EncoderLibrary::LoadResult Mp3EncoderLibrary::load()
     EntryPoints &e = *table;
     void *h = handle_;
     const bool complete =
-        resolve(h, e.init, "lame_init") & resolve(h, e.close, "lame_close") &
-        resolve(h, e.setChannels, "lame_set_num_channels") &
-        resolve(h, e.setInRate, "lame_set_in_samplerate") &
-        resolve(h, e.setOutRate, "lame_set_out_samplerate") &
-        resolve(h, e.setMode, "lame_set_mode") & resolve(h, e.setBitrate, "lame_set_brate") &
-        resolve(h, e.setVbr, "lame_set_VBR") & resolve(h, e.setVbrQuality, "lame_set_VBR_q") &
-        resolve(h, e.setVbrMin, "lame_set_VBR_min_bitrate_kbps") &
-        resolve(h, e.setVbrMax, "lame_set_VBR_max_bitrate_kbps") &
-        resolve(h, e.setVbrMean, "lame_set_VBR_mean_bitrate_kbps") &
-        resolve(h, e.setPreset, "lame_set_preset") &
-        resolve(h, e.setEmphasis, "lame_set_emphasis") &
-        resolve(h, e.setPrivate, "lame_set_extension") &
-        resolve(h, e.setCrc, "lame_set_error_protection") &
-        resolve(h, e.setCopyright, "lame_set_copyright") &
-        resolve(h, e.setOriginal, "lame_set_original") &
-        resolve(h, e.setWriteVbrTag, "lame_set_bWriteVbrTag") &
-        resolve(h, e.setNoReservoir, "lame_set_disable_reservoir") &
-        resolve(h, e.setStrictIso, "lame_set_strict_ISO") &
-        resolve(h, e.setQuality, "lame_set_quality") &
-        resolve(h, e.initParams, "lame_init_params") &
-        resolve(h, e.frameSize, "lame_get_framesize") &
-        resolve(h, e.channels, "lame_get_num_channels") &
-        resolve(h, e.encodeInterleaved, "lame_encode_buffer_interleaved") &
-        resolve(h, e.encodeMono, "lame_encode_buffer") &
-        resolve(h, e.flush, "lame_encode_flush") &
-        resolve(h, e.lametagFrame, "lame_get_lametag_frame") &
+        resolve(h, e.init, "lame_init") && resolve(h, e.close, "lame_close") &&
+        resolve(h, e.setChannels, "lame_set_num_channels") &&
+        resolve(h, e.setInRate, "lame_set_in_samplerate") &&
+        resolve(h, e.setOutRate, "lame_set_out_samplerate") &&
+        resolve(h, e.setMode, "lame_set_mode") && resolve(h, e.setBitrate, "lame_set_brate") &&
+        resolve(h, e.setVbr, "lame_set_VBR") && resolve(h, e.setVbrQuality, "lame_set_VBR_q") &&
+        resolve(h, e.setVbrMin, "lame_set_VBR_min_bitrate_kbps") &&
+        resolve(h, e.setVbrMax, "lame_set_VBR_max_bitrate_kbps") &&
+        resolve(h, e.setVbrMean, "lame_set_VBR_mean_bitrate_kbps") &&
+        resolve(h, e.setPreset, "lame_set_preset") &&
+        resolve(h, e.setEmphasis, "lame_set_emphasis") &&
+        resolve(h, e.setPrivate, "lame_set_extension") &&
+        resolve(h, e.setCrc, "lame_set_error_protection") &&
+        resolve(h, e.setCopyright, "lame_set_copyright") &&
+        resolve(h, e.setOriginal, "lame_set_original") &&
+        resolve(h, e.setWriteVbrTag, "lame_set_bWriteVbrTag") &&
+        resolve(h, e.setNoReservoir, "lame_set_disable_reservoir") &&
+        resolve(h, e.setStrictIso, "lame_set_strict_ISO") &&
+        resolve(h, e.setQuality, "lame_set_quality") &&
+        resolve(h, e.initParams, "lame_init_params") &&
+        resolve(h, e.frameSize, "lame_get_framesize") &&
+        resolve(h, e.channels, "lame_get_num_channels") &&
+        resolve(h, e.encodeInterleaved, "lame_encode_buffer_interleaved") &&
+        resolve(h, e.encodeMono, "lame_encode_buffer") &&
+        resolve(h, e.flush, "lame_encode_flush") &&
+        resolve(h, e.lametagFrame, "lame_get_lametag_frame") &&
         resolve(h, e.version, "get_lame_version");
     if (!complete)
         return LoadResult::IncompleteInterface;
