@@ -38,7 +38,8 @@ cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null || exit 2
 # a sound server to capture from; without them they run on the private ones
 # of scripts/services.sh.
 if [ -z "${DISPLAY:-}" ] || ! pactl info >/dev/null 2>&1; then
-    eval "$("$here/../scripts/services.sh" start)"
+    services=$("$here/../scripts/services.sh" start) || exit 1
+    eval "$services"
     export DISPLAY=${DISPLAY:-$ORLENTA_TEST_DISPLAY}
     trap '"$here/../scripts/services.sh" stop' EXIT
 fi

@@ -89,7 +89,9 @@ installed=1
 desktop_exec=$(sed -n 's/^Exec=//p' "/usr/share/applications/$id.desktop")
 [ -n "$desktop_exec" ] || die "the desktop entry has no Exec line"
 log "starting the installed panel under Xvfb as the menu entry does: $desktop_exec"
-eval "$(ORLENTA_SERVICES_DIR=$work/services ORLENTA_DISPLAY=${ORLENTA_CHECK_DISPLAY:-:95} scripts/services.sh start)"
+services_env=$(ORLENTA_SERVICES_DIR=$work/services ORLENTA_DISPLAY=${ORLENTA_CHECK_DISPLAY:-:95} scripts/services.sh start) ||
+    die "the private display and sound server did not start"
+eval "$services_env"
 services=1
 cp "$program/NUVAUDIOCTL.so" "$work/NUVAUDIOCTL.so.installed"
 swapped=1

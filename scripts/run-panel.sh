@@ -28,7 +28,8 @@ if [ ! -x "$folder/Orlenta" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    eval "$(scripts/services.sh start)"
+    services=$(scripts/services.sh start)
+    eval "$services"
     export DISPLAY=$ORLENTA_TEST_DISPLAY
     cat <<TEXT
 No desktop session: the panel runs on the private X display $DISPLAY (with a system tray and a

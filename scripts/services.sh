@@ -60,6 +60,19 @@ alive() {
     [[ $state != Z* ]]
 }
 
+# A PID file outlives a session that was killed, and its number may since
+# have gone to another program: only a process of the expected name is ours.
+ours() {
+    local pid=$1 name=$2 command
+    command=$(ps -o comm= -p "$pid" 2>/dev/null) || return 1
+    case $name in
+        pulse) [ "$command" = pulseaudio ] ;;
+        dbus) [ "$command" = dbus-daemon ] ;;
+        xvfb) [ "$command" = Xvfb ] ;;
+        *) [ "$command" = "$name" ] ;;
+    esac
+}
+
 # Stops the named processes by their PIDs and waits until each is gone.
 stop_processes() {
     local name pid
@@ -67,6 +80,7 @@ stop_processes() {
         [ -f "$state_dir/$name.pid" ] || continue
         pid=$(cat "$state_dir/$name.pid")
         rm -f "$state_dir/$name.pid"
+        ours "$pid" "$name" || continue
         kill "$pid" 2>/dev/null || continue
         for _ in $(seq 100); do alive "$pid" || break; sleep 0.05; done
         kill -KILL "$pid" 2>/dev/null || true

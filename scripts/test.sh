@@ -10,5 +10,7 @@ preset=${1:-default}
 shift || true
 
 trap 'scripts/services.sh stop' EXIT
-eval "$(scripts/services.sh start)"
+# Assigned first: an eval of a failed start would carry on without the servers.
+services=$(scripts/services.sh start)
+eval "$services"
 ctest --preset "$preset" "$@"

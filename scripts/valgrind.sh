@@ -16,7 +16,8 @@ log_dir=$root/$build/valgrind
 command -v valgrind >/dev/null || { echo "valgrind is missing: run scripts/setup.sh" >&2; exit 2; }
 
 trap 'scripts/services.sh stop' EXIT
-eval "$(scripts/services.sh start)"
+services=$(scripts/services.sh start)
+eval "$services"
 export QT_QPA_PLATFORM=offscreen
 rm -rf "$log_dir"
 mkdir -p "$log_dir"
