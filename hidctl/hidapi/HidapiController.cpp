@@ -14,10 +14,13 @@ namespace {
 
 constexpr int kMaxReportLength = 64;
 
-// hidapi does not say why a node would not open; asking the kernel the same
-// question tells "no permission" from the rest.
-int openErrorOf(const std::string &path)
+// hidapi's failed open leaves the kernel's errno behind, but it does not
+// promise to; when it left none, asking the kernel the same question tells
+// "no permission" from the rest.
+int openErrorOf(const std::string &path, int leftByHidapi)
 {
+    if (leftByHidapi != 0)
+        return leftByHidapi;
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return errno;
@@ -54,10 +57,12 @@ bool HidapiController::findDevice(unsigned short vendorId, unsigned short produc
     const HidDeviceList candidates(vendorId, productId);
     int firstError = ENOENT;
     for (const std::string &path : candidates.pathsByPreference()) {
+        errno = 0;
         hid_device *opened = hid_open_path(path.c_str());
         if (!opened) {
+            const int leftByHidapi = errno;
             if (firstError == ENOENT)
-                firstError = openErrorOf(path);
+                firstError = openErrorOf(path, leftByHidapi);
             continue;
         }
         closeDeviceLocked();

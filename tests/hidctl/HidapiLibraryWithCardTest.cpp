@@ -256,6 +256,7 @@ TEST_F(HidapiLibraryWithCardTest, RefusedOpenFindsNothingAndKeepsTheOpenDevice)
     card.refuseOpens(EACCES);
     EXPECT_EQ(library->checkDeviceWithId(kVendorId, kProductId), 1);
     EXPECT_EQ(library->findDeviceWithId(kVendorId, kProductId), 0);
+    EXPECT_EQ(lastOpenError(), EACCES) << "the panel would not point at the udev rule";
     EXPECT_EQ(library->vendorId(), 0);
     EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 0);
 
