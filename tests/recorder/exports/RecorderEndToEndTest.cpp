@@ -222,6 +222,10 @@ private slots:
         const double seconds = (take.size() - 46) / 176400.0;
         const double delivered = sourceAtStop - sourceAtRecord;
         const double wall = stopping - started;
+        // A reference that heard nothing (no such source, a recorder that
+        // died) would set no bound at all.
+        QVERIFY2(sourceAtRecord > 0 && delivered > wall / 2,
+                 qPrintable(QString::number(delivered)));
         const bool sourceFellBehind = delivered < wall - 0.02;
         const double least = sourceFellBehind ? delivered - 0.1 : wall - 0.02;
         const QString span =
