@@ -68,6 +68,31 @@ TEST(ParameterBlock, EveryFieldHasItsOwnBits)
     EXPECT_EQ(ParameterBlock::fromText("A55A4C2B1BEA2DC8").unpack(), distinctValues());
 }
 
+// Switches can only be told apart one at a time: any two that are both on
+// could swap their bits unseen.
+TEST(ParameterBlock, EachSwitchIsItsOwnBit)
+{
+    struct Switch {
+        bool PanelValues::*member;
+        std::size_t byte;
+        std::uint8_t bit;
+    };
+    const Switch switches[] = {
+        {&PanelValues::auxSwitchA, 0, 0x80}, {&PanelValues::auxSwitchB, 1, 0x80},
+        {&PanelValues::auxSwitchC, 2, 0x40}, {&PanelValues::soundMix, 4, 0x80},
+        {&PanelValues::recMute, 5, 0x80},    {&PanelValues::micMute, 6, 0x80},
+        {&PanelValues::musicMute, 7, 0x80},
+    };
+    for (const Switch &s : switches) {
+        PanelValues values; // every field at the bottom of its range: all bits clear
+        values.*s.member = true;
+        ParameterBlock::Bytes expected{};
+        expected[s.byte] = s.bit;
+        EXPECT_EQ(ParameterBlock::pack(values).bytes(), expected) << "byte " << s.byte;
+        EXPECT_EQ(ParameterBlock(expected).unpack(), values) << "byte " << s.byte;
+    }
+}
+
 TEST(ParameterBlock, FactorySettingsPackToTheFactoryBytes)
 {
     const ParameterBlock block = ParameterBlock::pack(factoryValues());
