@@ -142,36 +142,61 @@ std::uint32_t BufferFile::recover()
 
 bool BufferFile::prepare()
 {
+    return prepareAside() && putInPlace();
+}
+
+bool BufferFile::prepareAside()
+{
     closeStream();
+    prepared_.reset();
     if (FileInUseLock::isInUse(bufferPath_)) {
         tell(RecorderTexts::kRecordedFileUsed);
         return false;
     }
     // The new take is made beside the last one and takes its place only once
     // it has its header: a disk that cannot hold even that keeps the last take.
-    ReplacingFile fresh(bufferPath_);
-    const bool made = fresh.create();
-    const bool written = made && writeHeader(fresh.descriptor(), 0);
+    auto fresh = std::make_unique<ReplacingFile>(bufferPath_);
+    const bool made = fresh->create();
+    const bool written = made && writeHeader(fresh->descriptor(), 0);
     const int writeError = errno;
-    if (!written || !fresh.commit(false)) {
-        const std::string cause =
-            made && !written ? RecorderTexts::causeOf(writeError) : fresh.errorText();
+    if (!written) {
+        const std::string cause = made ? RecorderTexts::causeOf(writeError) : fresh->errorText();
+        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
+                                   cause.c_str()));
+        return false;
+    }
+    prepared_ = std::move(fresh);
+    return true;
+}
+
+bool BufferFile::putInPlace()
+{
+    const std::unique_ptr<ReplacingFile> fresh = std::move(prepared_);
+    if (!fresh || !fresh->commit(false)) {
+        const std::string cause = fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF);
         tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
                                    cause.c_str()));
         return false;
     }
     dataBytes_ = 0;
     headerCounts_ = 0;
-    descriptor_ = fresh.release();
+    descriptor_ = fresh->release();
     ::lseek(descriptor_, kHeaderSize, SEEK_SET);
     FileInUseLock::markOpen(descriptor_);
     return true;
 }
 
+void BufferFile::dropPrepared()
+{
+    prepared_.reset();
+}
+
 std::size_t BufferFile::append(const std::uint8_t *data, std::size_t length)
 {
-    if (descriptor_ < 0)
+    if (descriptor_ < 0) {
+        errno = EBADF;
         return 0;
+    }
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n = ::write(descriptor_, data + done, length - done);

@@ -6,10 +6,12 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 class MessageBoxes;
+class ReplacingFile;
 
 // The recorder's take on disk: a RIFF WAVE file with a fixed 46-byte header
 // (its format chunk is the 18-byte format block) followed by raw PCM. The
@@ -60,9 +62,17 @@ public:
     // telling the user) when the take is in use or the new file cannot be
     // made; the last take is then left as it was.
     bool prepare();
+    // prepare() in two steps, for a capture that may yet fail to start: the
+    // new take is made beside the last one, which stays in place until
+    // putInPlace() replaces it or dropPrepared() removes the new one.
+    bool prepareAside();
+    bool hasPrepared() const { return prepared_ != nullptr; }
+    bool putInPlace();
+    void dropPrepared();
     bool isOpen() const { return descriptor_ >= 0; }
     // Appends PCM to the open take; returns the bytes that reached the file
-    // (fewer when the disk is full, errno then says why). The header counts
+    // (fewer when the disk is full, errno then says why; none and EBADF when
+    // no take is open). The header counts
     // the audio at least once a second, so a take whose run is killed still plays.
     std::size_t append(const std::uint8_t *data, std::size_t length);
     // Closes the take and writes its final header. The data count is held to
@@ -101,4 +111,5 @@ private:
     std::uint32_t dataBytes_ = 0;
     std::uint32_t headerCounts_ = 0;
     int descriptor_ = -1;
+    std::unique_ptr<ReplacingFile> prepared_;
 };
