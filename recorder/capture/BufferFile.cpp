@@ -312,8 +312,10 @@ BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t 
     if (from.value >= 0 && to.value >= 0) {
         const std::uint64_t size = fileSize(from.value);
         const CutSpan span = cutSpan(startMs, endMs, size > kHeaderSize ? size - kHeaderSize : 0);
+        // The kept part reaches the disk before the old file goes: a power
+        // cut must not leave a take that is cut short with nothing to put back.
         complete = copyKeptPart(from.value, to.value, span, copied) &&
-                   writeHeader(to.value, std::uint32_t(copied));
+                   writeHeader(to.value, std::uint32_t(copied)) && ::fdatasync(to.value) == 0;
         copyError = errno;
     }
     if (!complete) {
