@@ -92,10 +92,12 @@ bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
     return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
 }
 
-std::uint32_t BufferFile::wholeFrames(std::uint64_t bytes) const
+std::uint32_t BufferFile::wholeFrames(const WaveFormat &format, std::uint64_t bytes)
 {
-    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
-    return std::uint32_t(std::min<std::uint64_t>(bytes - bytes % frame, UINT32_MAX - 38));
+    // Capped first: the cap itself is no whole number of frames.
+    const std::uint64_t frame = std::max<std::uint16_t>(format.blockAlign, 1);
+    const std::uint64_t counted = std::min<std::uint64_t>(bytes, kMaxDataBytes);
+    return std::uint32_t(counted - counted % frame);
 }
 
 void BufferFile::tell(const std::string &text) const
@@ -128,13 +130,16 @@ std::uint32_t BufferFile::recover()
         return 0;
     const std::uint64_t size = fileSize(file.value);
     const std::uint32_t present = wholeFrames(size - kHeaderSize);
+    // Only a torn last frame is cut off: audio beyond what a header can
+    // count stays in the file, as the cap is no reason to lose it.
+    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
+    const std::uint64_t whole = size - (size - kHeaderSize) % frame;
     dataBytes_ = present;
-    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 &&
-        size == kHeaderSize + present)
+    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 && size == whole)
         return present;
     if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
         return present; // someone plays it: its header is for another time
-    if (size > kHeaderSize + present && ::ftruncate(file.value, off_t(kHeaderSize + present)) != 0)
+    if (size > whole && ::ftruncate(file.value, off_t(whole)) != 0)
         std::perror("NUVRecord: trimming the recorded file");
     writeHeader(file.value, present);
     return present;

@@ -47,6 +47,11 @@ public:
     void setFormat(const WaveFormat &format) { format_ = format; }
     std::uint32_t dataBytes() const { return dataBytes_; }
 
+    // The most PCM a header can count: the RIFF size (data + 38) is 32 bits.
+    static constexpr std::uint32_t kMaxDataBytes = UINT32_MAX - 38;
+    // bytes of PCM held to what a header can count, in whole sample frames.
+    static std::uint32_t wholeFrames(const WaveFormat &format, std::uint64_t bytes);
+
     // The header of a file holding dataBytes bytes of PCM in this format.
     static std::array<std::uint8_t, kHeaderSize> header(const WaveFormat &format,
                                                         std::uint32_t dataBytes);
@@ -54,7 +59,8 @@ public:
     // Takes up the take an earlier run left: one a cut was rewriting when the
     // run ended is put back whole, and one whose header counts less than the
     // file holds (the run was killed mid-take) gets a header that counts every
-    // whole frame. Returns the take's data bytes, 0 when there is none.
+    // whole frame, up to what a header can count; only a torn last frame is
+    // cut off. Returns the take's data bytes, 0 when there is none.
     std::uint32_t recover();
 
     // Starts a new take: a file holding a header and no data, open for
@@ -99,7 +105,7 @@ private:
     CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t data) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
     bool writeHeader(int descriptor, std::uint32_t dataBytes) const;
-    std::uint32_t wholeFrames(std::uint64_t bytes) const;
+    std::uint32_t wholeFrames(std::uint64_t bytes) const { return wholeFrames(format_, bytes); }
     void closeStream();
     void tell(const std::string &text) const;
 
