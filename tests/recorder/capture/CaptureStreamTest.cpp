@@ -145,10 +145,10 @@ TEST_F(CaptureStreamTest, ACaptureWithNoTakeOpenEndsAtOnceAndSaysWhy)
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(view.drawnBytes, 0u);
     EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::format(
-                                         RecorderTexts::kDiskFull, file.bufferPath().c_str(),
-                                         RecorderTexts::causeOf(EBADF).c_str()),
-                                     RecorderTexts::kNotify}}));
+              std::vector<Message>(
+                  {{RecorderTexts::format(RecorderTexts::kDiskFull, file.bufferPath().c_str(),
+                                          RecorderTexts::causeOf(EBADF).c_str()),
+                    RecorderTexts::kNotify}}));
 }
 
 TEST_F(CaptureStreamTest, StopKeepsEverythingUpToItIncludingThePartlyFilledBlock)
