@@ -92,10 +92,12 @@ bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
     return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
 }
 
-std::uint32_t BufferFile::wholeFrames(std::uint64_t bytes) const
+std::uint32_t BufferFile::wholeFrames(const WaveFormat &format, std::uint64_t bytes)
 {
-    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
-    return std::uint32_t(std::min<std::uint64_t>(bytes - bytes % frame, UINT32_MAX - 38));
+    // Capped first: the cap itself is no whole number of frames.
+    const std::uint64_t frame = std::max<std::uint16_t>(format.blockAlign, 1);
+    const std::uint64_t counted = std::min<std::uint64_t>(bytes, kMaxDataBytes);
+    return std::uint32_t(counted - counted % frame);
 }
 
 void BufferFile::tell(const std::string &text) const
@@ -128,13 +130,16 @@ std::uint32_t BufferFile::recover()
         return 0;
     const std::uint64_t size = fileSize(file.value);
     const std::uint32_t present = wholeFrames(size - kHeaderSize);
+    // Only a torn last frame is cut off: audio beyond what a header can
+    // count stays in the file, as the cap is no reason to lose it.
+    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
+    const std::uint64_t whole = size - (size - kHeaderSize) % frame;
     dataBytes_ = present;
-    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 &&
-        size == kHeaderSize + present)
+    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 && size == whole)
         return present;
     if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
         return present; // someone plays it: its header is for another time
-    if (size > kHeaderSize + present && ::ftruncate(file.value, off_t(kHeaderSize + present)) != 0)
+    if (size > whole && ::ftruncate(file.value, off_t(whole)) != 0)
         std::perror("NUVRecord: trimming the recorded file");
     writeHeader(file.value, present);
     return present;
@@ -142,36 +147,61 @@ std::uint32_t BufferFile::recover()
 
 bool BufferFile::prepare()
 {
+    return prepareAside() && putInPlace();
+}
+
+bool BufferFile::prepareAside()
+{
     closeStream();
+    prepared_.reset();
     if (FileInUseLock::isInUse(bufferPath_)) {
         tell(RecorderTexts::kRecordedFileUsed);
         return false;
     }
     // The new take is made beside the last one and takes its place only once
     // it has its header: a disk that cannot hold even that keeps the last take.
-    ReplacingFile fresh(bufferPath_);
-    const bool made = fresh.create();
-    const bool written = made && writeHeader(fresh.descriptor(), 0);
+    auto fresh = std::make_unique<ReplacingFile>(bufferPath_);
+    const bool made = fresh->create();
+    const bool written = made && writeHeader(fresh->descriptor(), 0);
     const int writeError = errno;
-    if (!written || !fresh.commit(false)) {
-        const std::string cause =
-            made && !written ? RecorderTexts::causeOf(writeError) : fresh.errorText();
+    if (!written) {
+        const std::string cause = made ? RecorderTexts::causeOf(writeError) : fresh->errorText();
+        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
+                                   cause.c_str()));
+        return false;
+    }
+    prepared_ = std::move(fresh);
+    return true;
+}
+
+bool BufferFile::putInPlace()
+{
+    const std::unique_ptr<ReplacingFile> fresh = std::move(prepared_);
+    if (!fresh || !fresh->commit(false)) {
+        const std::string cause = fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF);
         tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
                                    cause.c_str()));
         return false;
     }
     dataBytes_ = 0;
     headerCounts_ = 0;
-    descriptor_ = fresh.release();
+    descriptor_ = fresh->release();
     ::lseek(descriptor_, kHeaderSize, SEEK_SET);
     FileInUseLock::markOpen(descriptor_);
     return true;
 }
 
+void BufferFile::dropPrepared()
+{
+    prepared_.reset();
+}
+
 std::size_t BufferFile::append(const std::uint8_t *data, std::size_t length)
 {
-    if (descriptor_ < 0)
+    if (descriptor_ < 0) {
+        errno = EBADF;
         return 0;
+    }
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n = ::write(descriptor_, data + done, length - done);
@@ -287,8 +317,10 @@ BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t 
     if (from.value >= 0 && to.value >= 0) {
         const std::uint64_t size = fileSize(from.value);
         const CutSpan span = cutSpan(startMs, endMs, size > kHeaderSize ? size - kHeaderSize : 0);
+        // The kept part reaches the disk before the old file goes: a power
+        // cut must not leave a take that is cut short with nothing to put back.
         complete = copyKeptPart(from.value, to.value, span, copied) &&
-                   writeHeader(to.value, std::uint32_t(copied));
+                   writeHeader(to.value, std::uint32_t(copied)) && ::fdatasync(to.value) == 0;
         copyError = errno;
     }
     if (!complete) {

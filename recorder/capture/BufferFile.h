@@ -6,10 +6,12 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 class MessageBoxes;
+class ReplacingFile;
 
 // The recorder's take on disk: a RIFF WAVE file with a fixed 46-byte header
 // (its format chunk is the 18-byte format block) followed by raw PCM. The
@@ -45,6 +47,11 @@ public:
     void setFormat(const WaveFormat &format) { format_ = format; }
     std::uint32_t dataBytes() const { return dataBytes_; }
 
+    // The most PCM a header can count: the RIFF size (data + 38) is 32 bits.
+    static constexpr std::uint32_t kMaxDataBytes = UINT32_MAX - 38;
+    // bytes of PCM held to what a header can count, in whole sample frames.
+    static std::uint32_t wholeFrames(const WaveFormat &format, std::uint64_t bytes);
+
     // The header of a file holding dataBytes bytes of PCM in this format.
     static std::array<std::uint8_t, kHeaderSize> header(const WaveFormat &format,
                                                         std::uint32_t dataBytes);
@@ -52,7 +59,8 @@ public:
     // Takes up the take an earlier run left: one a cut was rewriting when the
     // run ended is put back whole, and one whose header counts less than the
     // file holds (the run was killed mid-take) gets a header that counts every
-    // whole frame. Returns the take's data bytes, 0 when there is none.
+    // whole frame, up to what a header can count; only a torn last frame is
+    // cut off. Returns the take's data bytes, 0 when there is none.
     std::uint32_t recover();
 
     // Starts a new take: a file holding a header and no data, open for
@@ -60,9 +68,17 @@ public:
     // telling the user) when the take is in use or the new file cannot be
     // made; the last take is then left as it was.
     bool prepare();
+    // prepare() in two steps, for a capture that may yet fail to start: the
+    // new take is made beside the last one, which stays in place until
+    // putInPlace() replaces it or dropPrepared() removes the new one.
+    bool prepareAside();
+    bool hasPrepared() const { return prepared_ != nullptr; }
+    bool putInPlace();
+    void dropPrepared();
     bool isOpen() const { return descriptor_ >= 0; }
     // Appends PCM to the open take; returns the bytes that reached the file
-    // (fewer when the disk is full, errno then says why). The header counts
+    // (fewer when the disk is full, errno then says why; none and EBADF when
+    // no take is open). The header counts
     // the audio at least once a second, so a take whose run is killed still plays.
     std::size_t append(const std::uint8_t *data, std::size_t length);
     // Closes the take and writes its final header. The data count is held to
@@ -89,7 +105,7 @@ private:
     CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t data) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
     bool writeHeader(int descriptor, std::uint32_t dataBytes) const;
-    std::uint32_t wholeFrames(std::uint64_t bytes) const;
+    std::uint32_t wholeFrames(std::uint64_t bytes) const { return wholeFrames(format_, bytes); }
     void closeStream();
     void tell(const std::string &text) const;
 
@@ -101,4 +117,5 @@ private:
     std::uint32_t dataBytes_ = 0;
     std::uint32_t headerCounts_ = 0;
     int descriptor_ = -1;
+    std::unique_ptr<ReplacingFile> prepared_;
 };

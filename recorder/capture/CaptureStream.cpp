@@ -51,7 +51,13 @@ bool CaptureStream::OpenCapture()
     }
     const AudioFormat device{used.channels, used.bitsPerSample, used.samplesPerSecond};
     if (!device_.open(device, *this)) {
+        // Nothing will be recorded: the last take stays the take.
+        file_.dropPrepared();
         messages_.inform(RecorderTexts::kDeviceUsed, RecorderTexts::kApplication);
+        return false;
+    }
+    if (file_.hasPrepared() && !file_.putInPlace()) {
+        device_.abandon();
         return false;
     }
     for (CaptureBlock &block : blocks_)
@@ -102,8 +108,9 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
         const std::size_t written = file_.append(block.data, block.recorded);
         capturedBytes_ += written;
         if (written < block.recorded) {
-            // The disk is full: a take with a hole in it would be worse than a
-            // shorter one, so it ends here and keeps what reached the disk.
+            // The disk is full (or no take is open): a take with a hole in it
+            // would be worse than a shorter one, so it ends here and keeps
+            // what reached the disk. append() set errno for either case.
             writeError_ = errno != 0 ? errno : ENOSPC;
             endTake();
             return;

@@ -34,8 +34,10 @@ public:
     static bool &processPageArmed();
 
     // Starts capturing into the prepared buffer file, in the first format of
-    // the list. Resets the page count and page bytes. On failure the user has
-    // been told and nothing runs; the caller puts its Record caption back.
+    // the list. A take prepared aside replaces the last one only once the
+    // device is open, and is dropped when it cannot be. Resets the page count
+    // and page bytes. On failure the user has been told and nothing runs; the
+    // caller puts its Record caption back.
     bool OpenCapture();
     // Ends the take: the device hands back what it holds, then closes.
     void StopCapture();

@@ -17,8 +17,8 @@ public:
     ReplacingFile &operator=(const ReplacingFile &) = delete;
 
     // Makes the temporary file, open for reading and writing. False when the
-    // target is not a regular file or the folder takes no new file; error()
-    // says why.
+    // target is not a regular file or the folder takes no new file;
+    // errorText() says why.
     bool create();
     int descriptor() const { return descriptor_; }
     // Puts the written file in place of the target. flushToDisk: its data
@@ -28,10 +28,6 @@ public:
     // Hands over the descriptor (after commit); the caller closes it.
     int release();
 
-    // The path written in the end: the target, or the file its link points at.
-    const std::filesystem::path &target() const { return target_; }
-    // errno of the last failure.
-    int error() const { return error_; }
     // The last failure in words.
     std::string errorText() const;
 

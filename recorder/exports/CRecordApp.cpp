@@ -8,8 +8,6 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include <cstdio>
-
 CRecordApp::CRecordApp(int systemLanguage, std::optional<RecorderServices> services)
     : services_(std::move(services))
 {
@@ -42,21 +40,6 @@ void CRecordApp::InitInstance(int systemLanguage)
         simplifiedChinese_ = false;
     englishText_ = true;
     conversion_ = std::make_unique<ChineseText>(simplifiedChinese_);
-    recoverEarlierTake();
-}
-
-void CRecordApp::recoverEarlierTake()
-{
-    // A run that was killed mid-take (or mid-cut) left a take whose header
-    // does not count all of it: made whole now, it plays, cuts and saves.
-    struct Printed : MessageBoxes {
-        void inform(const std::string &text, const std::string &) override
-        {
-            std::fprintf(stderr, "NUVRecord: %s\n", text.c_str());
-        }
-        bool ask(const std::string &, const std::string &) override { return false; }
-    } printed;
-    BufferFile(services_ ? services_->folder : BufferFile::defaultFolder(), printed).recover();
 }
 
 void CRecordApp::ExitInstance()
@@ -65,7 +48,7 @@ void CRecordApp::ExitInstance()
     // and a take that runs is ended and completed first. At process exit,
     // after the host's application object is gone, the window system is gone
     // too and nothing is left to destroy; a take then keeps the header it got
-    // within its last second, and the next load makes it whole.
+    // within its last second, and the next run's window makes it whole.
     if (dialog_ && QCoreApplication::instance())
         delete dialog_.data();
 }

@@ -51,7 +51,6 @@ public:
 private:
     void InitInstance(int systemLanguage);
     void ExitInstance();
-    void recoverEarlierTake();
     RecorderServices servicesForWindow();
 
     bool simplifiedChinese_ = true;

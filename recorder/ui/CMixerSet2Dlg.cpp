@@ -278,7 +278,9 @@ void CMixerSet2Dlg::record()
     startSet_ = endSet_ = false;
     cursorShown_ = false;
     update();
-    if (!file_.prepare()) {
+    // The new take replaces the last one only once the device has opened: a
+    // busy device or a missing sound server leaves the last take as it was.
+    if (!file_.prepareAside()) {
         recordButton->setText(QStringLiteral("Record"));
         return;
     }

@@ -104,8 +104,10 @@ bool TakeSaver::saveMp3(const std::string &path)
         return fail(RecorderTexts::format(RecorderTexts::kCannotReadTake, source_.c_str(),
                                           RecorderTexts::causeOf(errno).c_str()));
     const std::uint64_t length = lengthOf(source.get());
-    const std::uint64_t data = length > kHeaderBytes ? length - kHeaderBytes : 0;
-    std::fseek(source.get(), long(std::min<std::uint64_t>(length, kHeaderBytes)), SEEK_SET);
+    const std::uint64_t data =
+        length > BufferFile::kHeaderSize ? length - BufferFile::kHeaderSize : 0;
+    std::fseek(source.get(), long(std::min<std::uint64_t>(length, BufferFile::kHeaderSize)),
+               SEEK_SET);
     progress_.setRange(data);
     std::vector<std::uint8_t> block(blockBytes);
     std::uint64_t total = 0;
@@ -139,15 +141,14 @@ bool TakeSaver::saveWav(const std::string &path)
     // The header says what is really there: a take cut short behind the
     // recorder's back is saved as the audio it still holds.
     const std::uint64_t length = lengthOf(source.get());
-    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
-    std::uint64_t data = length > kHeaderBytes ? length - kHeaderBytes : 0;
-    data = std::min<std::uint64_t>(data - data % frame, UINT32_MAX - 38);
+    const std::uint32_t data = BufferFile::wholeFrames(
+        format_, length > BufferFile::kHeaderSize ? length - BufferFile::kHeaderSize : 0);
     ReplacingFile target(path);
     if (!target.create())
         return fail(RecorderTexts::format(RecorderTexts::kCannotSave, path.c_str(),
                                           target.errorText().c_str()));
     int error = 0;
-    if (!copyWav(source.get(), std::uint32_t(data), target.descriptor(), error))
+    if (!copyWav(source.get(), data, target.descriptor(), error))
         return error == 0 ? false
                           : fail(RecorderTexts::format(RecorderTexts::kCannotSave, path.c_str(),
                                                        RecorderTexts::causeOf(error).c_str()));
@@ -162,26 +163,27 @@ bool TakeSaver::copyWav(std::FILE *source, std::uint32_t dataBytes, int target, 
     const auto header = BufferFile::header(format_, dataBytes);
     const std::uint64_t total = header.size() + std::uint64_t(dataBytes);
     progress_.setRange(total);
-    if (std::fseek(source, long(kHeaderBytes), SEEK_SET) != 0 && dataBytes > 0) {
+    if (std::fseek(source, long(BufferFile::kHeaderSize), SEEK_SET) != 0 && dataBytes > 0) {
         error = errno;
         return false;
     }
-    std::uint8_t block[kWavCopyBlock];
+    // Large steps: a long take is a few hundred writes and progress updates.
+    std::vector<std::uint8_t> block(BufferFile::kCopyStep);
     std::uint64_t done = 0;
     while (done < total) {
         if (stopped())
             return false;
         const std::size_t fromHeader =
-            done < header.size() ? std::min<std::size_t>(header.size() - done, sizeof block) : 0;
+            done < header.size() ? std::min<std::size_t>(header.size() - done, block.size()) : 0;
         if (fromHeader > 0)
-            std::memcpy(block, header.data() + done, fromHeader);
+            std::memcpy(block.data(), header.data() + done, fromHeader);
         const std::size_t wanted =
-            std::size_t(std::min<std::uint64_t>(sizeof block, total - done)) - fromHeader;
-        if (std::fread(block + fromHeader, 1, wanted, source) != wanted) {
+            std::size_t(std::min<std::uint64_t>(block.size(), total - done)) - fromHeader;
+        if (std::fread(block.data() + fromHeader, 1, wanted, source) != wanted) {
             error = std::ferror(source) ? EIO : ENODATA; // the take shrank while saved
             return false;
         }
-        if (!FullWrite::to(target, block, fromHeader + wanted)) {
+        if (!FullWrite::to(target, block.data(), fromHeader + wanted)) {
             error = errno;
             return false;
         }

@@ -21,9 +21,6 @@ class SaveProgress;
 // that fails or is stopped leaves it as it was, and leaves nothing else behind.
 class TakeSaver {
 public:
-    static constexpr std::size_t kWavCopyBlock = 1024;
-    static constexpr std::size_t kHeaderBytes = 46;
-
     TakeSaver(std::filesystem::path source, const WaveFormat &format, SaveFileDialog &dialog,
               MessageBoxes &messages, SaveProgress &progress);
     // Encoder library to load instead of the usual one (tests).

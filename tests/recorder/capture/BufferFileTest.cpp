@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -167,6 +172,44 @@ TEST_F(BufferFileTest, RecoverCountsEveryWholeFrameAKilledRunLeft)
     EXPECT_EQ(Pcm::le32(bytes, 42), 176400u * 2);
     EXPECT_EQ(Pcm::le32(bytes, 4), 176400u * 2 + 38);
     EXPECT_EQ(file.dataBytes(), 176400u * 2);
+}
+
+TEST_F(BufferFileTest, ATakeBeyondWhatAHeaderCountsIsCountedInWholeFramesAndKept)
+{
+    // The cap is no whole number of frames: the count stays on a frame.
+    const WaveFormat stereo16;
+    EXPECT_EQ(BufferFile::wholeFrames(stereo16, std::uint64_t(1) << 33), 4294967256u);
+    EXPECT_EQ(BufferFile::wholeFrames(stereo16, BufferFile::kMaxDataBytes), 4294967256u);
+    EXPECT_EQ(BufferFile::wholeFrames(stereo16, 4294967259u), 4294967256u);
+    EXPECT_EQ(BufferFile::wholeFrames(stereo16, 4294967255u), 4294967252u);
+    EXPECT_EQ(BufferFile::wholeFrames(stereo16, 7), 4u);
+
+    // A killed run's take past 4 GiB, with a torn last frame; sparse, so
+    // nothing of it is written.
+    const std::uint64_t data = (std::uint64_t(1) << 32) + 8 + 2;
+    {
+        const auto head = BufferFile::header(stereo16, 0);
+        const int out = ::open(file.bufferPath().c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(out, 0);
+        const bool headed = ::write(out, head.data(), head.size()) == ssize_t(head.size());
+        const bool sized = ::ftruncate(out, off_t(BufferFile::kHeaderSize + data)) == 0;
+        const int error = errno;
+        ::close(out);
+        ASSERT_TRUE(headed);
+        if (!sized)
+            GTEST_SKIP() << "this file system takes no sparse file past 4 GiB: "
+                         << RecorderTexts::causeOf(error);
+    }
+    EXPECT_EQ(file.recover(), 4294967256u);
+    EXPECT_EQ(fs::file_size(file.bufferPath()), BufferFile::kHeaderSize + data - 2)
+        << "only the torn frame goes";
+    std::array<std::uint8_t, BufferFile::kHeaderSize> head{};
+    const int in = ::open(file.bufferPath().c_str(), O_RDONLY);
+    ASSERT_GE(in, 0);
+    EXPECT_EQ(::pread(in, head.data(), head.size(), 0), ssize_t(head.size()));
+    ::close(in);
+    EXPECT_EQ(head, BufferFile::header(stereo16, 4294967256u));
+    fs::remove(file.bufferPath());
 }
 
 TEST_F(BufferFileTest, RecoverPutsBackTheTakeACutWasCopyingWhenItsRunEnded)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -97,6 +99,56 @@ TEST_F(CaptureStreamTest, BusyDeviceIsReportedAndNothingRuns)
               std::vector<Message>({{RecorderTexts::kDeviceUsed, RecorderTexts::kApplication}}));
     EXPECT_FALSE(capture.isCapturing());
     EXPECT_EQ(device.queuedBlocks(), 0u);
+}
+
+TEST_F(CaptureStreamTest, ATakeThatCannotStartLeavesTheEarlierOneAsItWas)
+{
+    ASSERT_TRUE(start());
+    const auto pcm = Pcm::sine(1.0, 440.0);
+    play(pcm);
+    stop();
+    const auto earlier = Pcm::readFile(file.bufferPath());
+    const auto onlyTheTake = [&] {
+        std::vector<fs::path> names;
+        for (const auto &entry : fs::directory_iterator(folder.path()))
+            names.push_back(entry.path().filename());
+        return names == std::vector<fs::path>{file.bufferPath().filename()};
+    };
+
+    // The device is busy (or no sound server runs): the new take, made
+    // aside, never replaces the earlier one and leaves no file behind.
+    device.setDeviceBusy(true);
+    ASSERT_TRUE(file.prepareAside());
+    EXPECT_FALSE(capture.OpenCapture());
+    EXPECT_FALSE(file.hasPrepared());
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), earlier);
+    EXPECT_TRUE(onlyTheTake());
+
+    // Once the device opens, the new take is the take.
+    device.setDeviceBusy(false);
+    ASSERT_TRUE(file.prepareAside());
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), earlier) << "replaced before the device opened";
+    ASSERT_TRUE(capture.OpenCapture());
+    EXPECT_FALSE(file.hasPrepared());
+    play({pcm.begin(), pcm.begin() + kBlock});
+    stop();
+    EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + kBlock));
+    EXPECT_TRUE(onlyTheTake());
+}
+
+TEST_F(CaptureStreamTest, ACaptureWithNoTakeOpenEndsAtOnceAndSaysWhy)
+{
+    ASSERT_TRUE(capture.OpenCapture());
+    errno = ENOSPC; // left over from elsewhere: not the cause
+    play(std::vector<std::uint8_t>(kBlock, 1));
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_EQ(view.drawnBytes, 0u);
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>(
+                  {{RecorderTexts::format(RecorderTexts::kDiskFull, file.bufferPath().c_str(),
+                                          RecorderTexts::causeOf(EBADF).c_str()),
+                    RecorderTexts::kNotify}}));
 }
 
 TEST_F(CaptureStreamTest, StopKeepsEverythingUpToItIncludingThePartlyFilledBlock)

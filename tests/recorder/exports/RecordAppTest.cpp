@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(le32(bytes, 4), 176400u + 38);
     }
 
-    void loadingMakesATakeAKilledRunLeftWhole()
+    void theWindowOfTheNextRunMakesATakeAKilledRunLeftWhole()
     {
         {
             CRecordApp app(CRecordApp::kEnglishUs, services());
@@ -147,6 +147,7 @@ private slots:
         }
         QCOMPARE(le32(bytesOf(take()), 42), 0u);
         CRecordApp loaded(CRecordApp::kEnglishUs, services());
+        loaded.OpenDlg(0, 0, 420, 500);
         const auto bytes = bytesOf(take());
         QCOMPARE(le32(bytes, 42), 176400u);
         QCOMPARE(le32(bytes, 4), 176400u + 38);

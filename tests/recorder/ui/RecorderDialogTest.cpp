@@ -362,11 +362,15 @@ private slots:
         ::close(fd);
 
         capture_->setDeviceBusy(true);
+        const auto earlier = bytesOf(take());
         button(1003)->click();
         QCOMPARE(messages_->shown.back().text,
                  std::string("Recorded device is used, please close other record program!"));
         QCOMPARE(text(1003), QString("Record"));
         QVERIFY(!button(1006)->isEnabled());
+        // Nothing was recorded, so the last take is still the take.
+        QVERIFY(bytesOf(take()) == earlier);
+        QCOMPARE(le32(earlier, 42), 176400u);
     }
 
     void aDeviceThatVanishesMidTakeLeavesTheTakeSoFarAndSaysSo()
