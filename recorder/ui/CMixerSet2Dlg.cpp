@@ -281,13 +281,21 @@ void CMixerSet2Dlg::record()
     // The new take replaces the last one only once the device has opened: a
     // busy device or a missing sound server leaves the last take as it was.
     if (!file_.prepareAside()) {
-        recordButton->setText(QStringLiteral("Record"));
+        recordRefused();
         return;
     }
     button(kStart)->setText(QStringLiteral("Start"));
     button(kEnd)->setText(QStringLiteral("End"));
     if (!capture_.OpenCapture())
-        recordButton->setText(QStringLiteral("Record"));
+        recordRefused();
+}
+
+// Nothing was recorded: the last take is still the take, to play, cut and save.
+void CMixerSet2Dlg::recordRefused()
+{
+    button(kRecord)->setText(QStringLiteral("Record"));
+    if (const std::uint32_t kept = file_.recover())
+        showEarlierTake(kept);
 }
 
 void CMixerSet2Dlg::play()

@@ -63,6 +63,7 @@ private:
     QLabel *label(int id) const;
 
     void record();
+    void recordRefused();
     void play();
     void setStart();
     void setEnd();

@@ -357,8 +357,8 @@ private slots:
         QCOMPARE(messages_->shown.back().text,
                  std::string("The recorded file is used, please close the recorded file!"));
         QCOMPARE(text(1003), QString("Record"));
-        QVERIFY(!button(1006)->isEnabled());
         QVERIFY(!capture_->isOpen());
+        QVERIFY(button(1006)->isEnabled());
         ::close(fd);
 
         capture_->setDeviceBusy(true);
@@ -367,10 +367,13 @@ private slots:
         QCOMPARE(messages_->shown.back().text,
                  std::string("Recorded device is used, please close other record program!"));
         QCOMPARE(text(1003), QString("Record"));
-        QVERIFY(!button(1006)->isEnabled());
-        // Nothing was recorded, so the last take is still the take.
+        // Nothing was recorded, so the last take is still the take, shown
+        // and ready to play.
         QVERIFY(bytesOf(take()) == earlier);
         QCOMPARE(le32(earlier, 42), 176400u);
+        QVERIFY(button(1006)->isEnabled());
+        QVERIFY(scroll()->isVisible());
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 176400u);
     }
 
     void aDeviceThatVanishesMidTakeLeavesTheTakeSoFarAndSaysSo()
