@@ -34,6 +34,16 @@ bool isPrivateFolder(const QString &path)
     return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
+QString socketName(const QString &name)
+{
+    return name;
+}
+
+QString lockName(const QString &name)
+{
+    return name + QStringLiteral(".lock");
+}
+
 int openLock(const QString &path, int flags)
 {
     return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -41,21 +51,25 @@ int openLock(const QString &path, int flags)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &name, QObject *parent)
-    : QObject(parent), socketPath_(socketPath(name)), lockPath_(lockPath(name))
+// The private folder is looked for (and made) once for both paths.
+SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent)
 {
+    if (const std::optional<QString> folder = privateFolder()) {
+        socketPath_ = QDir(*folder).filePath(socketName(name));
+        lockPath_ = QDir(*folder).filePath(lockName(name));
+    }
 }
 
 QString SingleInstance::socketPath(const QString &name)
 {
     const std::optional<QString> folder = privateFolder();
-    return folder ? QDir(*folder).filePath(name) : QString();
+    return folder ? QDir(*folder).filePath(socketName(name)) : QString();
 }
 
 QString SingleInstance::lockPath(const QString &name)
 {
     const std::optional<QString> folder = privateFolder();
-    return folder ? QDir(*folder).filePath(name + QStringLiteral(".lock")) : QString();
+    return folder ? QDir(*folder).filePath(lockName(name)) : QString();
 }
 
 SingleInstance::~SingleInstance()
