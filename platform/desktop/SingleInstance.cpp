@@ -79,11 +79,20 @@ SingleInstance::~SingleInstance()
         ::close(lockFd_);
 }
 
-std::optional<QString> SingleInstance::privateFolder()
+QString SingleInstance::sessionRuntimeFolder()
+{
+    return QStringLiteral("/run/user/%1").arg(::getuid());
+}
+
+std::optional<QString> SingleInstance::privateFolder(const QString &sessionRuntime)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
         return runtime;
+    // A command from cron or su has no XDG_RUNTIME_DIR, but the user's desktop
+    // session, and so its panel, has this runtime folder.
+    if (QDir::isAbsolutePath(sessionRuntime) && isPrivateFolder(sessionRuntime))
+        return sessionRuntime;
     // Made here when missing; one made by someone else, or opened up, fails
     // the check and is not used.
     const QString own =
