@@ -128,14 +128,7 @@ QString CVarnelDlg::libraryLoadFailure(const QString &fileName)
 
 QString CVarnelDlg::accessDeniedText()
 {
-    return QStringLiteral(
-        "The VEK ZR-4 card is plugged in, but Orlenta may not open it: this user has no access "
-        "to its HID device node (/dev/hidraw*).\n\n"
-        "Install the udev rule 70-orlenta.rules that gives the user at the seat access, as the "
-        "README's section \"Running against a real card\" says:\n"
-        "    sudo cp packaging/70-orlenta.rules /etc/udev/rules.d/\n"
-        "    sudo udevadm control --reload\n"
-        "then unplug the card and plug it in again. The Orlenta package installs the rule itself.");
+    return QString::fromUtf8(kAccessDeniedText);
 }
 
 QString CVarnelDlg::settingsNotSavedText(const QString &folder)
@@ -507,7 +500,7 @@ bool CVarnelDlg::deviceControlsShown() const
 PanelCommandTarget::CardState CVarnelDlg::cardState()
 {
     if (!channel_.isConnected())
-        return CardState::NotFound;
+        return connection_->isAccessDenied() ? CardState::AccessDenied : CardState::NotFound;
     return deviceControlsShown() ? CardState::Ready : CardState::Silent;
 }
 

@@ -22,6 +22,8 @@ std::string cardMessage(CardState state)
         return {};
     case CardState::NotFound:
         return "orlenta: card not found (USB 0c45:1f7d)";
+    case CardState::AccessDenied:
+        return std::string("orlenta: ") + PanelCommandTarget::kAccessDeniedText;
     case CardState::Silent:
         return "orlenta: the card did not answer";
     case CardState::LibraryMissing:
@@ -37,6 +39,8 @@ int cardExitCode(CardState state)
         return CommandReply::kDone;
     case CardState::NotFound:
         return CommandReply::kCardNotFound;
+    case CardState::AccessDenied:
+        return CommandReply::kNoPermission;
     case CardState::Silent:
         return CommandReply::kCardSilent;
     case CardState::LibraryMissing:

@@ -15,12 +15,24 @@ public:
     enum class CardState {
         Ready,          // connected, its block read and shown
         NotFound,       // no card
+        AccessDenied,   // plugged in, but this user may not open it
         Silent,         // connected, but it never answered the read
         LibraryMissing, // the HID control library could not be loaded
     };
     // Called once with whether the card answered the write; may be called
     // before the call that was given it returns.
     using Done = std::function<void(bool answered)>;
+
+    // What the panel and a command say about AccessDenied: the fix is the
+    // same udev rule either way.
+    static constexpr const char *kAccessDeniedText =
+        "The VEK ZR-4 card is plugged in, but Orlenta may not open it: this user has no access "
+        "to its HID device node (/dev/hidraw*).\n\n"
+        "Install the udev rule 70-orlenta.rules that gives the user at the seat access, as the "
+        "README's section \"Running against a real card\" says:\n"
+        "    sudo cp packaging/70-orlenta.rules /etc/udev/rules.d/\n"
+        "    sudo udevadm control --reload\n"
+        "then unplug the card and plug it in again. The Orlenta package installs the rule itself.";
 
     virtual ~PanelCommandTarget() = default;
 

@@ -28,8 +28,9 @@ public:
     // Asks the device for its block; on an answer the device controls are
     // enabled and show it. then runs once the first attempt is over, answered
     // or not; an unanswered read goes on in the background until the device
-    // answers or goes away.
-    void readFromDevice(std::function<void()> then);
+    // answers or goes away. ended runs once when the read is over, answered
+    // or dropped.
+    void readFromDevice(std::function<void()> then, std::function<void()> ended = {});
     // A state report: shown at once, nothing sent, no preset written.
     void applyStateReport(const CommandFrame::Data &data);
     void loadPreset(int preset, Done done = {});

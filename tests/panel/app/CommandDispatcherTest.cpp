@@ -34,8 +34,9 @@ public:
     CardState cardState() override { return state; }
     PanelStatus status() override
     {
-        return PanelStatus::fromControls(controls, state != CardState::NotFound,
-                                         state == CardState::Ready);
+        return PanelStatus::fromControls(
+            controls, state != CardState::NotFound && state != CardState::AccessDenied,
+            state == CardState::Ready);
     }
     void apply(const PanelValues &values, Done done) override
     {
@@ -152,7 +153,10 @@ TEST_F(CommandDispatcherTest, ACardThatIsNotReadyGetsNothing)
     const struct {
         CardState state;
         int exitCode;
-    } cases[] = {{CardState::NotFound, 2}, {CardState::Silent, 3}, {CardState::LibraryMissing, 1}};
+    } cases[] = {{CardState::NotFound, 2},
+                 {CardState::AccessDenied, 77},
+                 {CardState::Silent, 3},
+                 {CardState::LibraryMissing, 1}};
     for (const auto &c : cases) {
         panel.state = c.state;
         for (const char *line : {"set master-vol=1", "mode sing", "preset 2", "reset"}) {
