@@ -84,7 +84,7 @@ CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
         environment_.messages = ownMessages_.get();
     }
     bindings_.setSender([this] { parameters_.send(); });
-    parameters_.setStoreObserver([this](bool stored) { settingsStored(stored); });
+    parameters_.setStoreObserver([this](std::error_code failure) { settingsStored(failure); });
     channel_.setStateReportHandler(
         [this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
 
@@ -159,8 +159,11 @@ void CVarnelDlg::accessDenied()
 
 // Said once when saving starts failing, not at every click; said again only
 // after saving worked in between.
-void CVarnelDlg::settingsStored(bool stored)
+void CVarnelDlg::settingsStored(std::error_code failure)
 {
+    if (storeObserver_)
+        storeObserver_(environment_.settingsFolder, failure);
+    const bool stored = !failure;
     if (stored || settingsFailureShown_) {
         settingsFailureShown_ = !stored && settingsFailureShown_;
         return;
@@ -495,6 +498,11 @@ bool CVarnelDlg::deviceControlsShown() const
 {
     const QWidget *reset = control(ControlId::kFactoryReset);
     return reset && reset->isEnabled();
+}
+
+void CVarnelDlg::setStoreObserver(StoreObserver observer)
+{
+    storeObserver_ = std::move(observer);
 }
 
 PanelCommandTarget::CardState CVarnelDlg::cardState()

@@ -48,6 +48,17 @@ HeadlessPanel::~HeadlessPanel()
     }
 }
 
+void HeadlessPanel::setStoreObserver(StoreObserver observer)
+{
+    if (!observer) {
+        parameters_.setStoreObserver({});
+        return;
+    }
+    parameters_.setStoreObserver([this, observer = std::move(observer)](std::error_code failure) {
+        observer(presets_.folder(), failure);
+    });
+}
+
 PanelCommandTarget::CardState HeadlessPanel::cardState()
 {
     if (!state_)

@@ -38,6 +38,7 @@ public:
     explicit HeadlessPanel(Setup setup);
     ~HeadlessPanel() override;
 
+    void setStoreObserver(StoreObserver observer) override;
     CardState cardState() override;
     PanelStatus status() override;
     void apply(const PanelValues &values, Done done) override;

@@ -4,7 +4,9 @@
 #include "PanelStatus.h"
 #include "PanelValues.h"
 
+#include <filesystem>
 #include <functional>
+#include <system_error>
 
 // What a command from outside changes on the card: the running panel's
 // dialog, or a run without a window. Every change goes the way a click
@@ -22,6 +24,10 @@ public:
     // Called once with whether the card answered the write; may be called
     // before the call that was given it returns.
     using Done = std::function<void(bool answered)>;
+    // Told after every write of a settings file: the settings folder, and no
+    // error when the write reached the disk, else why not.
+    using StoreObserver =
+        std::function<void(const std::filesystem::path &folder, std::error_code failure)>;
 
     // What the panel and a command say about AccessDenied: the fix is the
     // same udev rule either way.
@@ -36,6 +42,8 @@ public:
 
     virtual ~PanelCommandTarget() = default;
 
+    // One observer at a time; an empty one ends the telling.
+    virtual void setStoreObserver(StoreObserver observer) = 0;
     virtual CardState cardState() = 0;
     virtual PanelStatus status() = 0;
     // Shows the values in the controls and sends them, as one user change.

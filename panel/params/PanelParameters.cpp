@@ -79,7 +79,7 @@ void PanelParameters::loadPreset(int preset, Done done)
 void PanelParameters::stored(bool ok)
 {
     if (storeObserver_)
-        storeObserver_(ok);
+        storeObserver_(ok ? std::error_code() : presets_.lastWriteError());
 }
 
 void PanelParameters::factoryReset(Done done)

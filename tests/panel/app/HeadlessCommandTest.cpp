@@ -266,6 +266,40 @@ TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
     EXPECT_EQ(presets.presetText(1), ParameterBlock::pack(values).toText());
 }
 
+// A settings folder that cannot be written: the card gets the change all the
+// same, the command says where and why it was not kept and fails.
+TEST_F(HeadlessCommandTest, ASettingsFolderThatCannotBeWrittenIsOneAndTheCardKeepsTheChange)
+{
+    ASSERT_TRUE(device.resolved());
+    std::filesystem::path folder = settings.filePath("read-only").toStdString();
+    if (geteuid() != 0) {
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        ASSERT_EQ(chmod(folder.c_str(), 0500), 0);
+    } else {
+        // Root writes into any folder whatever its mode; a folder whose
+        // parent is a file cannot be written by anyone.
+        const std::filesystem::path file = settings.filePath("a-file").toStdString();
+        std::ofstream(file) << "not a folder\n";
+        folder = file / "orlenta";
+    }
+    setup.headless.settingsFolder = folder;
+
+    const Outcome set = run({"set", "master-vol=3"});
+    EXPECT_EQ(set.exitCode, 1);
+    EXPECT_NE(set.err.find(folder.string()), std::string::npos) << set.err;
+    const std::string cause = std::make_error_code(geteuid() != 0 ? std::errc::permission_denied
+                                                                  : std::errc::not_a_directory)
+                                  .message();
+    EXPECT_NE(set.err.find(cause), std::string::npos) << set.err;
+    EXPECT_NE(set.out.find("master-vol: 3\n"), std::string::npos);
+    EXPECT_EQ(ParameterBlock(device.block()).unpack().masterVol, 3);
+
+    const Outcome preset = run({"preset", "2"});
+    EXPECT_EQ(preset.exitCode, 1);
+    EXPECT_NE(preset.err.find(folder.string()), std::string::npos) << preset.err;
+    chmod(folder.c_str(), 0700);
+}
+
 TEST_F(HeadlessCommandTest, ARunningPanelIsAskedFirstAndTheCardLeftToIt)
 {
     using std::chrono::milliseconds;
