@@ -52,7 +52,6 @@ public:
     // How the kind of notification area is found out (asked now and each time
     // the icon is added); tests name one.
     void setKindProbe(KindProbe probe);
-    Kind kind() const { return kind_; }
 
     // Menu items by their command.
     QAction *item(int command) const;

@@ -84,7 +84,7 @@ CVarnelDlg::CVarnelDlg(PanelEnvironment environment, QWidget *parent)
         environment_.messages = ownMessages_.get();
     }
     bindings_.setSender([this] { parameters_.send(); });
-    parameters_.setStoreObserver([this](bool stored) { settingsStored(stored); });
+    parameters_.setStoreObserver([this](std::error_code failure) { settingsStored(failure); });
     channel_.setStateReportHandler(
         [this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
 
@@ -128,14 +128,7 @@ QString CVarnelDlg::libraryLoadFailure(const QString &fileName)
 
 QString CVarnelDlg::accessDeniedText()
 {
-    return QStringLiteral(
-        "The VEK ZR-4 card is plugged in, but Orlenta may not open it: this user has no access "
-        "to its HID device node (/dev/hidraw*).\n\n"
-        "Install the udev rule 70-orlenta.rules that gives the user at the seat access, as the "
-        "README's section \"Running against a real card\" says:\n"
-        "    sudo cp packaging/70-orlenta.rules /etc/udev/rules.d/\n"
-        "    sudo udevadm control --reload\n"
-        "then unplug the card and plug it in again. The Orlenta package installs the rule itself.");
+    return QString::fromUtf8(kAccessDeniedText);
 }
 
 QString CVarnelDlg::settingsNotSavedText(const QString &folder)
@@ -166,8 +159,11 @@ void CVarnelDlg::accessDenied()
 
 // Said once when saving starts failing, not at every click; said again only
 // after saving worked in between.
-void CVarnelDlg::settingsStored(bool stored)
+void CVarnelDlg::settingsStored(std::error_code failure)
 {
+    if (storeObserver_)
+        storeObserver_(environment_.settingsFolder, failure);
+    const bool stored = !failure;
     if (stored || settingsFailureShown_) {
         settingsFailureShown_ = !stored && settingsFailureShown_;
         return;
@@ -504,10 +500,15 @@ bool CVarnelDlg::deviceControlsShown() const
     return reset && reset->isEnabled();
 }
 
+void CVarnelDlg::setStoreObserver(StoreObserver observer)
+{
+    storeObserver_ = std::move(observer);
+}
+
 PanelCommandTarget::CardState CVarnelDlg::cardState()
 {
     if (!channel_.isConnected())
-        return CardState::NotFound;
+        return connection_->isAccessDenied() ? CardState::AccessDenied : CardState::NotFound;
     return deviceControlsShown() ? CardState::Ready : CardState::Silent;
 }
 

@@ -93,6 +93,7 @@ public:
     using QDialog::setEnabled;
 
     // PanelCommandTarget
+    void setStoreObserver(StoreObserver observer) override;
     CardState cardState() override;
     PanelStatus status() override;
     void apply(const PanelValues &values, Done done) override;
@@ -149,7 +150,7 @@ private:
     void showMessage(const QString &text);
     void postMessage(const QString &text);
     void accessDenied();
-    void settingsStored(bool stored);
+    void settingsStored(std::error_code failure);
 
     PanelEnvironment environment_;
     DialogTemplate template_;
@@ -157,6 +158,7 @@ private:
     QIcon icon_;
     int compactWidth_ = 0;
 
+    StoreObserver storeObserver_;
     HidControlLibrary hidLibrary_;
     RecorderLibrary recorderLibrary_;
     CommandChannel channel_;

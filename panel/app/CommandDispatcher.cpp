@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,8 @@ std::string cardMessage(CardState state)
         return {};
     case CardState::NotFound:
         return "orlenta: card not found (USB 0c45:1f7d)";
+    case CardState::AccessDenied:
+        return std::string("orlenta: ") + PanelCommandTarget::kAccessDeniedText;
     case CardState::Silent:
         return "orlenta: the card did not answer";
     case CardState::LibraryMissing:
@@ -37,6 +40,8 @@ int cardExitCode(CardState state)
         return CommandReply::kDone;
     case CardState::NotFound:
         return CommandReply::kCardNotFound;
+    case CardState::AccessDenied:
+        return CommandReply::kNoPermission;
     case CardState::Silent:
         return CommandReply::kCardSilent;
     case CardState::LibraryMissing:
@@ -56,6 +61,7 @@ struct CommandDispatcher::Pending {
     QTimer giveUp;
     bool starting = true;
     std::optional<bool> answered; // told while the change was still starting
+    std::string notStored;        // where and why a settings file it wrote was not saved
     bool over = false;
 };
 
@@ -63,10 +69,14 @@ CommandDispatcher::CommandDispatcher(PanelCommandTarget &panel, PanelWindowTarge
                                      std::chrono::milliseconds writeWait)
     : panel_(panel), window_(window), writeWait_(writeWait)
 {
+    panel_.setStoreObserver([this](const std::filesystem::path &folder, std::error_code failure) {
+        stored(folder, failure);
+    });
 }
 
 CommandDispatcher::~CommandDispatcher()
 {
+    panel_.setStoreObserver({});
     const std::vector<std::shared_ptr<Pending>> waiting = pending_;
     for (const std::shared_ptr<Pending> &pending : waiting)
         finish(pending, CommandReply::failure(CommandReply::kFailed,
@@ -181,7 +191,10 @@ void CommandDispatcher::change(const Start &start, Reply reply)
         });
     pending->giveUp.start(writeWait_);
     // The completion may come after this dispatcher has gone (the panel
-    // ending drops what waits); the destructor has answered it then.
+    // ending drops what waits); the destructor has answered it then. A change
+    // started while this one waits for the card (requests come in from the
+    // event loop) is the one starting until it returns.
+    const std::shared_ptr<Pending> outer = std::exchange(starting_, pending);
     start([this, pending](bool answered) {
         if (pending->over)
             return;
@@ -190,6 +203,7 @@ void CommandDispatcher::change(const Start &start, Reply reply)
         else
             conclude(pending, answered);
     });
+    starting_ = outer;
     // A write the card answered at once is told before the change has done
     // the rest of what a click does (a preset's selection is stored after
     // its write): the reply waits for that.
@@ -198,10 +212,35 @@ void CommandDispatcher::change(const Start &start, Reply reply)
         conclude(pending, *pending->answered);
 }
 
+void CommandDispatcher::stored(const std::filesystem::path &folder, std::error_code failure)
+{
+    // Writes of the panel's own clicks are the panel's to tell; the first
+    // failure is the one that matters.
+    if (!failure || !starting_ || !starting_->notStored.empty())
+        return;
+    starting_->notStored =
+        "the settings could not be saved in " + folder.string() + ": " + failure.message();
+}
+
 void CommandDispatcher::conclude(const std::shared_ptr<Pending> &pending, bool answered)
 {
-    finish(pending, answered ? CommandReply{CommandReply::kDone, panel_.status().toText(), {}}
-                             : CommandReply::failure(CommandReply::kCardSilent, kWriteUnanswered));
+    if (!answered) {
+        // The preset that would have kept the change did not keep it either.
+        finish(pending,
+               CommandReply::failure(CommandReply::kCardSilent,
+                                     pending->notStored.empty()
+                                         ? kWriteUnanswered
+                                         : "orlenta: the card did not answer the write, and " +
+                                               pending->notStored));
+        return;
+    }
+    CommandReply reply{CommandReply::kDone, panel_.status().toText(), {}};
+    if (!pending->notStored.empty()) {
+        reply.exitCode = CommandReply::kFailed;
+        reply.err = "orlenta: " + pending->notStored +
+                    " (the card has the change, but its preset does not keep it)\n";
+    }
+    finish(pending, reply);
 }
 
 void CommandDispatcher::finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply)

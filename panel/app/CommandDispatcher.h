@@ -9,9 +9,11 @@
 #include <QByteArray>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 // Carries out the commands that act on a panel, against the running panel
@@ -58,9 +60,13 @@ private:
     std::optional<CommandReply> cardProblem();
     void conclude(const std::shared_ptr<Pending> &pending, bool answered);
     void finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply);
+    void stored(const std::filesystem::path &folder, std::error_code failure);
 
     PanelCommandTarget &panel_;
     PanelWindowTarget *window_;
     std::chrono::milliseconds writeWait_;
     std::vector<std::shared_ptr<Pending>> pending_;
+    // The change being started: the settings files it writes are written
+    // before its start returns.
+    std::shared_ptr<Pending> starting_;
 };

@@ -276,8 +276,10 @@ Keys:
 A running panel carries the commands out as if they were clicked; without one,
 orlenta opens the card itself, without a window.
 
-Exit status: 0 done, 1 other failure, 2 card not found, 3 card did not answer,
-64 bad command line (nothing was sent), 69 no panel running (show, hide, quit).
+Exit status: 0 done, 1 other failure (such as settings that could not be
+saved), 2 card not found, 3 card did not answer, 64 bad command line (nothing
+was sent), 69 no panel running (show, hide, quit), 77 the card may not be
+opened by this user (see the README's "Running against a real card").
 )";
     return text;
 }

@@ -13,9 +13,10 @@ struct CommandReply {
         kDone = 0,
         kFailed = 1, // none of the reasons below
         kCardNotFound = 2,
-        kCardSilent = 3, // the card did not answer a read or a write
-        kUsage = 64,     // bad command line; nothing was sent
-        kNoPanel = 69,   // show, hide, quit: no panel is running
+        kCardSilent = 3,    // the card did not answer a read or a write
+        kUsage = 64,        // bad command line; nothing was sent
+        kNoPanel = 69,      // show, hide, quit: no panel is running
+        kNoPermission = 77, // the card is there, but this user may not open it
     };
 
     int exitCode = kDone;

@@ -29,12 +29,9 @@ HeadlessPanel::HeadlessPanel(Setup setup)
         [this](const CommandFrame::Data &data) { parameters_.applyStateReport(data); });
     DeviceConnection::Hooks hooks;
     hooks.readParameters = [this](std::function<void()> then) {
-        parameters_.readFromDevice([this, then = std::move(then)] {
-            readOver_ = true;
+        parameters_.readFromDevice(std::move(then), [this] {
             if (readLoop_)
                 readLoop_->quit();
-            if (then)
-                then();
         });
     };
     connection_ = std::make_unique<DeviceConnection>(library_, channel_, monitorWindow_.window(),
@@ -49,6 +46,17 @@ HeadlessPanel::~HeadlessPanel()
         library_.closeDevice();
         channel_.setConnected(false);
     }
+}
+
+void HeadlessPanel::setStoreObserver(StoreObserver observer)
+{
+    if (!observer) {
+        parameters_.setStoreObserver({});
+        return;
+    }
+    parameters_.setStoreObserver([this, observer = std::move(observer)](std::error_code failure) {
+        observer(presets_.folder(), failure);
+    });
 }
 
 PanelCommandTarget::CardState HeadlessPanel::cardState()
@@ -67,15 +75,16 @@ PanelCommandTarget::CardState HeadlessPanel::open()
     selectPresetAsAtStart();
 
     // The dialog keeps asking a silent card for as long as it runs; a command
-    // waits only this long.
+    // waits only this long for an answer to one of the read's attempts.
     QTimer giveUp;
     giveUp.setSingleShot(true);
     QObject::connect(&giveUp, &QTimer::timeout, [this] { channel_.setAbort(true); });
     giveUp.start(setup_.readWait);
     if (!connection_->open(kVendorIdText, kProductIdText))
-        return CardState::NotFound;
-    if (!readOver_ && giveUp.isActive()) {
-        // The read was queued behind another exchange: wait for its end.
+        return connection_->isAccessDenied() ? CardState::AccessDenied : CardState::NotFound;
+    // The open returns after the read's first attempt; an unanswered one is
+    // tried again in the background, which is what the command waits for.
+    if (channel_.pendingCount() > 0 && giveUp.isActive()) {
         QEventLoop loop;
         QObject::connect(&giveUp, &QTimer::timeout, &loop, &QEventLoop::quit);
         readLoop_ = &loop;

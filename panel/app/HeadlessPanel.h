@@ -22,8 +22,8 @@ class QEventLoop;
 // same HID control library, command channel, bindings and preset files,
 // with the controls kept in a table. Nothing is shown or played and the
 // default audio device is left alone. The card is opened and its block read
-// on the first question; a read the card never answers is given up after
-// readWait.
+// on the first question; the read's attempts go on until one is answered or
+// readWait is over.
 class HeadlessPanel : public PanelCommandTarget {
 public:
     static constexpr std::chrono::milliseconds kReadWait{2000};
@@ -38,6 +38,7 @@ public:
     explicit HeadlessPanel(Setup setup);
     ~HeadlessPanel() override;
 
+    void setStoreObserver(StoreObserver observer) override;
     CardState cardState() override;
     PanelStatus status() override;
     void apply(const PanelValues &values, Done done) override;
@@ -59,6 +60,5 @@ private:
     PanelParameters parameters_;
     std::unique_ptr<DeviceConnection> connection_;
     std::optional<CardState> state_;
-    bool readOver_ = false;
     QEventLoop *readLoop_ = nullptr;
 };

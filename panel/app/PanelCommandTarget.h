@@ -4,7 +4,9 @@
 #include "PanelStatus.h"
 #include "PanelValues.h"
 
+#include <filesystem>
 #include <functional>
+#include <system_error>
 
 // What a command from outside changes on the card: the running panel's
 // dialog, or a run without a window. Every change goes the way a click
@@ -15,15 +17,33 @@ public:
     enum class CardState {
         Ready,          // connected, its block read and shown
         NotFound,       // no card
+        AccessDenied,   // plugged in, but this user may not open it
         Silent,         // connected, but it never answered the read
         LibraryMissing, // the HID control library could not be loaded
     };
     // Called once with whether the card answered the write; may be called
     // before the call that was given it returns.
     using Done = std::function<void(bool answered)>;
+    // Told after every write of a settings file: the settings folder, and no
+    // error when the write reached the disk, else why not.
+    using StoreObserver =
+        std::function<void(const std::filesystem::path &folder, std::error_code failure)>;
+
+    // What the panel and a command say about AccessDenied: the fix is the
+    // same udev rule either way.
+    static constexpr const char *kAccessDeniedText =
+        "The VEK ZR-4 card is plugged in, but Orlenta may not open it: this user has no access "
+        "to its HID device node (/dev/hidraw*).\n\n"
+        "Install the udev rule 70-orlenta.rules that gives the user at the seat access, as the "
+        "README's section \"Running against a real card\" says:\n"
+        "    sudo cp packaging/70-orlenta.rules /etc/udev/rules.d/\n"
+        "    sudo udevadm control --reload\n"
+        "then unplug the card and plug it in again. The Orlenta package installs the rule itself.";
 
     virtual ~PanelCommandTarget() = default;
 
+    // One observer at a time; an empty one ends the telling.
+    virtual void setStoreObserver(StoreObserver observer) = 0;
     virtual CardState cardState() = 0;
     virtual PanelStatus status() = 0;
     // Shows the values in the controls and sends them, as one user change.

@@ -47,6 +47,7 @@ bool DeviceConnection::open(std::string_view vendorText, std::string_view produc
         return false;
     }
     arrivalAttemptsLeft_ = 0;
+    accessDenied_ = false;
     deniedReported_ = false;
     if (hooks_.showState)
         hooks_.showState(true);
@@ -101,7 +102,8 @@ void DeviceConnection::retryAfterArrival()
 void DeviceConnection::openFailed()
 {
     const std::optional<int> error = library_.lastOpenError();
-    if (!error || (*error != EACCES && *error != EPERM) || deniedReported_)
+    accessDenied_ = error && (*error == EACCES || *error == EPERM);
+    if (!accessDenied_ || deniedReported_)
         return;
     deniedReported_ = true;
     call(hooks_.accessDenied);
@@ -111,8 +113,10 @@ bool DeviceConnection::removal()
 {
     arrivalAttemptsLeft_ = 0;
     // The card itself is gone: its next plug-in is a new one to tell about.
-    if (!library_.checkDeviceWithId(kDefaultVendorId, kDefaultProductId))
+    if (!library_.checkDeviceWithId(kDefaultVendorId, kDefaultProductId)) {
+        accessDenied_ = false;
         deniedReported_ = false;
+    }
     if (!channel_.isConnected())
         return false;
     if (library_.findDeviceWithId(kDefaultVendorId, kDefaultProductId)) {

@@ -60,6 +60,8 @@ public:
     bool removal();
 
     bool isOpen() const { return channel_.isConnected(); }
+    // The last open found the device but this user may not open it.
+    bool isAccessDenied() const { return accessDenied_; }
 
 private:
     void armMonitor();
@@ -71,6 +73,7 @@ private:
     SnxWindow *window_;
     Hooks hooks_;
     int arrivalAttemptsLeft_ = 0;
+    bool accessDenied_ = false;
     bool deniedReported_ = false;
     std::unique_ptr<QObject> retryContext_ = std::make_unique<QObject>();
 };

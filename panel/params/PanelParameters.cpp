@@ -33,7 +33,7 @@ void PanelParameters::send(Done done)
                            });
 }
 
-void PanelParameters::readFromDevice(std::function<void()> then)
+void PanelParameters::readFromDevice(std::function<void()> then, std::function<void()> ended)
 {
     // then runs once: after the first attempt, answered or not, or when the
     // read ends without one.
@@ -45,7 +45,7 @@ void PanelParameters::readFromDevice(std::function<void()> then)
     CommandFrame frame = CommandFrame::readRequest(kParameterReadIndex);
     channel_.RecvCommandJY(
         kParameterReadIndex, frame,
-        [this, runOnce](bool answered, const CommandFrame &answer) {
+        [this, runOnce, ended = std::move(ended)](bool answered, const CommandFrame &answer) {
             if (answered) {
                 lastDeviceBlock_ = ParameterBlock(answer.data());
                 bindings_.enableDeviceControls();
@@ -56,6 +56,8 @@ void PanelParameters::readFromDevice(std::function<void()> then)
                                                             : lastDeviceBlock_.unpack());
             }
             runOnce();
+            if (ended)
+                ended();
         },
         runOnce);
 }
@@ -77,7 +79,7 @@ void PanelParameters::loadPreset(int preset, Done done)
 void PanelParameters::stored(bool ok)
 {
     if (storeObserver_)
-        storeObserver_(ok);
+        storeObserver_(ok ? std::error_code() : presets_.lastWriteError());
 }
 
 void PanelParameters::factoryReset(Done done)

@@ -54,8 +54,9 @@ std::string PresetFiles::currentConfig() const
 
 bool PresetFiles::writeCurrentConfig(int preset)
 {
-    return PrivateProfile::write(settingFile(), kSettingSection, kCurrentConfigKey,
-                                 std::to_string(preset));
+    lastWriteError_ = PrivateProfile::store(settingFile(), kSettingSection, kCurrentConfigKey,
+                                            std::to_string(preset));
+    return !lastWriteError_;
 }
 
 std::string PresetFiles::presetText(int preset) const
@@ -65,5 +66,6 @@ std::string PresetFiles::presetText(int preset) const
 
 bool PresetFiles::writePresetText(int preset, const std::string &text)
 {
-    return PrivateProfile::write(presetFile(preset), kSettingSection, kBlockKey, text);
+    lastWriteError_ = PrivateProfile::store(presetFile(preset), kSettingSection, kBlockKey, text);
+    return !lastWriteError_;
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 // The five settings files: setting.ini names the selected preset,
 // UserConfig_1.ini to UserConfig_4.ini hold one parameter block each as 16
@@ -23,6 +24,8 @@ public:
     // The stored block text of preset 1-4; empty when missing.
     std::string presetText(int preset) const;
     bool writePresetText(int preset, const std::string &text);
+    // Why the last write above failed; no error after one that worked.
+    std::error_code lastWriteError() const { return lastWriteError_; }
 
     std::filesystem::path settingFile() const;
     std::filesystem::path presetFile(int preset) const;
@@ -30,4 +33,5 @@ public:
 
 private:
     std::filesystem::path folder_;
+    std::error_code lastWriteError_;
 };

@@ -93,7 +93,12 @@ void syncFolder(const fs::path &folder)
 // Writes a new file beside the old one, flushes it to disk and renames it
 // over the old one, so a full disk or a crash leaves either the old content
 // or the new, never a torn file. The new file keeps the old one's mode.
-bool replaceFile(const fs::path &file, const std::string &data)
+std::error_code lastError()
+{
+    return {errno, std::generic_category()};
+}
+
+std::error_code replaceFile(const fs::path &file, const std::string &data)
 {
     const fs::path target = writeTarget(file);
     fs::path temporary = target;
@@ -103,18 +108,26 @@ bool replaceFile(const fs::path &file, const std::string &data)
     const int fd =
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
-        return false;
-    bool written = writeAll(fd, data);
-    if (written && existed)
-        written = ::fchmod(fd, old.st_mode & 07777) == 0;
-    written = written && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        return lastError();
+    std::error_code failure;
+    errno = 0;
+    if (!writeAll(fd, data))
+        // A write that takes no byte without an error: the disk is full.
+        failure = errno != 0 ? lastError() : std::make_error_code(std::errc::no_space_on_device);
+    if (!failure && existed && ::fchmod(fd, old.st_mode & 07777) != 0)
+        failure = lastError();
+    if (!failure && ::fsync(fd) != 0)
+        failure = lastError();
+    if (::close(fd) != 0 && !failure)
+        failure = lastError();
+    if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0)
+        failure = lastError();
+    if (failure) {
         ::unlink(temporary.c_str());
-        return false;
+        return failure;
     }
     syncFolder(target.parent_path());
-    return true;
+    return {};
 }
 
 } // namespace
@@ -136,14 +149,21 @@ std::string PrivateProfile::read(const fs::path &file, const std::string &sectio
 bool PrivateProfile::write(const fs::path &file, const std::string &section, const std::string &key,
                            const std::string &value)
 {
+    return !store(file, section, key, value);
+}
+
+std::error_code PrivateProfile::store(const fs::path &file, const std::string &section,
+                                      const std::string &key, const std::string &value)
+{
     Ini ini;
     configure(ini);
+    // Not a settings file: left as it is.
     if (load(file, ini) == LoadResult::Unusable)
-        return false;
+        return std::make_error_code(std::errc::invalid_argument);
     if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0)
-        return false;
+        return std::make_error_code(std::errc::invalid_argument);
     std::string data;
     if (ini.Save(data) < 0)
-        return false;
+        return std::make_error_code(std::errc::not_enough_memory);
     return replaceFile(file, data);
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 // INI files read and written key by key, the way settings files of this kind
 // have always behaved: a missing file or key reads as empty, a value is seen
@@ -23,4 +24,7 @@ public:
     // could not write.
     static bool write(const std::filesystem::path &file, const std::string &section,
                       const std::string &key, const std::string &value);
+    // As write, told why it could not: no error when it wrote.
+    static std::error_code store(const std::filesystem::path &file, const std::string &section,
+                                 const std::string &key, const std::string &value);
 };

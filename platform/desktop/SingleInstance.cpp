@@ -34,6 +34,16 @@ bool isPrivateFolder(const QString &path)
     return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
+QString socketName(const QString &name)
+{
+    return name;
+}
+
+QString lockName(const QString &name)
+{
+    return name + QStringLiteral(".lock");
+}
+
 int openLock(const QString &path, int flags)
 {
     return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -41,21 +51,25 @@ int openLock(const QString &path, int flags)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &name, QObject *parent)
-    : QObject(parent), socketPath_(socketPath(name)), lockPath_(lockPath(name))
+// The private folder is looked for (and made) once for both paths.
+SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent)
 {
+    if (const std::optional<QString> folder = privateFolder()) {
+        socketPath_ = QDir(*folder).filePath(socketName(name));
+        lockPath_ = QDir(*folder).filePath(lockName(name));
+    }
 }
 
 QString SingleInstance::socketPath(const QString &name)
 {
     const std::optional<QString> folder = privateFolder();
-    return folder ? QDir(*folder).filePath(name) : QString();
+    return folder ? QDir(*folder).filePath(socketName(name)) : QString();
 }
 
 QString SingleInstance::lockPath(const QString &name)
 {
     const std::optional<QString> folder = privateFolder();
-    return folder ? QDir(*folder).filePath(name + QStringLiteral(".lock")) : QString();
+    return folder ? QDir(*folder).filePath(lockName(name)) : QString();
 }
 
 SingleInstance::~SingleInstance()
@@ -65,11 +79,20 @@ SingleInstance::~SingleInstance()
         ::close(lockFd_);
 }
 
-std::optional<QString> SingleInstance::privateFolder()
+QString SingleInstance::sessionRuntimeFolder()
+{
+    return QStringLiteral("/run/user/%1").arg(::getuid());
+}
+
+std::optional<QString> SingleInstance::privateFolder(const QString &sessionRuntime)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
         return runtime;
+    // A command from cron or su has no XDG_RUNTIME_DIR, but the user's desktop
+    // session, and so its panel, has this runtime folder.
+    if (QDir::isAbsolutePath(sessionRuntime) && isPrivateFolder(sessionRuntime))
+        return sessionRuntime;
     // Made here when missing; one made by someone else, or opened up, fails
     // the check and is not used.
     const QString own =

@@ -61,11 +61,14 @@ public:
     static QString socketPath(const QString &name);
     static QString lockPath(const QString &name);
 
-    // The user's runtime folder (XDG_RUNTIME_DIR), or else a folder of the
-    // user's own in the temporary folder, made with mode 0700. Either is used
-    // only when it is a real folder that belongs to the user and that nobody
-    // else may enter; empty when neither is.
-    static std::optional<QString> privateFolder();
+    // The user's runtime folder (XDG_RUNTIME_DIR, or else the session's,
+    // /run/user/<uid>), or else a folder of the user's own in the temporary
+    // folder, made with mode 0700. Each is used only when it is a real folder
+    // that belongs to the user and that nobody else may enter; empty when none
+    // is.
+    static std::optional<QString>
+    privateFolder(const QString &sessionRuntime = sessionRuntimeFolder());
+    static QString sessionRuntimeFolder();
 
 private:
     bool connectToRunningCopy(QLocalSocket &socket) const;

@@ -31,16 +31,19 @@ public:
         bindings.selectOnlyPreset(1);
     }
 
+    void setStoreObserver(StoreObserver observer) override { storeObserver = std::move(observer); }
     CardState cardState() override { return state; }
     PanelStatus status() override
     {
-        return PanelStatus::fromControls(controls, state != CardState::NotFound,
-                                         state == CardState::Ready);
+        return PanelStatus::fromControls(
+            controls, state != CardState::NotFound && state != CardState::AccessDenied,
+            state == CardState::Ready);
     }
     void apply(const PanelValues &values, Done done) override
     {
         applied.push_back(values);
         bindings.show(values);
+        store();
         finish(std::move(done));
     }
     void loadPreset(int preset, Done done) override
@@ -48,17 +51,29 @@ public:
         presetsLoaded.push_back(preset);
         bindings.selectOnlyPreset(preset);
         finish(std::move(done));
+        // As the dialog: the selection is stored after the write is sent.
+        store();
     }
     void factoryReset(Done done) override
     {
         ++resets;
+        store();
         finish(std::move(done));
     }
 
     int changes() const { return static_cast<int>(applied.size() + presetsLoaded.size()) + resets; }
 
+    // The settings folder's writes fail with this when set.
+    void store()
+    {
+        if (storeObserver)
+            storeObserver("/home/u/.config/orlenta", storeFailure);
+    }
+
     CardState state = CardState::Ready;
     Answer answer = Answer::Now;
+    StoreObserver storeObserver;
+    std::error_code storeFailure;
     ControlTable controls;
     ControlBindings bindings{controls};
     std::vector<PanelValues> applied;
@@ -152,7 +167,10 @@ TEST_F(CommandDispatcherTest, ACardThatIsNotReadyGetsNothing)
     const struct {
         CardState state;
         int exitCode;
-    } cases[] = {{CardState::NotFound, 2}, {CardState::Silent, 3}, {CardState::LibraryMissing, 1}};
+    } cases[] = {{CardState::NotFound, 2},
+                 {CardState::AccessDenied, 77},
+                 {CardState::Silent, 3},
+                 {CardState::LibraryMissing, 1}};
     for (const auto &c : cases) {
         panel.state = c.state;
         for (const char *line : {"set master-vol=1", "mode sing", "preset 2", "reset"}) {
@@ -175,6 +193,35 @@ TEST_F(CommandDispatcherTest, AWriteTheCardDoesNotAnswerFailsWithThree)
     EXPECT_EQ(run(dispatcher, "set rec-vol=4").exitCode, 3);
     panel.answer = FakePanel::Answer::Never;
     EXPECT_EQ(run(dispatcher, "reset").exitCode, 3);
+}
+
+// The card has the change, but the settings folder did not keep it: said
+// with where and why, and not a success; a store the panel made for its own
+// clicks is not the command's.
+TEST_F(CommandDispatcherTest, AChangeTheSettingsFolderDidNotKeepFailsWithOne)
+{
+    panel.storeFailure = std::make_error_code(std::errc::read_only_file_system);
+    const std::string cause = panel.storeFailure.message();
+    for (const char *line : {"set rec-vol=4", "preset 2", "reset"}) {
+        const CommandReply reply = run(dispatcher, line);
+        EXPECT_EQ(reply.exitCode, 1) << line;
+        EXPECT_NE(reply.err.find("/home/u/.config/orlenta"), std::string::npos) << reply.err;
+        EXPECT_NE(reply.err.find(cause), std::string::npos) << reply.err;
+        EXPECT_NE(reply.out.find("preset: "), std::string::npos) << line;
+    }
+    // Also when the answer comes later, and next to a write left unanswered.
+    panel.answer = FakePanel::Answer::Later;
+    EXPECT_EQ(run(dispatcher, "mode sing").exitCode, 1);
+    panel.answer = FakePanel::Answer::No;
+    const CommandReply unanswered = run(dispatcher, "mode chat");
+    EXPECT_EQ(unanswered.exitCode, 3);
+    EXPECT_NE(unanswered.err.find(cause), std::string::npos) << unanswered.err;
+
+    panel.answer = FakePanel::Answer::Now;
+    panel.store();
+    panel.storeFailure = {};
+    EXPECT_EQ(run(dispatcher, "set rec-vol=5").exitCode, 0);
+    EXPECT_EQ(run(dispatcher, "status").exitCode, 0);
 }
 
 TEST_F(CommandDispatcherTest, AWriteQueuedBehindAnotherIsWaitedFor)

@@ -11,11 +11,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -182,9 +188,68 @@ TEST_F(HeadlessCommandTest, AMissingOrSilentCardIsTwoOrThree)
     device.setAnswerMode(SIM_ANSWER_SILENT);
     const Outcome silent = run({"mode", "sing"});
     EXPECT_EQ(silent.exitCode, 3);
-    // Only read requests went out: nothing was written.
-    for (const Report &report : device.outputReports())
+    // Only read requests went out, asked again while the wait lasted: nothing
+    // was written.
+    const std::vector<Report> sent = device.outputReports();
+    EXPECT_GE(std::count(sent.begin(), sent.end(), kReadRequest), 2);
+    for (const Report &report : sent)
         EXPECT_TRUE(report == kReadRequest || report == kZeros);
+}
+
+TEST_F(HeadlessCommandTest, ACardThisUserMayNotOpenIsSeventySevenAndNamesTheRule)
+{
+    ASSERT_TRUE(device.resolved());
+    device.setAccessDenied(true);
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"status"}, {"set", "master-vol=1"}}) {
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.exitCode, 77) << args[0];
+        EXPECT_EQ(outcome.err.find("card not found"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("70-orlenta.rules"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("Running against a real card"), std::string::npos);
+    }
+    EXPECT_TRUE(device.outputReports().empty());
+
+    // Once the rule is in place the same card is simply there.
+    device.setAccessDenied(false);
+    EXPECT_EQ(run({"status"}).exitCode, 0);
+}
+
+TEST_F(HeadlessCommandTest, ACardThatMissesTheFirstReadIsWaitedFor)
+{
+    ASSERT_TRUE(device.resolved());
+    const ParameterBlock block({0x0F, 0x0F, 0x4F, 0x2A, 0x95, 0xB7, 0x60, 0xFE});
+    device.setBlock(block.bytes());
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    // The card wakes once its first read request has gone unanswered and been
+    // released: only a later attempt can get the answer.
+    QTimer wake;
+    QObject::connect(&wake, &QTimer::timeout, [&] {
+        if (device.outputReports().size() >= 2) {
+            device.setAnswerMode(SIM_ANSWER_NORMAL);
+            wake.stop();
+        }
+    });
+    wake.start(1);
+    setup.headless.readWait = std::chrono::milliseconds(5000);
+
+    const Outcome status = run({"status", "--json"});
+    ASSERT_EQ(status.exitCode, 0) << status.err;
+    const std::vector<Report> sent = device.outputReports();
+    EXPECT_GE(std::count(sent.begin(), sent.end(), kReadRequest), 2);
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString(status.out)).object();
+    EXPECT_EQ(json["master-vol"].toInt(), block.unpack().masterVol);
+
+    // A change waits for the read the same way, then writes.
+    device.setAnswerMode(SIM_ANSWER_SILENT);
+    device.clearOutputReports();
+    wake.start(1);
+    const Outcome set = run({"set", "fx-vol=2"});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    PanelValues values = block.unpack();
+    values.fxVol = 2;
+    EXPECT_EQ(device.block(), ParameterBlock::pack(values).bytes());
 }
 
 TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
@@ -199,6 +264,40 @@ TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
     PanelValues values = ParameterBlock::factory().unpack();
     values.fxVol = 1;
     EXPECT_EQ(presets.presetText(1), ParameterBlock::pack(values).toText());
+}
+
+// A settings folder that cannot be written: the card gets the change all the
+// same, the command says where and why it was not kept and fails.
+TEST_F(HeadlessCommandTest, ASettingsFolderThatCannotBeWrittenIsOneAndTheCardKeepsTheChange)
+{
+    ASSERT_TRUE(device.resolved());
+    std::filesystem::path folder = settings.filePath("read-only").toStdString();
+    if (geteuid() != 0) {
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        ASSERT_EQ(chmod(folder.c_str(), 0500), 0);
+    } else {
+        // Root writes into any folder whatever its mode; a folder whose
+        // parent is a file cannot be written by anyone.
+        const std::filesystem::path file = settings.filePath("a-file").toStdString();
+        std::ofstream(file) << "not a folder\n";
+        folder = file / "orlenta";
+    }
+    setup.headless.settingsFolder = folder;
+
+    const Outcome set = run({"set", "master-vol=3"});
+    EXPECT_EQ(set.exitCode, 1);
+    EXPECT_NE(set.err.find(folder.string()), std::string::npos) << set.err;
+    const std::string cause = std::make_error_code(geteuid() != 0 ? std::errc::permission_denied
+                                                                  : std::errc::not_a_directory)
+                                  .message();
+    EXPECT_NE(set.err.find(cause), std::string::npos) << set.err;
+    EXPECT_NE(set.out.find("master-vol: 3\n"), std::string::npos);
+    EXPECT_EQ(ParameterBlock(device.block()).unpack().masterVol, 3);
+
+    const Outcome preset = run({"preset", "2"});
+    EXPECT_EQ(preset.exitCode, 1);
+    EXPECT_NE(preset.err.find(folder.string()), std::string::npos) << preset.err;
+    chmod(folder.c_str(), 0700);
 }
 
 TEST_F(HeadlessCommandTest, ARunningPanelIsAskedFirstAndTheCardLeftToIt)

@@ -103,6 +103,27 @@ private slots:
         QVERIFY(status.out.starts_with("{\"connected\": false"));
     }
 
+    // The panel has told the user about the missing rule; a command says the
+    // same, not that the card is missing, and sends nothing.
+    void aCardThisUserMayNotOpenIsSeventySeven()
+    {
+        sim_->setAccessDenied(true);
+        create();
+        QVERIFY(dialog().initialise());
+        QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
+        CommandDispatcher dispatcher(dialog(), &dialog());
+        QCOMPARE(dialog().cardState(), CardState::AccessDenied);
+        const CommandReply reply = runRequest(dispatcher, "set master-vol=1");
+        QCOMPARE(reply.exitCode, 77);
+        QVERIFY(reply.err.find("70-orlenta.rules") != std::string::npos);
+        QVERIFY(sim_->outputReports().empty());
+
+        // Unplugged, it is simply not found.
+        sim_->unplug();
+        fixture_->notifier.unplug();
+        QCOMPARE(runRequest(dispatcher, "status").exitCode, 2);
+    }
+
     // Requests come in from the event loop, so one may come while a click's
     // write waits for the card. It waits its turn behind that write without
     // holding it up, and so does one after it, whose block carries both.

@@ -193,20 +193,50 @@ TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
 TEST_F(SingleInstanceTest, OnlyAPrivateFolderIsUsed)
 {
     QTemporaryDir temporary;
+    const QString noSession = temporary.filePath(QStringLiteral("no-session"));
     qputenv("TMPDIR", temporary.path().toUtf8());
     qunsetenv("XDG_RUNTIME_DIR");
     const QString own = temporary.filePath(QStringLiteral("orlenta-%1").arg(getuid()));
-    EXPECT_EQ(SingleInstance::privateFolder(), own);
+    EXPECT_EQ(SingleInstance::privateFolder(noSession), own);
     struct stat info {};
     ASSERT_EQ(stat(QFile::encodeName(own).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_EQ(SingleInstance::lockPath(kName), QDir(own).filePath(QStringLiteral("vekCtrl.lock")));
+    // The paths themselves go by the machine's session folder, which a
+    // logged-in user has.
+    if (SingleInstance::privateFolder() == own) {
+        EXPECT_EQ(SingleInstance::lockPath(kName),
+                  QDir(own).filePath(QStringLiteral("vekCtrl.lock")));
+    }
 
     // Opened up (or made so by someone else): refused, also as runtime folder.
     ASSERT_EQ(chmod(QFile::encodeName(own).constData(), 0777), 0);
-    EXPECT_FALSE(SingleInstance::privateFolder().has_value());
+    EXPECT_FALSE(SingleInstance::privateFolder(noSession).has_value());
     qputenv("XDG_RUNTIME_DIR", own.toUtf8());
-    EXPECT_FALSE(SingleInstance::privateFolder().has_value());
+    EXPECT_FALSE(SingleInstance::privateFolder(noSession).has_value());
+    qunsetenv("TMPDIR");
+}
+
+// A command from cron or su has no XDG_RUNTIME_DIR: the session's runtime
+// folder, where the desktop's panel holds its lock, comes before the
+// temporary folder, but only when it is the user's own and private.
+TEST_F(SingleInstanceTest, WithoutRuntimeVariableTheSessionFolderComesFirst)
+{
+    QTemporaryDir temporary;
+    qputenv("TMPDIR", temporary.path().toUtf8());
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString own = temporary.filePath(QStringLiteral("orlenta-%1").arg(getuid()));
+    const QString session = temporary.filePath(QStringLiteral("session"));
+    ASSERT_EQ(mkdir(QFile::encodeName(session).constData(), 0700), 0);
+    EXPECT_EQ(SingleInstance::privateFolder(session), session);
+
+    ASSERT_EQ(chmod(QFile::encodeName(session).constData(), 0755), 0);
+    EXPECT_EQ(SingleInstance::privateFolder(session), own);
+
+    ASSERT_EQ(chmod(QFile::encodeName(session).constData(), 0700), 0);
+    const QString link = temporary.filePath(QStringLiteral("session-link"));
+    ASSERT_EQ(symlink(QFile::encodeName(session).constData(), QFile::encodeName(link).constData()),
+              0);
+    EXPECT_EQ(SingleInstance::privateFolder(link), own);
     qunsetenv("TMPDIR");
 }
 
