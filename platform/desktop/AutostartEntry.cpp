@@ -2,8 +2,8 @@
 #include "AutostartEntry.h"
 
 #include "ProgramFolder.h"
+#include "ReplacingFile.h"
 
-#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -79,21 +79,9 @@ bool AutostartEntry::enable(const std::string &command, std::string &error) cons
         error = "cannot make " + folder_.string() + ": " + code.message();
         return false;
     }
-    const fs::path partial = folder_ / (std::string(kFileName) + ".new");
-    {
-        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-        file << contents(command);
-        file.flush();
-        if (!file) {
-            error = "cannot write " + partial.string();
-            fs::remove(partial, code);
-            return false;
-        }
-    }
-    fs::rename(partial, path(), code);
-    if (code) {
-        error = "cannot write " + path().string() + ": " + code.message();
-        fs::remove(partial, code);
+    // A session that logs in while this writes meets the old entry or the new.
+    if (const std::error_code failure = ReplacingFile::write(path(), contents(command))) {
+        error = "cannot write " + path().string() + ": " + failure.message();
         return false;
     }
     return true;

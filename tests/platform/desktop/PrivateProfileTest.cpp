@@ -2,11 +2,16 @@
 // Settings files on disk, read and written key by key.
 #include "PrivateProfile.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -25,6 +30,15 @@ protected:
     void TearDown() override { fs::remove_all(folder_); }
 
     fs::path file(const char *name) const { return folder_ / name; }
+    // What a folder holds: a write leaves no half-made file behind.
+    static std::vector<std::string> namesIn(const fs::path &folder)
+    {
+        std::vector<std::string> names;
+        for (const fs::directory_entry &entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     static void put(const fs::path &path, const std::string &content)
     {
@@ -61,7 +75,7 @@ TEST_F(PrivateProfileTest, WritingCreatesTheFileAndKeepsWhatElseItHolds)
     EXPECT_EQ(PrivateProfile::read(file("p.ini"), "setting", "settingToVoice"), "0f0f4f15bc2a2f3e");
     EXPECT_EQ(PrivateProfile::read(file("p.ini"), "moshi", "settingToVoiceYing"), "1");
     EXPECT_NE(get(file("p.ini")).find("; kept"), std::string::npos);
-    EXPECT_FALSE(fs::exists(file("p.ini.new")));
+    EXPECT_EQ(namesIn(folder_), (std::vector<std::string>{"p.ini", "s.ini"}));
 }
 
 TEST_F(PrivateProfileTest, NamesMatchWhateverTheirCaseValuesAreSeenUpTo127Characters)
@@ -111,16 +125,21 @@ TEST_F(PrivateProfileTest, LinkedFileIsWrittenAtItsTargetAndKeepsItsMode)
     EXPECT_EQ(get(file("dotfiles/setting.ini")), "[setting]\nCurrentConfig=3\n");
     EXPECT_EQ(fs::status(file("dotfiles/setting.ini")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_FALSE(fs::exists(file("dotfiles/setting.ini.new")));
+    EXPECT_EQ(namesIn(file("dotfiles")), std::vector<std::string>{"setting.ini"});
 }
 
 TEST_F(PrivateProfileTest, FailedWriteKeepsTheOldFile)
 {
     put(file("r.ini"), "[setting]\nCurrentConfig=2\n");
-    // The replacement cannot be written (its name is taken by a folder).
-    fs::create_directory(file("r.ini.new"));
-    EXPECT_FALSE(PrivateProfile::write(file("r.ini"), "setting", "CurrentConfig", "3"));
+    {
+        // The disk takes fewer bytes than the new content needs.
+        const FileSizeLimit fullDisk(8);
+        ASSERT_TRUE(fullDisk.active()) << fullDisk.error();
+        EXPECT_EQ(PrivateProfile::store(file("r.ini"), "setting", "CurrentConfig", "3"),
+                  std::make_error_code(std::errc::file_too_large));
+    }
     EXPECT_EQ(PrivateProfile::read(file("r.ini"), "setting", "CurrentConfig"), "2");
+    EXPECT_EQ(namesIn(folder_), std::vector<std::string>{"r.ini"});
     EXPECT_FALSE(
         PrivateProfile::write(folder_ / "missing" / "x.ini", "setting", "CurrentConfig", "1"));
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReplacingFile.h"
 
-#include "RecorderTexts.h"
+#include "FullWrite.h"
 
 #include <atomic>
 #include <cerrno>
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 
@@ -25,19 +26,38 @@ std::string temporaryName(const fs::path &target)
            std::to_string(++counter) + "-" + std::to_string(ticks % 1000000) + ".part";
 }
 
-// A file given through a link is replaced where it lies, and the link stays.
-fs::path followLink(const fs::path &target)
+// A file given through a link (a settings file kept in a dotfiles folder,
+// say) is replaced where it lies, and the link stays; also where the link
+// points at a file not made yet.
+fs::path followLink(const fs::path &file)
 {
+    constexpr int kMaxLinks = 40;
+    fs::path target = file;
     std::error_code error;
-    if (!fs::is_symlink(target, error))
-        return target;
-    const fs::path real = fs::canonical(target, error);
-    return error ? target : real;
+    for (int i = 0; i < kMaxLinks && fs::is_symlink(target, error); ++i) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
 }
 
 constexpr int kNotRegular = -1;
 
 } // namespace
+
+std::error_code ReplacingFile::write(const fs::path &target, std::string_view data)
+{
+    ReplacingFile replacement(target);
+    if (!replacement.create())
+        return replacement.error();
+    if (!FullWrite::to(replacement.descriptor(), data.data(), data.size()))
+        return {errno, std::generic_category()};
+    if (!replacement.commit())
+        return replacement.error();
+    return {};
+}
 
 ReplacingFile::ReplacingFile(fs::path target) : target_(followLink(target)) {}
 
@@ -107,9 +127,15 @@ int ReplacingFile::release()
     return committed_ ? std::exchange(descriptor_, -1) : -1;
 }
 
+std::error_code ReplacingFile::error() const
+{
+    return error_ == kNotRegular ? std::make_error_code(std::errc::invalid_argument)
+                                 : std::error_code(error_, std::generic_category());
+}
+
 std::string ReplacingFile::errorText() const
 {
-    return error_ == kNotRegular ? "not a regular file" : RecorderTexts::causeOf(error_);
+    return error_ == kNotRegular ? "not a regular file" : error().message();
 }
 
 void ReplacingFile::discard()

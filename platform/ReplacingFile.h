@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 // A new version of a file, written under a temporary name in the file's own
 // folder and renamed over it only once complete, so that a write that fails
@@ -11,6 +13,10 @@
 // at is the one replaced. Whatever was never put in place is removed.
 class ReplacingFile {
 public:
+    // The whole file replaced with these bytes, flushed to disk; the error
+    // code says why not.
+    static std::error_code write(const std::filesystem::path &target, std::string_view data);
+
     explicit ReplacingFile(std::filesystem::path target);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile &) = delete;
@@ -28,7 +34,8 @@ public:
     // Hands over the descriptor (after commit); the caller closes it.
     int release();
 
-    // The last failure in words.
+    // The last failure, and the same in words.
+    std::error_code error() const;
     std::string errorText() const;
 
 private:
