@@ -224,7 +224,7 @@ TEST_F(CommandDispatcherTest, AChangeTheSettingsFolderDidNotKeepFailsWithOne)
     EXPECT_EQ(run(dispatcher, "status").exitCode, 0);
 }
 
-TEST_F(CommandDispatcherTest, AWriteQueuedBehindAnotherIsWaitedFor)
+TEST_F(CommandDispatcherTest, AWriteTheCardAnswersLaterIsWaitedFor)
 {
     panel.answer = FakePanel::Answer::Later;
     const CommandReply reply = run(dispatcher, "set ducking-grade=8");

@@ -183,7 +183,8 @@ TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
     SingleInstance second(kName);
     const QByteArray flood(SingleInstance::kMaxRequestLength * 2, 'a');
     auto answer = std::async(std::launch::async, [&] { return second.ask(flood); });
-    await(answer);
+    // The copy hangs up: an empty answer, nothing handled.
+    EXPECT_EQ(await(answer), std::optional<QByteArray>(QByteArray()));
     EXPECT_EQ(handled, 0);
 }
 
