@@ -2,6 +2,27 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the end-to-end scripts.
 
+passed=0
+fail() { echo "FAIL: $*" >&2; echo "$passed passed, 1 failed"; exit 1; }
+pass() { echo "ok: $*"; passed=$((passed + 1)); }
+
+# The X server of scripts/services.sh, with nothing set that would take the
+# panel to another platform or hand it another program's activation.
+use_test_display() {
+    [ -n "${ORLENTA_TEST_DISPLAY:-}" ] ||
+        fail "ORLENTA_TEST_DISPLAY is not set: eval \"\$(scripts/services.sh start)\" first"
+    export DISPLAY=$ORLENTA_TEST_DISPLAY
+    unset QT_QPA_PLATFORM XDG_ACTIVATION_TOKEN
+    xdpyinfo >/dev/null 2>&1 || fail "no X server on $DISPLAY"
+}
+
+# The panel's main window.
+window_id() { xdotool search --name '^Orlenta HD$' 2>/dev/null | head -1; }
+
+# How many reports the card received, as the logging stand-in wrote them to $log.
+reports() { wc -l <"${log:?}" 2>/dev/null || echo 0; }
+reports_at_least() { [ "$(reports)" -ge "$1" ]; }
+
 # A copy of the simulated program folder whose HID library is the logging
 # stand-in, with the simulated device beside it as the stand-in's target
 # (ORLENTA_SHIM_TARGET=<folder>/simulated.so).

@@ -11,9 +11,6 @@ source "$(dirname "$0")/e2e_support.sh"
 stage=$1
 shim=$2
 completion=$3
-passed=0
-fail() { echo "FAIL: $*" >&2; echo "$passed passed, 1 failed"; exit 1; }
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
 
 work=$(mktemp -d /tmp/orlenta-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -29,7 +26,6 @@ orlenta() {
         ORLENTA_SHIM_TARGET="$folder/simulated.so" ORLENTA_SHIM_LOG="$log" \
         "$folder/Orlenta" "$@" >"$work/out" 2>"$work/err"
 }
-reports() { wc -l <"$log" 2>/dev/null || echo 0; }
 
 orlenta status --json || fail "status --json ended with $?: $(cat "$work/err")"
 grep -q '^{"connected": true, "mode": "sing", "master-vol": 12,.*"preset": 1}$' "$work/out" ||

@@ -10,12 +10,7 @@ source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1
 shim=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-[ -n "${ORLENTA_TEST_DISPLAY:-}" ] || fail "ORLENTA_TEST_DISPLAY is not set: eval \"\$(scripts/services.sh start)\" first"
-export DISPLAY=$ORLENTA_TEST_DISPLAY
-unset QT_QPA_PLATFORM
-xdpyinfo >/dev/null 2>&1 || fail "no X server on $DISPLAY"
+use_test_display
 
 work=$(mktemp -d /tmp/orlenta-e2e-XXXXXX)
 first=
@@ -28,13 +23,12 @@ trap cleanup EXIT
 folder=$work/Orlenta
 copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
 mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$work/reports.log
+log=$work/reports.log
+export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$log
 
-window_id() { xdotool search --name '^Orlenta HD$' 2>/dev/null | head -1; }
 map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
 has_window() { [ -n "$(window_id)" ]; }
 mapped_as() { [ "$(map_state "$1")" = "$2" ]; }
-reports_logged() { [ "$(wc -l <"$work/reports.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
 
 "$folder/Orlenta" >"$work/first.log" 2>&1 &
 first=$!
@@ -42,11 +36,11 @@ wait_for 10 has_window || fail "no window titled \"Orlenta HD\" appeared"
 win=$(window_id)
 echo "started: window $win"
 
-wait_for 10 reports_logged 2 || fail "the device saw no read request"
-[ "$(sed -n 1p "$work/reports.log")" = "00 00 41 00 00 0c 45 01 00 00 00 00 00 00 00 42" ] ||
-    fail "first report is not the read request: $(sed -n 1p "$work/reports.log")"
-[ "$(sed -n 2p "$work/reports.log")" = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" ] ||
-    fail "the read was not followed by the zero report: $(sed -n 2p "$work/reports.log")"
+wait_for 10 reports_at_least 2 || fail "the device saw no read request"
+[ "$(sed -n 1p "$log")" = "00 00 41 00 00 0c 45 01 00 00 00 00 00 00 00 42" ] ||
+    fail "first report is not the read request: $(sed -n 1p "$log")"
+[ "$(sed -n 2p "$log")" = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" ] ||
+    fail "the read was not followed by the zero report: $(sed -n 2p "$log")"
 echo "read the device block: read request, then 16 zero bytes"
 
 expect_file() { # name, content

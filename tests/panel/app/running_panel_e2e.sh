@@ -13,14 +13,7 @@ source "$(dirname "$0")/e2e_support.sh"
 
 stage=$1
 shim=$2
-passed=0
-fail() { echo "FAIL: $*" >&2; echo "$passed passed, 1 failed"; exit 1; }
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-
-[ -n "${ORLENTA_TEST_DISPLAY:-}" ] || fail "ORLENTA_TEST_DISPLAY is not set: eval \"\$(scripts/services.sh start)\" first"
-export DISPLAY=$ORLENTA_TEST_DISPLAY
-unset QT_QPA_PLATFORM XDG_ACTIVATION_TOKEN
-xdpyinfo >/dev/null 2>&1 || fail "no X server on $DISPLAY"
+use_test_display
 
 work=$(mktemp -d /tmp/orlenta-running-XXXXXX)
 panel=
@@ -40,10 +33,7 @@ log=$work/reports.log
 export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$log
 
 orlenta() { "$folder/Orlenta" "$@" >"$work/out" 2>"$work/err"; }
-reports() { wc -l <"$log" 2>/dev/null || echo 0; }
-reports_at_least() { [ "$(reports)" -ge "$1" ]; }
 report() { sed -n "$1p" "$log"; }
-window_id() { xdotool search --name '^Orlenta HD$' 2>/dev/null | head -1; }
 viewable() { local id; id=$(window_id); [ -n "$id" ] && xwininfo -id "$id" | grep -q 'Map State: IsViewable'; }
 not_viewable() { ! viewable; }
 panel_ended() { ! kill -0 "$panel" 2>/dev/null; }
