@@ -7,13 +7,12 @@
 #include "Player.h"
 #include "RecorderTemplate.h"
 
-#include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -76,15 +75,12 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
 {
     setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
     // A Wayland compositor places windows itself: the recorder cannot dock
-    // there, so it keeps a title bar to be moved by, and asks to be placed
-    // by the window it was opened from.
+    // there, so it keeps a title bar to be moved by. The host makes it a
+    // transient child of its own window as it shows; the library cannot know
+    // which window opened it.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         setWindowFlags(Qt::Tool);
         setWindowTitle(QStringLiteral("NUVRecord"));
-        if (QWidget *host = QApplication::activeWindow()) {
-            winId();
-            windowHandle()->setTransientParent(host->windowHandle());
-        }
     }
     setModal(false);
     QFont font = this->font();
