@@ -2,8 +2,8 @@
 // Commands with no panel running: the card opened through the simulated
 // device in the simulated program folder, as `orlenta` does without a window.
 #include "CommandDispatcher.h"
-#include "CommandFrame.h"
 #include "CommandRunner.h"
+#include "PanelTestSupport.h"
 #include "ParameterBlock.h"
 #include "PresetFiles.h"
 #include "SimulatedDevice.h"
@@ -25,17 +25,14 @@
 
 namespace {
 
-using Report = SimulatedDevice::Report;
+using panel_test::kReadRequest;
+using panel_test::kZeroReport;
+using panel_test::Report;
 
-const Report kReadRequest{0x00, 0x00, 0x41, 0x00, 0x00, 0x0C, 0x45, 0x01,
-                          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x42};
-const Report kZeros{};
-
+// The write the card must receive, built by hand rather than by the frame code under test.
 Report writeOf(const ParameterBlock &block)
 {
-    CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
-    frame.writeChecksum();
-    return frame.outputReport();
+    return panel_test::writeReport(block.bytes());
 }
 
 struct Outcome {
@@ -84,7 +81,7 @@ TEST_F(HeadlessCommandTest, StatusJsonReadsTheCardAndSetGivesTheSameBlockBack)
 
     const Outcome status = run({"status", "--json"});
     ASSERT_EQ(status.exitCode, 0) << status.err;
-    EXPECT_EQ(device.outputReports(), (std::vector<Report>{kReadRequest, kZeros}));
+    EXPECT_EQ(device.outputReports(), (std::vector<Report>{kReadRequest, kZeroReport}));
     const QJsonObject json =
         QJsonDocument::fromJson(QByteArray::fromStdString(status.out)).object();
     EXPECT_EQ(json.keys(), (QStringList{"connected", "ducking-grade", "ducking-speed",
@@ -116,7 +113,7 @@ TEST_F(HeadlessCommandTest, StatusJsonReadsTheCardAndSetGivesTheSameBlockBack)
     const Outcome written = run(set);
     ASSERT_EQ(written.exitCode, 0) << written.err;
     EXPECT_EQ(device.outputReports(),
-              (std::vector<Report>{kReadRequest, kZeros, writeOf(block), kZeros}));
+              (std::vector<Report>{kReadRequest, kZeroReport, writeOf(block), kZeroReport}));
     EXPECT_EQ(presets.presetText(1), block.toText());
 }
 
@@ -134,7 +131,7 @@ TEST_F(HeadlessCommandTest, SetWritesOneBlockAndKeepsItInTheSelectedPreset)
     values.fxType = 1;
     const ParameterBlock expected = ParameterBlock::pack(values);
     EXPECT_EQ(device.outputReports(),
-              (std::vector<Report>{kReadRequest, kZeros, writeOf(expected), kZeros}));
+              (std::vector<Report>{kReadRequest, kZeroReport, writeOf(expected), kZeroReport}));
     EXPECT_EQ(device.block(), expected.bytes());
     EXPECT_EQ(presets.presetText(3), expected.toText());
     EXPECT_EQ(presets.presetText(1), ParameterBlock::newPreset().toText());
@@ -193,7 +190,7 @@ TEST_F(HeadlessCommandTest, AMissingOrSilentCardIsTwoOrThree)
     const std::vector<Report> sent = device.outputReports();
     EXPECT_GE(std::count(sent.begin(), sent.end(), kReadRequest), 2);
     for (const Report &report : sent)
-        EXPECT_TRUE(report == kReadRequest || report == kZeros);
+        EXPECT_TRUE(report == kReadRequest || report == kZeroReport);
 }
 
 TEST_F(HeadlessCommandTest, ACardThisUserMayNotOpenIsSeventySevenAndNamesTheRule)
