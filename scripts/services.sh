@@ -119,7 +119,13 @@ start_pipewire() {
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$bus
     spawn pipewire pipewire
     wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "PipeWire did not start; see $state_dir/pipewire.log"
-    spawn wireplumber wireplumber
+    # Its Bluetooth monitor needs systemd-logind, which containers and
+    # chroots lack, and WirePlumber ends when it cannot have it: the tests
+    # need no Bluetooth.
+    local config=$state_dir/wireplumber-config
+    mkdir -p "$config/wireplumber/bluetooth.lua.d"
+    echo "-- no Bluetooth monitor" >"$config/wireplumber/bluetooth.lua.d/90-enable-all.lua"
+    XDG_CONFIG_HOME=$config spawn wireplumber wireplumber
     spawn pipewire-pulse pipewire-pulse
 }
 
@@ -138,8 +144,10 @@ start_sound() {
     pactl load-module module-null-sink sink_name=vek "sink_properties=\"$device_description\"" >/dev/null
     pactl load-module module-remap-source master=vek.monitor source_name=vek_in \
         "source_properties=\"$device_description\"" >/dev/null
-    pactl set-default-sink vek
-    pactl set-default-source vek_in
+    # PipeWire keeps the defaults in the session manager's metadata, which
+    # WirePlumber may not have made yet ("Not supported" until then).
+    wait_for pactl set-default-sink vek || fail "The sound server took no default sink; see the logs in $state_dir"
+    wait_for pactl set-default-source vek_in || fail "The sound server took no default source; see the logs in $state_dir"
 }
 
 start_x() {
