@@ -26,12 +26,9 @@
 
 namespace {
 
-const char *const kHidLibraryName = "NUVAUDIOCTL.so";
 const char *const kRecorderLibraryName = "NUVRecord.so";
 const char *const kStartupSound = "NUVdata.mp3";
 const char *const kDeviceDescription = "VEK ZR-4";
-const QString kVendorIdText = QStringLiteral("0C45");
-const QString kProductIdText = QStringLiteral("1F7D");
 constexpr int kIdMaxLength = 4;
 constexpr int kCompactBottomMargin = 10;
 constexpr int kRecorderDockOffset = 5;
@@ -221,8 +218,8 @@ bool CVarnelDlg::initialise()
     for (int id : {kVendorIdEdit, kProductIdEdit})
         if (auto *edit = qobject_cast<QLineEdit *>(control(id)))
             edit->setMaxLength(kIdMaxLength);
-    setText(kVendorIdEdit, kVendorIdText.toStdString());
-    setText(kProductIdEdit, kProductIdText.toStdString());
+    setText(kVendorIdEdit, DeviceConnection::kDefaultVendorIdText);
+    setText(kProductIdEdit, DeviceConnection::kDefaultProductIdText);
     parameters_.clearLastDeviceBlock();
 
     if (environment_.notifier)
@@ -255,9 +252,9 @@ bool CVarnelDlg::initialise()
 
 bool CVarnelDlg::loadLibraries()
 {
-    const std::filesystem::path hid = environment_.programFolder / kHidLibraryName;
+    const std::filesystem::path hid = environment_.programFolder / HidControlLibrary::kFileName;
     if (!hidLibrary_.load(hid.string())) {
-        showMessage(libraryLoadFailure(QString::fromLatin1(kHidLibraryName)));
+        showMessage(libraryLoadFailure(QString::fromLatin1(HidControlLibrary::kFileName)));
         return false;
     }
     const std::filesystem::path recorder = environment_.programFolder / kRecorderLibraryName;

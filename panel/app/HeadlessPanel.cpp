@@ -6,12 +6,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-namespace {
-const char *const kHidLibraryName = "NUVAUDIOCTL.so";
-const char *const kVendorIdText = "0C45";
-const char *const kProductIdText = "1F7D";
-} // namespace
-
 HeadlessPanel::HeadlessPanel(Setup setup)
     : setup_(std::move(setup)),
       channel_([this](const unsigned char *report,
@@ -70,7 +64,7 @@ PanelCommandTarget::CardState HeadlessPanel::cardState()
 // setting.ini and the files a first start makes, then the card.
 PanelCommandTarget::CardState HeadlessPanel::open()
 {
-    if (!library_.load((setup_.programFolder / kHidLibraryName).string()))
+    if (!library_.load((setup_.programFolder / HidControlLibrary::kFileName).string()))
         return CardState::LibraryMissing;
     selectPresetAsAtStart();
 
@@ -80,7 +74,8 @@ PanelCommandTarget::CardState HeadlessPanel::open()
     giveUp.setSingleShot(true);
     QObject::connect(&giveUp, &QTimer::timeout, [this] { channel_.setAbort(true); });
     giveUp.start(setup_.readWait);
-    if (!connection_->open(kVendorIdText, kProductIdText))
+    if (!connection_->open(DeviceConnection::kDefaultVendorIdText,
+                           DeviceConnection::kDefaultProductIdText))
         return connection_->isAccessDenied() ? CardState::AccessDenied : CardState::NotFound;
     // The open returns after the read's first attempt; an unanswered one is
     // tried again in the background, which is what the command waits for.

@@ -18,6 +18,9 @@ class DeviceConnection {
 public:
     static constexpr unsigned short kDefaultVendorId = 0x0C45;
     static constexpr unsigned short kDefaultProductId = 0x1F7D;
+    // The same as the panel's id boxes show them, which open() takes.
+    static constexpr const char *kDefaultVendorIdText = "0C45";
+    static constexpr const char *kDefaultProductIdText = "1F7D";
     static constexpr unsigned int kMonitorMessage = 1124;
     // A plug-in notice can come before the device node may be opened (udev
     // grants the user access a moment later): the open is retried that long.

@@ -11,6 +11,9 @@
 // and reports failure (0).
 class HidControlLibrary {
 public:
+    // Its name in the program folder.
+    static constexpr const char *kFileName = "NUVAUDIOCTL.so";
+
     HidControlLibrary() = default;
     ~HidControlLibrary();
     HidControlLibrary(const HidControlLibrary &) = delete;
