@@ -7,7 +7,7 @@
 
 namespace {
 
-template <typename Write> bool writeAll(const void *data, std::size_t length, Write write)
+template <typename Write> std::size_t writeAll(const void *data, std::size_t length, Write write)
 {
     const auto *bytes = static_cast<const std::uint8_t *>(data);
     std::size_t done = 0;
@@ -18,11 +18,11 @@ template <typename Write> bool writeAll(const void *data, std::size_t length, Wr
         if (n <= 0) {
             if (n == 0)
                 errno = ENOSPC;
-            return false;
+            break;
         }
         done += std::size_t(n);
     }
-    return true;
+    return done;
 }
 
 } // namespace
@@ -30,6 +30,11 @@ template <typename Write> bool writeAll(const void *data, std::size_t length, Wr
 namespace FullWrite {
 
 bool to(int descriptor, const void *data, std::size_t length)
+{
+    return asMuchAs(descriptor, data, length) == length;
+}
+
+std::size_t asMuchAs(int descriptor, const void *data, std::size_t length)
 {
     return writeAll(data, length,
                     [descriptor](const std::uint8_t *from, std::size_t n, std::size_t) {
@@ -39,11 +44,11 @@ bool to(int descriptor, const void *data, std::size_t length)
 
 bool at(int descriptor, const void *data, std::size_t length, off_t offset)
 {
-    return writeAll(
-        data, length,
-        [descriptor, offset](const std::uint8_t *from, std::size_t n, std::size_t done) {
-            return ::pwrite(descriptor, from, n, offset + off_t(done));
-        });
+    return length == writeAll(data, length,
+                              [descriptor, offset](const std::uint8_t *from, std::size_t n,
+                                                   std::size_t done) {
+                                  return ::pwrite(descriptor, from, n, offset + off_t(done));
+                              });
 }
 
 } // namespace FullWrite

@@ -202,18 +202,7 @@ std::size_t BufferFile::append(const std::uint8_t *data, std::size_t length)
         errno = EBADF;
         return 0;
     }
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::write(descriptor_, data + done, length - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            break;
-        }
-        done += std::size_t(n);
-    }
+    const std::size_t done = FullWrite::asMuchAs(descriptor_, data, length);
     const int writeError = errno;
     dataBytes_ += std::uint32_t(done);
     // Once a second of audio more: two numbers rewritten in place, no flush.
