@@ -6,7 +6,7 @@
 // run, and the connect also against the sound-server steps run on the UI
 // thread. The held arrow also counts the writes sent and times how long after
 // the release the card holds the value shown, against one exchange.
-#include "CVarnelDlg.h"
+#include "PanelProgram.h"
 #include "ControlIds.h"
 #include "EventLoopStallProbe.h"
 #include "FakeDeviceNotifier.h"
@@ -146,9 +146,11 @@ int main(int argc, char **argv)
 
     // Connect.
     EventLoopStallProbe probe;
-    CVarnelDlg dialog(environment);
+    PanelProgram panel(environment);
+    CVarnelDlg &dialog = panel.window();
+    const CommandChannel &channel = panel.session().channel();
     probe.start();
-    if (!dialog.initialise()) {
+    if (!panel.initialise()) {
         std::fprintf(stderr, "the panel did not start\n");
         return 1;
     }
@@ -166,7 +168,7 @@ int main(int argc, char **argv)
                 "take %.0f ms (goal <= %.0f ms: %s)\n",
                 connect, idle, oldWay, kGoalMs, verdict(connect, kGoalMs));
 
-    Card card(dialog.hidLibrary().handle());
+    Card card(panel.session().library().handle());
     if (!card.resolved()) {
         std::fprintf(stderr, "%s is not the simulated device\n", stage.c_str());
         return 1;
@@ -178,7 +180,7 @@ int main(int argc, char **argv)
     auto *mute = qobject_cast<QAbstractButton *>(dialog.control(ControlId::kMicMute));
     auto start = Clock::now();
     mute->click();
-    runEventsUntil([&] { return !dialog.channel().isWaiting(); });
+    runEventsUntil([&] { return !channel.isWaiting(); });
     const double exchange = msSince(start);
 
     // Held spin arrow.
@@ -195,7 +197,7 @@ int main(int argc, char **argv)
     runEventsUntil([&] { return card.masterVol() == shown; });
     const double settled = msSince(released);
     runEventsUntil(
-        [&] { return !dialog.channel().isWaiting() && dialog.channel().pendingCount() == 0; });
+        [&] { return !channel.isWaiting() && channel.pendingCount() == 0; });
     probe.stop();
     const double held = static_cast<double>(probe.longestStall().count());
     std::printf("spin arrow held %d ms against a card answering in %d ms: UI thread's longest "

@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -64,48 +67,26 @@ void CTrayIcon::buildMenu(const MenuTemplate &menu)
         } else {
             radios = nullptr;
         }
-        const int command = item.command;
-        connect(action, &QAction::triggered, this, [this, command](bool checked) {
-            if (command_)
-                command_(command, checked);
+        const int id = item.command;
+        connect(action, &QAction::triggered, this, [this, id](bool checked) {
+            if (itemHandler_)
+                itemHandler_(id, checked);
         });
     }
 }
 
-QAction *CTrayIcon::item(int command) const
+QAction *CTrayIcon::item(int id) const
 {
-    return menu_ ? menu_->findChild<QAction *>(QString::number(command)) : nullptr;
-}
-
-void CTrayIcon::setItemText(int command, const QString &text)
-{
-    if (QAction *action = item(command))
-        action->setText(text);
-}
-
-void CTrayIcon::setItemChecked(int command, bool checked)
-{
-    if (QAction *action = item(command))
-        action->setChecked(checked);
-}
-
-void CTrayIcon::setItemEnabled(int command, bool enabled)
-{
-    if (QAction *action = item(command))
-        action->setEnabled(enabled);
-}
-
-void CTrayIcon::setKindProbe(KindProbe probe)
-{
-    probe_ = std::move(probe);
-    if (probe_)
-        kind_ = probe_();
+    return menu_ ? menu_->findChild<QAction *>(QString::number(id)) : nullptr;
 }
 
 void CTrayIcon::activated(int reason)
 {
-    const bool toggles = kind_ == Kind::XEmbed ? reason == QSystemTrayIcon::DoubleClick
-                                               : reason == QSystemTrayIcon::Trigger;
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick)
+        return;
+    const Kind kind = probe_ ? probe_() : Kind::XEmbed;
+    const bool toggles = kind == Kind::XEmbed ? reason == QSystemTrayIcon::DoubleClick
+                                              : reason == QSystemTrayIcon::Trigger;
     if (toggles && activation_)
         activation_();
 }
@@ -117,12 +98,22 @@ CTrayIcon::Kind CTrayIcon::detectKind()
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface())
         return Kind::XEmbed;
-    const QString ours =
-        QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid());
-    const QStringList names = bus.interface()->registeredServiceNames().value();
-    for (const QString &name : names)
-        if (name.startsWith(ours))
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    ask << QStringLiteral("org.kde.StatusNotifierWatcher")
+        << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusReply<QDBusVariant> answer = bus.call(ask, QDBus::Block, kWatcherWaitMs);
+    if (!answer.isValid())
+        return Kind::XEmbed;
+    const QStringList items = answer.value().variant().toStringList();
+    const auto ours = static_cast<uint>(QCoreApplication::applicationPid());
+    for (const QString &item : items) {
+        // An item is a bus name, with the item's object path after it or not.
+        const QString service = item.section(QLatin1Char('/'), 0, 0);
+        if (!service.isEmpty() && bus.interface()->servicePid(service).value() == ours)
             return Kind::StatusNotifierItem;
+    }
     return Kind::XEmbed;
 }
 
@@ -132,17 +123,14 @@ void CTrayIcon::add()
     if (enabled_) {
         icon_->hide();
         icon_->show();
-        if (probe_)
-            kind_ = probe_();
         if (added_)
             added_();
     }
 }
 
-bool CTrayIcon::refresh()
+bool CTrayIcon::isAvailable()
 {
-    watch();
-    return enabled_;
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 // The counterpart of a re-created taskbar: a notification area that was

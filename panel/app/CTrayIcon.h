@@ -29,9 +29,9 @@ class QSystemTrayIcon;
 class CTrayIcon : public QObject {
 public:
     enum class Kind { XEmbed, StatusNotifierItem };
-    // Told the command of the chosen menu item, and its check state after the
+    // Told the id of the chosen menu item, and its check state after the
     // choice for checkable items.
-    using CommandHandler = std::function<void(int command, bool checked)>;
+    using ItemHandler = std::function<void(int item, bool checked)>;
     using KindProbe = std::function<Kind()>;
 
     explicit CTrayIcon(QObject *parent = nullptr);
@@ -41,35 +41,35 @@ public:
     // area now. The icon is added as soon as one appears.
     bool Create(const QString &tooltip, const QIcon &icon, const MenuTemplate &menu);
     bool isEnabled() const { return enabled_; }
-    // Looks again whether there is a notification area, adding the icon when
-    // one came since the last look; true when the icon is in one now.
-    bool refresh();
+    // Whether there is a notification area now; only asks. The icon goes into
+    // one that came within kWatchIntervalMs.
+    static bool isAvailable();
 
     void setActivationHandler(std::function<void()> handler) { activation_ = std::move(handler); }
     // Told each time the icon goes into a notification area.
     void setAddedHandler(std::function<void()> handler) { added_ = std::move(handler); }
-    void setCommandHandler(CommandHandler handler) { command_ = std::move(handler); }
-    // How the kind of notification area is found out (asked now and each time
-    // the icon is added); tests name one.
-    void setKindProbe(KindProbe probe);
+    void setItemHandler(ItemHandler handler) { itemHandler_ = std::move(handler); }
+    // How the kind of notification area is found out, asked at each
+    // activation (when the icon is surely registered); tests name one.
+    void setKindProbe(KindProbe probe) { probe_ = std::move(probe); }
 
-    // Menu items by their command.
-    QAction *item(int command) const;
-    void setItemText(int command, const QString &text);
-    void setItemChecked(int command, bool checked);
-    void setItemEnabled(int command, bool enabled);
+    // Menu items by their id.
+    QAction *item(int id) const;
 
     QSystemTrayIcon *icon() const { return icon_.get(); }
     QMenu *menu() const { return menu_.get(); }
 
     // What Qt hosts this process's icon as: only on X11, and only while no
     // StatusNotifierItem host is registered on the session bus, does it embed
-    // a window; a StatusNotifierItem shows as a name of this process on that
-    // bus.
+    // a window. Qt registers a StatusNotifierItem with the watcher under a
+    // connection of its own, so the watcher's list of items tells: one whose
+    // connection belongs to this process is ours.
     static Kind detectKind();
 
     // How often the notification area is looked for while it is missing.
     static constexpr int kWatchIntervalMs = 2000;
+    // How long a click waits for the watcher to say which items it hosts.
+    static constexpr int kWatcherWaitMs = 500;
 
 private:
     void buildMenu(const MenuTemplate &menu);
@@ -81,9 +81,8 @@ private:
     std::unique_ptr<QSystemTrayIcon> icon_;
     QTimer watcher_;
     bool enabled_ = false;
-    Kind kind_ = Kind::XEmbed;
     KindProbe probe_ = detectKind;
     std::function<void()> activation_;
     std::function<void()> added_;
-    CommandHandler command_;
+    ItemHandler itemHandler_;
 };

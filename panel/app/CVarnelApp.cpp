@@ -2,9 +2,9 @@
 #include "CVarnelApp.h"
 
 #include "AutostartEntry.h"
-#include "CVarnelDlg.h"
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
+#include "PanelProgram.h"
 #include "ProgramFolder.h"
 #include "PulseAudioDefaults.h"
 #include "PulseSoundPlayer.h"
@@ -65,21 +65,22 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
     environment.audioDefaults = &audioDefaults;
     environment.player = &player;
 
-    CVarnelDlg dialog(environment);
-    // Ends before the dialog: a change still waiting is answered while the
-    // dialog is whole.
-    CommandDispatcher dispatcher(dialog, &dialog);
+    PanelProgram panel(environment);
+    // Ends before the panel: a change still waiting is answered while the
+    // panel is whole.
+    CommandDispatcher dispatcher(panel.session(), &panel.visibility());
     instance.listen([&dispatcher](const QByteArray &request, SingleInstance::Reply reply) {
         dispatcher.handleRequest(request, std::move(reply));
     });
-    if (!dialog.initialise())
+    if (!panel.initialise())
         return 0;
     // Leaves the main loop whatever windows are still open. An exit chosen
     // before the loop runs (from an event loop of its own, such as a message
     // box's) would be lost on the loop, so it is looked at once more here.
-    QObject::connect(&dialog, &QDialog::finished, &application, [] { QCoreApplication::exit(0); });
-    dialog.showAtStart(hidden);
-    if (dialog.isEnding())
+    QObject::connect(&panel.window(), &QDialog::finished, &application,
+                     [] { QCoreApplication::exit(0); });
+    panel.showAtStart(hidden);
+    if (panel.isEnding())
         return 0;
     return application.exec();
 }

@@ -8,19 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace {
-
-template <typename F> void call(const F &hook)
-{
-    if (hook)
-        hook();
-}
-
-} // namespace
-
 DeviceConnection::DeviceConnection(HidControlLibrary &library, CommandChannel &channel,
-                                   SnxWindow *window, Hooks hooks)
-    : library_(library), channel_(channel), window_(window), hooks_(std::move(hooks))
+                                   SnxWindow *window, Listener &listener)
+    : library_(library), channel_(channel), window_(window), listener_(listener)
 {
 }
 
@@ -49,33 +39,26 @@ bool DeviceConnection::open(std::string_view vendorText, std::string_view produc
     arrivalAttemptsLeft_ = 0;
     accessDenied_ = false;
     deniedReported_ = false;
-    if (hooks_.showState)
-        hooks_.showState(true);
     armMonitor();
     channel_.setConnected(true);
     auto afterRead = [this] {
         // A read cut short by Exit or by the device's removal leaves nothing
         // to make default and no one to greet.
         if (!channel_.isExiting() && !channel_.isAborted())
-            call(hooks_.afterOpen);
+            listener_.opened();
     };
-    if (hooks_.readParameters)
-        hooks_.readParameters(afterRead);
-    else
-        afterRead();
+    listener_.readBlock(afterRead);
     return true;
 }
 
 void DeviceConnection::close()
 {
-    if (hooks_.showState)
-        hooks_.showState(false);
     if (channel_.isConnected()) {
         library_.closeHidMonitor();
         library_.closeDevice();
     }
     channel_.setConnected(false);
-    call(hooks_.closed);
+    listener_.closed();
 }
 
 bool DeviceConnection::arrival()
@@ -84,7 +67,7 @@ bool DeviceConnection::arrival()
         return false;
     channel_.setAbort(false);
     arrivalAttemptsLeft_ = kArrivalOpenAttempts;
-    call(hooks_.postOpen);
+    listener_.openLater();
     return true;
 }
 
@@ -95,7 +78,7 @@ void DeviceConnection::retryAfterArrival()
     --arrivalAttemptsLeft_;
     QTimer::singleShot(kArrivalRetryInterval, retryContext_.get(), [this] {
         if (!channel_.isConnected() && !channel_.isExiting())
-            call(hooks_.postOpen);
+            listener_.openLater();
     });
 }
 
@@ -106,7 +89,7 @@ void DeviceConnection::openFailed()
     if (!accessDenied_ || deniedReported_)
         return;
     deniedReported_ = true;
-    call(hooks_.accessDenied);
+    listener_.openRefused();
 }
 
 bool DeviceConnection::removal()

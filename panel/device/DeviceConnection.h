@@ -27,27 +27,27 @@ public:
     static constexpr int kArrivalOpenAttempts = 10;
     static constexpr std::chrono::milliseconds kArrivalRetryInterval{200};
 
-    struct Hooks {
-        // The hidden open and close buttons follow the state: open true
-        // enables close and disables open.
-        std::function<void(bool open)> showState;
+    // Who the connection works for. Every call comes on the UI thread.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
         // Reads the device's block; calls then once its first attempt is over
         // (an unanswered read goes on by itself).
-        std::function<void(std::function<void()> then)> readParameters;
-        // After the read's first attempt: working folder, default audio
-        // device, start-up sound.
-        std::function<void()> afterOpen;
-        // After a close: controls disabled, recorder hidden.
-        std::function<void()> closed;
+        virtual void readBlock(std::function<void()> then) = 0;
+        // After the read's first attempt, unless the read was cut short by the
+        // program's end or the device's removal.
+        virtual void opened() = 0;
+        // After a close.
+        virtual void closed() = 0;
         // Queues an open to run from the event loop.
-        std::function<void()> postOpen;
+        virtual void openLater() = 0;
         // The device is plugged in but this user may not open it; called
         // once per plug-in.
-        std::function<void()> accessDenied;
+        virtual void openRefused() = 0;
     };
 
     DeviceConnection(HidControlLibrary &library, CommandChannel &channel, SnxWindow *window,
-                     Hooks hooks);
+                     Listener &listener);
 
     // The first four characters as hex digits, most significant first; any
     // other character, or none, counts as 0.
@@ -74,7 +74,7 @@ private:
     HidControlLibrary &library_;
     CommandChannel &channel_;
     SnxWindow *window_;
-    Hooks hooks_;
+    Listener &listener_;
     int arrivalAttemptsLeft_ = 0;
     bool accessDenied_ = false;
     bool deniedReported_ = false;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PanelStatus.h"
 
-#include "ControlBindings.h"
-#include "ControlIds.h"
 #include "SettingKeys.h"
 
 #include <functional>
@@ -33,25 +31,6 @@ std::optional<std::string> valueOf(const PanelStatus &status, const SettingKey &
 }
 
 } // namespace
-
-PanelStatus PanelStatus::fromControls(PanelControls &controls, bool connected, bool blockShown)
-{
-    const ControlBindings bindings(controls);
-    PanelStatus status;
-    status.connected = connected;
-    if (blockShown) {
-        status.values = bindings.values();
-        for (std::size_t code = 0; code < ControlId::kModeRadios.size(); ++code)
-            if (controls.isChecked(ControlId::kModeRadios[code])) {
-                status.mode = static_cast<int>(code);
-                break;
-            }
-    }
-    const std::vector<int> presets = bindings.checkedPresets();
-    if (!presets.empty())
-        status.preset = presets.front();
-    return status;
-}
 
 std::string PanelStatus::toText() const
 {

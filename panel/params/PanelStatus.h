@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "PanelControls.h"
 #include "PanelValues.h"
 
 #include <optional>
@@ -17,9 +16,6 @@ struct PanelStatus {
     // a mode the panel does not offer).
     std::optional<int> mode;
     std::optional<int> preset; // 1-4
-
-    // Read from the dialog's controls, the way the next send would pack them.
-    static PanelStatus fromControls(PanelControls &controls, bool connected, bool blockShown);
 
     // One "key: value" line per setting, keys as in the JSON.
     std::string toText() const;

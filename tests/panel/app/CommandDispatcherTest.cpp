@@ -2,9 +2,8 @@
 // What a command does to the panel, on a fake of it.
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
-#include "ControlBindings.h"
-#include "ControlTable.h"
 #include "DispatcherTestSupport.h"
+#include "PanelState.h"
 #include "ParameterBlock.h"
 #include "SingleInstance.h"
 
@@ -17,39 +16,35 @@
 
 namespace {
 
-using CardState = PanelCommandTarget::CardState;
-
-// The panel as the commands see it: its controls in a table, every change
-// recorded; a write is answered at once, later, or never.
+// The panel as the commands see it: what it shows, every change recorded; a
+// write is answered at once, later, or never.
 class FakePanel : public PanelCommandTarget {
 public:
     enum class Answer { Now, Later, Never, No };
 
     FakePanel()
     {
-        bindings.show(ParameterBlock::factory().unpack());
-        bindings.selectOnlyPreset(1);
+        shown.show(ParameterBlock::factory().unpack());
+        shown.selectOnlyPreset(1);
     }
 
     void setStoreObserver(StoreObserver observer) override { storeObserver = std::move(observer); }
-    CardState cardState() override { return state; }
-    PanelStatus status() override
+    CardState cardState() const override { return state; }
+    PanelStatus status() const override
     {
-        return PanelStatus::fromControls(
-            controls, state != CardState::NotFound && state != CardState::AccessDenied,
-            state == CardState::Ready);
+        return shown.status(isConnected(state), state == CardState::Ready);
     }
     void apply(const PanelValues &values, Done done) override
     {
         applied.push_back(values);
-        bindings.show(values);
+        shown.show(values);
         store();
         finish(std::move(done));
     }
     void loadPreset(int preset, Done done) override
     {
         presetsLoaded.push_back(preset);
-        bindings.selectOnlyPreset(preset);
+        shown.selectOnlyPreset(preset);
         finish(std::move(done));
         // As the dialog: the selection is stored after the write is sent.
         store();
@@ -74,8 +69,7 @@ public:
     Answer answer = Answer::Now;
     StoreObserver storeObserver;
     std::error_code storeFailure;
-    ControlTable controls;
-    ControlBindings bindings{controls};
+    PanelState shown;
     std::vector<PanelValues> applied;
     std::vector<int> presetsLoaded;
     int resets = 0;
@@ -146,8 +140,12 @@ TEST_F(CommandDispatcherTest, SetAppliesEveryPairToWhatThePanelShowsInOneChange)
 
 TEST_F(CommandDispatcherTest, AChangeLeavesUncheckedModeButtonsUnchecked)
 {
-    for (int radio : {1114, 1117, 1115, 1116, 1118, 1119})
-        panel.controls.setChecked(radio, false);
+    // A card that reported a mode the panel does not offer, first thing.
+    PanelValues oddMode = ParameterBlock::factory().unpack();
+    oddMode.mode = 7;
+    panel.shown = PanelState();
+    panel.shown.show(oddMode);
+    ASSERT_FALSE(panel.status().mode);
     run(dispatcher, "set fx-vol=2");
     ASSERT_EQ(panel.applied.size(), 1u);
     EXPECT_FALSE(panel.status().mode);
@@ -167,10 +165,10 @@ TEST_F(CommandDispatcherTest, ACardThatIsNotReadyGetsNothing)
     const struct {
         CardState state;
         int exitCode;
-    } cases[] = {{CardState::NotFound, 2},
+    } cases[] = {{CardState::Absent, 2},
                  {CardState::AccessDenied, 77},
-                 {CardState::Silent, 3},
-                 {CardState::LibraryMissing, 1}};
+                 {CardState::NotAnswering, 3},
+                 {CardState::NoLibrary, 1}};
     for (const auto &c : cases) {
         panel.state = c.state;
         for (const char *line : {"set master-vol=1", "mode sing", "preset 2", "reset"}) {
@@ -358,7 +356,7 @@ TEST_F(RunningPanelTest, TheRunningPanelCarriesTheCommandOutAndItsAnswerIsPrinte
     EXPECT_EQ(panel.applied[0].mode, 2);
     EXPECT_TRUE(mode.out.contains("mode: lwrd\n"));
 
-    panel.state = CardState::NotFound;
+    panel.state = CardState::Absent;
     const Finished status = start({"status", "--json"});
     EXPECT_EQ(status.exitCode, 2);
     EXPECT_TRUE(status.out.startsWith("{\"connected\": false"));

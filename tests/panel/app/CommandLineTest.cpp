@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line is checked whole before anything is sent.
 #include "CommandLine.h"
+#include "CommandTable.h"
+#include "SettingKeys.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -113,6 +117,50 @@ TEST(CommandLineTest, AShowCarriesItsActivationToken)
     EXPECT_FALSE(CommandLine::parseRequest("hide abc\n").command);
     EXPECT_FALSE(CommandLine::parseRequest("show a b\n").command);
     EXPECT_NE(errorOf("show abc"), "");
+}
+
+std::string fileText(const char *name)
+{
+    std::ifstream file(std::string(ORLENTA_PACKAGING_DIR) + "/" + name);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The man page's roff escapes every hyphen.
+std::string inRoff(std::string_view word)
+{
+    std::string escaped;
+    for (char c : word)
+        escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    return escaped;
+}
+
+// What the table holds is what a user is told of and offered.
+TEST(CommandTableTest, TheManPageAndTheCompletionKnowEveryCommandAndKey)
+{
+    const std::string manPage = fileText("orlenta.1.in");
+    const std::string completion = fileText("orlenta.bash-completion");
+    ASSERT_FALSE(manPage.empty());
+    ASSERT_FALSE(completion.empty());
+
+    const std::string first = "candidates=\"status ";
+    const std::size_t start = completion.find(first);
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t end = completion.find('"', start + first.size());
+    std::istringstream offered(completion.substr(start + 12, end - start - 12));
+    std::set<std::string> words{std::istream_iterator<std::string>(offered), {}};
+    std::set<std::string> expected{"--help", "--version", "--hidden"};
+    for (const CommandSpec &spec : CommandSpec::all()) {
+        expected.insert(std::string(spec.name));
+        EXPECT_NE(manPage.find("orlenta " + inRoff(spec.name)), std::string::npos) << spec.name;
+        EXPECT_NE(CommandLine::usage().find("  " + std::string(spec.name)), std::string::npos);
+    }
+    EXPECT_EQ(words, expected);
+    for (const SettingKey &key : SettingKey::all()) {
+        EXPECT_NE(manPage.find(inRoff(key.name)), std::string::npos) << key.name;
+        EXPECT_NE(completion.find(std::string(key.name)), std::string::npos) << key.name;
+    }
 }
 
 } // namespace

@@ -46,9 +46,9 @@ protected:
     HeadlessCommandTest()
     {
         device.reset();
-        setup.headless.programFolder = ORLENTA_SIM_STAGE_DIR;
-        setup.headless.settingsFolder = settings.path().toStdString();
-        setup.headless.readWait = std::chrono::milliseconds(600);
+        setup.card.programFolder = ORLENTA_SIM_STAGE_DIR;
+        setup.card.settingsFolder = settings.path().toStdString();
+        setup.readWait = std::chrono::milliseconds(600);
         setup.autostart = AutostartEntry(settings.filePath("autostart").toStdString());
     }
     ~HeadlessCommandTest() override
@@ -228,7 +228,7 @@ TEST_F(HeadlessCommandTest, ACardThatMissesTheFirstReadIsWaitedFor)
         }
     });
     wake.start(1);
-    setup.headless.readWait = std::chrono::milliseconds(5000);
+    setup.readWait = std::chrono::milliseconds(5000);
 
     const Outcome status = run({"status", "--json"});
     ASSERT_EQ(status.exitCode, 0) << status.err;
@@ -251,8 +251,8 @@ TEST_F(HeadlessCommandTest, ACardThatMissesTheFirstReadIsWaitedFor)
 
 TEST_F(HeadlessCommandTest, AnUnansweredWriteIsThreeAndThePresetKeepsTheChange)
 {
-    HeadlessPanel panel(setup.headless);
-    ASSERT_EQ(panel.cardState(), PanelCommandTarget::CardState::Ready);
+    HidCardSession panel(setup.card);
+    ASSERT_EQ(panel.openAndWait(setup.readWait), CardState::Ready);
     device.setAnswerMode(SIM_ANSWER_SILENT);
     CommandDispatcher dispatcher(panel, nullptr);
     const CommandReply reply =
@@ -279,7 +279,7 @@ TEST_F(HeadlessCommandTest, ASettingsFolderThatCannotBeWrittenIsOneAndTheCardKee
         std::ofstream(file) << "not a folder\n";
         folder = file / "orlenta";
     }
-    setup.headless.settingsFolder = folder;
+    setup.card.settingsFolder = folder;
 
     const Outcome set = run({"set", "master-vol=3"});
     EXPECT_EQ(set.exitCode, 1);

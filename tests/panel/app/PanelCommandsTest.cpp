@@ -4,6 +4,7 @@
 #include "ControlIds.h"
 #include "DispatcherTestSupport.h"
 #include "ParameterBlock.h"
+#include "TrayMenu.h"
 #include "SimulatedPanelTest.h"
 
 #include <QAction>
@@ -12,13 +13,12 @@
 #include <QTimer>
 
 using namespace panel_test;
-using CardState = PanelCommandTarget::CardState;
 
 class PanelCommandsTest : public SimulatedPanelTest {
     Q_OBJECT
 
 private:
-    QAction *trayItem(int command) { return dialog().trayIcon().item(command); }
+    QAction *trayItem(int id) { return panel().tray().item(id); }
 
     bool fileHas(const char *name, const std::string &line)
     {
@@ -33,14 +33,14 @@ private slots:
     void commandsChangeTheCardAsClicksDo()
     {
         create();
-        QVERIFY(dialog().initialise());
+        QVERIFY(panel().initialise());
         // Opened only once the event loop runs.
-        QCOMPARE(dialog().cardState(), CardState::NotFound);
+        QCOMPARE(session().cardState(), CardState::Absent);
         QTRY_VERIFY(enabled(1102));
-        QTRY_VERIFY(!dialog().channel().isWaiting());
+        QTRY_VERIFY(!session().channel().isWaiting());
         sim_->clearOutputReports();
-        QCOMPARE(dialog().cardState(), CardState::Ready);
-        CommandDispatcher dispatcher(dialog(), &dialog());
+        QCOMPARE(session().cardState(), CardState::Ready);
+        CommandDispatcher dispatcher(session(), &panel().visibility());
 
         CommandReply reply = runRequest(dispatcher, "set master-vol=5 mic-mute=on");
         QCOMPARE(reply.exitCode, 0);
@@ -67,31 +67,38 @@ private slots:
         expectOneWrite({0x85, 0x09, 0x47, 0x0B, 0x1B, 0xE6, 0x1D, 0xC3});
         QVERIFY(button(1148)->isChecked());
         QVERIFY(!button(1145)->isChecked());
-        QVERIFY(trayItem(CVarnelDlg::kPresetCommands[2])->isChecked());
-        QVERIFY(!trayItem(CVarnelDlg::kPresetCommands[0])->isChecked());
+        QVERIFY(trayItem(TrayMenu::kPresetItems[2])->isChecked());
+        QVERIFY(!trayItem(TrayMenu::kPresetItems[0])->isChecked());
 
         QCOMPARE(runRequest(dispatcher, "reset").exitCode, 0);
         expectOneWrite(kFactoryBlock);
         QVERIFY(fileHas("UserConfig_3.ini", "settingToVoice=0f0f4f15bc2a2f3e"));
         QVERIFY(button(1116)->isChecked());
+    }
 
-        // With no mode button checked, a change leaves them all unchecked.
+    // A card whose block names a mode the panel does not offer leaves every
+    // mode button unchecked, and a change keeps them so.
+    void aChangeLeavesUncheckedModeButtonsUnchecked()
+    {
+        sim_->setBlock({0x0F, 0x0F, 0x4F, 0x15, 0xFC, 0x2A, 0x2F, 0x3E}); // mode 7
+        start();
+        CommandDispatcher dispatcher(session(), &panel().visibility());
         for (int radio : ControlId::kModeRadios)
-            dialog().setChecked(radio, false);
+            QVERIFY(!button(radio)->isChecked());
         QCOMPARE(runRequest(dispatcher, "set fx-vol=2").exitCode, 0);
         for (int radio : ControlId::kModeRadios)
             QVERIFY(!button(radio)->isChecked());
-        QVERIFY(!dialog().status().mode);
+        QVERIFY(!session().status().mode);
+        QCOMPARE(sim_->block()[4] & 0x70, 0); // the block packs mode 0
     }
 
     void aCardThatIsNotReadyGetsNothing()
     {
         sim_->setAnswerMode(SIM_ANSWER_SILENT);
         create();
-        QVERIFY(dialog().initialise());
-        QTRY_VERIFY(dialog().channel().isConnected());
-        CommandDispatcher dispatcher(dialog(), &dialog());
-        QCOMPARE(dialog().cardState(), CardState::Silent);
+        QVERIFY(panel().initialise());
+        QTRY_COMPARE(session().cardState(), CardState::NotAnswering);
+        CommandDispatcher dispatcher(session(), &panel().visibility());
         QCOMPARE(runRequest(dispatcher, "mute mic on").exitCode, 3);
         for (const Report &report : sim_->outputReports())
             QVERIFY(report == kReadRequest || report == kZeroReport);
@@ -109,10 +116,10 @@ private slots:
     {
         sim_->setAccessDenied(true);
         create();
-        QVERIFY(dialog().initialise());
+        QVERIFY(panel().initialise());
         QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
-        CommandDispatcher dispatcher(dialog(), &dialog());
-        QCOMPARE(dialog().cardState(), CardState::AccessDenied);
+        CommandDispatcher dispatcher(session(), &panel().visibility());
+        QCOMPARE(session().cardState(), CardState::AccessDenied);
         const CommandReply reply = runRequest(dispatcher, "set master-vol=1");
         QCOMPARE(reply.exitCode, 77);
         QVERIFY(reply.err.find("70-orlenta.rules") != std::string::npos);
@@ -131,14 +138,14 @@ private slots:
     {
         start();
         sim_->setAnswerDelayMs(100);
-        CommandDispatcher dispatcher(dialog(), &dialog());
+        CommandDispatcher dispatcher(session(), &panel().visibility());
         std::vector<CommandReply> replies;
         auto keep = [&replies](const QByteArray &reply) {
             replies.push_back(CommandReply::decode(reply).value_or(CommandReply{-1, {}, {}}));
         };
         bool duringTheWrite = false;
         QTimer::singleShot(20, this, [&] {
-            duringTheWrite = dialog().channel().isWaiting();
+            duringTheWrite = session().channel().isWaiting();
             dispatcher.handleRequest("set fx-vol=9", keep);
             dispatcher.handleRequest("mute music on", keep);
         });
@@ -167,7 +174,7 @@ private slots:
         start();
         dialog().show();
         sim_->setAnswerDelayMs(100);
-        CommandDispatcher dispatcher(dialog(), &dialog());
+        CommandDispatcher dispatcher(session(), &panel().visibility());
         QSignalSpy finished(&dialog(), &QDialog::finished);
         std::optional<CommandReply> change;
         std::optional<CommandReply> quit;
@@ -184,42 +191,32 @@ private slots:
         QVERIFY(quit);
         QCOMPARE(quit->exitCode, 0);
         QTRY_COMPARE(finished.count(), 1);
-        QVERIFY(dialog().channel().isExiting());
+        QVERIFY(session().isEnding());
         QTRY_VERIFY(change);
         QCOMPARE(change->exitCode, 3);
         QCOMPARE(sim_->outputReports().size(), std::size_t{2}); // the click's write alone
     }
 
-    // Without a tray (none offscreen) hiding minimises, so the taskbar still
-    // leads back; a hidden start does the same.
+    // Without a tray (none offscreen) a command's hide minimises, so the
+    // taskbar still leads back.
     void windowCommandsWithoutATray()
     {
         start();
         dialog().show();
-        QVERIFY(!dialog().trayIcon().isEnabled());
-        dialog().hideWindow();
+        QVERIFY(!panel().tray().isEnabled());
+        CommandDispatcher dispatcher(session(), &panel().visibility());
+        QCOMPARE(runRequest(dispatcher, "hide").exitCode, 0);
         QTRY_VERIFY(dialog().isMinimized());
         QVERIFY(dialog().isVisible());
-        dialog().showWindow({});
+        QCOMPARE(runRequest(dispatcher, "show").exitCode, 0);
         QVERIFY(!dialog().isMinimized());
         QVERIFY(dialog().isVisible());
-
-        freshPanel();
-        start();
-        dialog().showAtStart(true);
-        QTRY_VERIFY(dialog().isMinimized());
-        QVERIFY(dialog().isVisible());
-        freshPanel();
-        start();
-        dialog().showAtStart(false);
-        QVERIFY(dialog().isVisible());
-        QVERIFY(!dialog().isMinimized());
     }
 
     void startAtLoginWritesTheEntryAndShowsWhatIsOnDisk()
     {
         start();
-        QAction *item = trayItem(CVarnelDlg::kStartAtLoginCommand);
+        QAction *item = trayItem(TrayMenu::kStartAtLoginItem);
         QVERIFY(item);
         QVERIFY(item->isCheckable());
         QVERIFY(!item->isChecked());
@@ -236,7 +233,7 @@ private slots:
 
         // Changed from outside (`orlenta autostart on`): the menu shows it when it opens.
         writeFile(entry, AutostartEntry::contents("Orlenta"));
-        emit dialog().trayIcon().menu()->aboutToShow();
+        emit panel().tray().menu()->aboutToShow();
         QVERIFY(item->isChecked());
         std::filesystem::remove(entry);
 

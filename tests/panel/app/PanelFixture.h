@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What the main-window tests share: a CVarnelDlg over the simulated device
-// in a temporary settings folder, with fakes for the desktop services.
-#include "CVarnelDlg.h"
+// What the whole-panel tests share: the running panel over the simulated
+// card in a temporary settings folder, with fakes for the desktop services.
 #include "FakeAudioDefaults.h"
 #include "FakeDeviceNotifier.h"
 #include "FakeSoundPlayer.h"
 #include "MessageBoxes.h"
-#include "SimulatedDevice.h"
+#include "PanelProgram.h"
 
 #include <QTemporaryDir>
 
@@ -37,7 +36,7 @@ struct PanelFixture {
     FakeAudioDefaults audio;
     FakeSoundPlayer player;
     RecordingMessageBoxes messages;
-    std::unique_ptr<CVarnelDlg> dialog;
+    std::unique_ptr<PanelProgram> panel;
 
     PanelEnvironment environment(const std::filesystem::path &programFolder = ORLENTA_SIM_STAGE_DIR)
     {

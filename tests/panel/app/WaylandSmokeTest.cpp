@@ -4,6 +4,7 @@
 // recorder as its own transient child, and ends.
 #include "ControlIds.h"
 #include "PanelFixture.h"
+#include "SimulatedDevice.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -28,9 +29,9 @@ private slots:
         sim.reset();
 
         PanelFixture fixture;
-        fixture.dialog = std::make_unique<CVarnelDlg>(fixture.environment());
-        CVarnelDlg &dialog = *fixture.dialog;
-        QVERIFY(dialog.initialise());
+        fixture.panel = std::make_unique<PanelProgram>(fixture.environment());
+        CVarnelDlg &dialog = fixture.panel->window();
+        QVERIFY(fixture.panel->initialise());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTRY_VERIFY(dialog.control(1102)->isEnabled());
@@ -53,7 +54,7 @@ private slots:
         dialog.exitProgram();
         QCOMPARE(finished.count(), 1);
         QVERIFY(!dialog.isVisible());
-        fixture.dialog.reset();
+        fixture.panel.reset();
         sim.reset();
     }
 };

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Keys and values as scripts give them, and the status they read back.
 #include "SettingKeys.h"
-#include "ControlBindings.h"
 #include "ControlIds.h"
-#include "ControlTable.h"
+#include "PanelState.h"
 #include "PanelStatus.h"
 #include "ParameterBlock.h"
 #include "SettingAssignment.h"
@@ -79,11 +78,10 @@ TEST(SettingKeysTest, AssignmentsSetAndToggleOnTheValuesTheyAreGiven)
 
 PanelStatus factoryStatus()
 {
-    ControlTable controls;
-    ControlBindings bindings(controls);
-    bindings.show(ParameterBlock::factory().unpack());
-    bindings.selectOnlyPreset(2);
-    return PanelStatus::fromControls(controls, true, true);
+    PanelState state;
+    state.show(ParameterBlock::factory().unpack());
+    state.selectOnlyPreset(2);
+    return state.status(true, true);
 }
 
 TEST(PanelStatusTest, JsonHasExactlyTheKeysInTheirOrder)
@@ -108,8 +106,8 @@ TEST(PanelStatusTest, TextNamesEverySettingByItsKey)
 
 TEST(PanelStatusTest, NothingIsClaimedThatThePanelDoesNotKnow)
 {
-    ControlTable controls;
-    const PanelStatus unread = PanelStatus::fromControls(controls, false, false);
+    PanelState state;
+    const PanelStatus unread = state.status(false, false);
     EXPECT_EQ(unread.toJson(),
               R"({"connected": false, "mode": null, "master-vol": null, "music-vol": null, )"
               R"("rec-vol": null, "fx-type": null, "fx-intensity": null, "fx-vol": null, )"
@@ -122,8 +120,8 @@ TEST(PanelStatusTest, NothingIsClaimedThatThePanelDoesNotKnow)
     // is shown, so none is reported, though the values are.
     ParameterBlock::Bytes bytes = ParameterBlock::factory().bytes();
     bytes[4] |= 0x70;
-    ControlBindings(controls).show(ParameterBlock(bytes).unpack());
-    const PanelStatus odd = PanelStatus::fromControls(controls, true, true);
+    state.show(ParameterBlock(bytes).unpack());
+    const PanelStatus odd = state.status(true, true);
     EXPECT_FALSE(odd.mode);
     ASSERT_TRUE(odd.values);
     EXPECT_EQ(odd.values->masterVol, 12);

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+struct CommandSpec;
+
 // What the program was asked to do from its command line, checked before
 // anything touches the card: a command that parses is complete and in range.
 struct CommandLine {
@@ -26,6 +28,9 @@ struct CommandLine {
     };
 
     Kind kind = Kind::StartPanel;
+    // The command as the table has it; none for the panel's start, --help
+    // and --version.
+    const CommandSpec *spec = nullptr;
     bool json = false;   // status --json
     bool hidden = false; // StartPanel --hidden: start in the tray
     std::vector<SettingAssignment> changes;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandRunner.h"
 
+#include "CommandTable.h"
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
 
@@ -8,29 +9,13 @@
 
 #include <iostream>
 
-namespace {
-
-bool actsOnWindow(CommandLine::Kind kind)
-{
-    return kind == CommandLine::Kind::Show || kind == CommandLine::Kind::Hide ||
-           kind == CommandLine::Kind::Quit;
-}
-
-bool changesTheCard(CommandLine::Kind kind)
-{
-    return kind == CommandLine::Kind::Set || kind == CommandLine::Kind::Preset ||
-           kind == CommandLine::Kind::Reset;
-}
-
-} // namespace
-
 int CommandRunner::runFromMain(const CommandLine::Parsed &parsed, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     Setup setup;
-    setup.headless.programFolder = ProgramFolder::path();
+    setup.card.programFolder = ProgramFolder::path();
     if (parsed.command && parsed.command->goesToPanel())
-        setup.headless.settingsFolder = ProgramFolder::writablePath();
+        setup.card.settingsFolder = ProgramFolder::writablePath();
     SingleInstance panel(QString::fromLatin1(kInstanceName));
     setup.askPanel = [&panel](const QByteArray &line, std::chrono::milliseconds wait) {
         return panel.ask(line, wait);
@@ -75,8 +60,7 @@ CommandReply CommandRunner::runLocally(const CommandLine &command, const Setup &
         return CommandDispatcher::usageError("no command");
     std::string error;
     if (command.autostartOn) {
-        if (!setup.autostart.enable(AutostartEntry::commandFor(setup.headless.programFolder),
-                                    error))
+        if (!setup.autostart.enable(AutostartEntry::commandFor(setup.card.programFolder), error))
             return CommandReply::failure(CommandReply::kFailed, "orlenta: " + error);
         return CommandReply{CommandReply::kDone,
                             "Orlenta starts in the tray at login (" +
@@ -90,24 +74,32 @@ CommandReply CommandRunner::runLocally(const CommandLine &command, const Setup &
 
 CommandReply CommandRunner::runOnPanel(const CommandLine &command, const Setup &setup)
 {
-    const std::chrono::milliseconds wait =
-        changesTheCard(command.kind) ? kChangeReplyWait : SingleInstance::kReplyWait;
+    const std::chrono::milliseconds wait = command.spec->cardWait == CommandSpec::CardWait::Write
+                                               ? kChangeReplyWait
+                                               : SingleInstance::kReplyWait;
     const std::optional<QByteArray> answer =
         setup.askPanel ? setup.askPanel(QByteArray::fromStdString(command.requestLine()), wait)
                        : std::nullopt;
     if (!answer && setup.panelRunning && setup.panelRunning())
         return CommandReply::failure(CommandReply::kFailed,
                                      "orlenta: the running panel did not answer");
-    if (!answer) {
-        HeadlessPanel panel(setup.headless);
-        CommandDispatcher dispatcher(panel, nullptr);
-        return dispatcher.handleNow(command);
-    }
+    if (!answer)
+        return runOnCard(command, setup);
     if (std::optional<CommandReply> reply = CommandReply::decode(*answer))
         return *reply;
     // A panel that only does what it is asked and closes says nothing.
-    if (answer->isEmpty() && actsOnWindow(command.kind))
+    if (answer->isEmpty() && command.spec->route == CommandSpec::Route::RunningPanel)
         return CommandReply{};
     return CommandReply::failure(CommandReply::kFailed,
                                  "orlenta: the running panel did not answer");
+}
+
+// No panel runs: the command opens the card itself when it needs the card.
+CommandReply CommandRunner::runOnCard(const CommandLine &command, const Setup &setup)
+{
+    HidCardSession session(setup.card);
+    if (command.spec->cardWait != CommandSpec::CardWait::None)
+        session.openAndWait(setup.readWait);
+    CommandDispatcher dispatcher(session, nullptr);
+    return dispatcher.handleNow(command);
 }

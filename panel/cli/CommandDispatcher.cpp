@@ -9,8 +9,6 @@
 
 namespace {
 
-using CardState = PanelCommandTarget::CardState;
-
 // A mode the send packs from the mode buttons as they are: when none is
 // checked, a change of other settings leaves them unchecked, as a click on
 // another control would.
@@ -21,13 +19,14 @@ std::string cardMessage(CardState state)
     switch (state) {
     case CardState::Ready:
         return {};
-    case CardState::NotFound:
+    case CardState::Absent:
         return "orlenta: card not found (USB 0c45:1f7d)";
     case CardState::AccessDenied:
         return std::string("orlenta: ") + PanelCommandTarget::kAccessDeniedText;
-    case CardState::Silent:
+    case CardState::Opening:
+    case CardState::NotAnswering:
         return "orlenta: the card did not answer";
-    case CardState::LibraryMissing:
+    case CardState::NoLibrary:
         return "orlenta: the HID control library NUVAUDIOCTL.so could not be loaded";
     }
     return {};
@@ -38,13 +37,14 @@ int cardExitCode(CardState state)
     switch (state) {
     case CardState::Ready:
         return CommandReply::kDone;
-    case CardState::NotFound:
+    case CardState::Absent:
         return CommandReply::kCardNotFound;
     case CardState::AccessDenied:
         return CommandReply::kNoPermission;
-    case CardState::Silent:
+    case CardState::Opening:
+    case CardState::NotAnswering:
         return CommandReply::kCardSilent;
-    case CardState::LibraryMissing:
+    case CardState::NoLibrary:
         return CommandReply::kFailed;
     }
     return CommandReply::kFailed;

@@ -2,11 +2,10 @@
 #pragma once
 
 #include "AutostartEntry.h"
-#include "CommandChannel.h"
 #include "CommandDispatcher.h"
 #include "CommandLine.h"
 #include "CommandReply.h"
-#include "HeadlessPanel.h"
+#include "HidCardSession.h"
 
 #include <QByteArray>
 
@@ -19,7 +18,7 @@
 
 // The program started with a command: help, version and autostart are
 // answered here; the rest goes to the running panel when one answers, else
-// to the card through a run without a window.
+// to the card through a session of its own, without a window.
 class CommandRunner {
 public:
     // Sends a request line to the running panel and waits at most wait for
@@ -27,8 +26,15 @@ public:
     using AskPanel = std::function<std::optional<QByteArray>(const QByteArray &requestLine,
                                                              std::chrono::milliseconds wait)>;
 
+    // How long a command without a panel waits for the card's block; the
+    // read's attempts go on meanwhile.
+    static constexpr std::chrono::milliseconds kReadWait{2000};
+
     struct Setup {
-        HeadlessPanel::Setup headless;
+        // The session a command opens when no panel runs: the program folder
+        // and the settings folder, nothing of the desktop.
+        HidCardSession::Setup card;
+        std::chrono::milliseconds readWait = kReadWait;
         AskPanel askPanel;
         // Whether a panel runs, answering or not: one that holds its place but
         // does not answer must not find the card opened beside it.
@@ -58,4 +64,5 @@ public:
 private:
     static CommandReply runLocally(const CommandLine &command, const Setup &setup);
     static CommandReply runOnPanel(const CommandLine &command, const Setup &setup);
+    static CommandReply runOnCard(const CommandLine &command, const Setup &setup);
 };

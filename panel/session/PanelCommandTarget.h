@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "CardState.h"
 #include "PanelStatus.h"
 #include "PanelValues.h"
 
@@ -8,19 +9,11 @@
 #include <functional>
 #include <system_error>
 
-// What a command from outside changes on the card: the running panel's
-// dialog, or a run without a window. Every change goes the way a click
-// goes: the controls show it, the selected preset stores it, one write
-// sends it.
+// What a command from outside acts on: the card as the running panel or a
+// run without a window keeps it. Every change goes the way a click goes: the
+// panel shows it, the selected preset stores it, one write sends it.
 class PanelCommandTarget {
 public:
-    enum class CardState {
-        Ready,          // connected, its block read and shown
-        NotFound,       // no card
-        AccessDenied,   // plugged in, but this user may not open it
-        Silent,         // connected, but it never answered the read
-        LibraryMissing, // the HID control library could not be loaded
-    };
     // Called once with whether the card answered the write; may be called
     // before the call that was given it returns.
     using Done = std::function<void(bool answered)>;
@@ -44,9 +37,10 @@ public:
 
     // One observer at a time; an empty one ends the telling.
     virtual void setStoreObserver(StoreObserver observer) = 0;
-    virtual CardState cardState() = 0;
-    virtual PanelStatus status() = 0;
-    // Shows the values in the controls and sends them, as one user change.
+    virtual CardState cardState() const = 0;
+    virtual PanelStatus status() const = 0;
+    // Shows the values and sends them, as one change. A mode the panel does
+    // not offer (such as -1) leaves the mode as it is.
     virtual void apply(const PanelValues &values, Done done) = 0;
     // As a click on preset button n (1-4).
     virtual void loadPreset(int preset, Done done) = 0;

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PanelProgram.h"
+
+#include "HidControlLibrary.h"
+
+PanelProgram::PanelProgram(PanelEnvironment environment)
+    : environment_(std::move(environment)), session_(sessionSetup(environment_)),
+      window_(session_, environment_.messages), dock_(window_, session_),
+      visibility_(window_, tray_), autostart_(environment_.autostartFolder)
+{
+    QObject::connect(&window_, &CVarnelDlg::recordClicked, &window_,
+                     [this] { window_.showRecorderShown(dock_.toggle()); });
+}
+
+PanelProgram::~PanelProgram() = default;
+
+HidCardSession::Setup PanelProgram::sessionSetup(const PanelEnvironment &environment)
+{
+    HidCardSession::Setup setup;
+    setup.programFolder = environment.programFolder;
+    setup.settingsFolder = environment.settingsFolder;
+    setup.timing = environment.timing;
+    setup.notifier = environment.notifier;
+    setup.audioDefaults = environment.audioDefaults;
+    setup.player = environment.player;
+    return setup;
+}
+
+bool PanelProgram::initialise()
+{
+    if (!session_.loadLibrary()) {
+        window_.showMessage(
+            CVarnelDlg::libraryLoadFailure(QString::fromLatin1(HidControlLibrary::kFileName)));
+        return false;
+    }
+    if (!dock_.load(environment_.programFolder)) {
+        window_.showMessage(
+            CVarnelDlg::libraryLoadFailure(QString::fromLatin1(RecorderDock::kFileName)));
+        return false;
+    }
+    session_.start();
+    window_.move(0, 0);
+    const MenuTemplate *menu = window_.dialogTemplate().menu(TrayMenu::kMenuId);
+    tray_.setActivationHandler([this] { visibility_.toggle(); });
+    tray_.setAddedHandler([this] { visibility_.trayAdded(); });
+    tray_.Create(QStringLiteral("NUV Control"), window_.icon(), menu ? *menu : MenuTemplate{});
+    trayMenu_ = std::make_unique<TrayMenu>(tray_, session_, window_, visibility_, autostart_,
+                                           environment_.programFolder);
+    return true;
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "RecorderLibrary.h"
+
+#include <QObject>
+
+#include <filesystem>
+
+class CardSession;
+class QWidget;
+
+// The recorder window, docked to the main window's right edge: the Record
+// button opens and closes it; it hides with the main window and comes back
+// with it, moves with it, and hides when the card goes (a take it runs ends
+// and is kept). Owns the recorder library.
+class RecorderDock : public QObject {
+public:
+    static constexpr const char *kFileName = "NUVRecord.so";
+    static constexpr int kWidth = 420;
+    static constexpr int kHeight = 500;
+
+    RecorderDock(QWidget &host, CardSession &session);
+
+    // False when the library cannot be loaded from the program folder.
+    bool load(const std::filesystem::path &programFolder);
+    // The Record button: true when the recorder shows after it.
+    bool toggle();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void cardChanged();
+
+    QWidget &host_;
+    CardSession &session_;
+    RecorderLibrary library_;
+};

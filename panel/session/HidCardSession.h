@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "CardSession.h"
+#include "CommandChannel.h"
+#include "DeviceConnection.h"
+#include "HidControlLibrary.h"
+#include "MonitorWindow.h"
+#include "PanelParameters.h"
+#include "PresetFiles.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+class AudioDefaults;
+class DeviceNotifier;
+class SoundPlayer;
+class StartupAudio;
+
+// The session with the card through the HID control library of the program
+// folder: it owns the library binding, the command channel, the window the
+// library posts to, the connection and the preset files, and keeps what the
+// panel shows. The running panel and a command without a panel both use it;
+// only what they are given differs.
+class HidCardSession : public CardSession, private DeviceConnection::Listener {
+    Q_OBJECT
+public:
+    struct Setup {
+        std::filesystem::path programFolder;  // where NUVAUDIOCTL.so and the start-up sound are
+        std::filesystem::path settingsFolder; // the five INI files
+        CommandChannel::Timing timing{};
+        // Plug-in and removal notices; without them the card is opened once.
+        DeviceNotifier *notifier = nullptr;
+        // With both, an opened card becomes the default audio device and
+        // greets with the start-up sound.
+        AudioDefaults *audioDefaults = nullptr;
+        SoundPlayer *player = nullptr;
+    };
+
+    explicit HidCardSession(Setup setup, QObject *parent = nullptr);
+    ~HidCardSession() override;
+
+    // Loads the HID control library; false when it cannot be loaded.
+    bool loadLibrary();
+    // The running panel's start: the preset selection from setting.ini (and
+    // the files a first start makes), then plug-in notices, and the card
+    // opened once the event loop runs.
+    void start();
+    // A command's start without a panel: the same selection, then the card
+    // opened now and its block waited for until it is read or readWait is
+    // over (an unanswered read's attempts go on meanwhile).
+    CardState openAndWait(std::chrono::milliseconds readWait);
+
+    // PanelCommandTarget
+    void setStoreObserver(StoreObserver observer) override;
+    CardState cardState() const override;
+    PanelStatus status() const override;
+    void apply(const PanelValues &values, Done done) override;
+    void loadPreset(int preset, Done done) override;
+    void factoryReset(Done done) override;
+
+    // CardSession
+    const PanelState &shown() const override { return state_; }
+    void type(int editId, int value) override;
+    void step(int spinId, int delta) override;
+    void chooseMode(int code) override;
+    void setSwitch(int boxId, bool on) override;
+    void end() override;
+    bool isEnding() const override { return channel_.isExiting(); }
+
+    const HidControlLibrary &library() const { return library_; }
+    // For tests and benchmarks that look at the exchanges themselves.
+    const CommandChannel &channel() const { return channel_; }
+
+private:
+    struct Snapshot {
+        CardState card;
+        PanelState state;
+    };
+
+    // DeviceConnection::Listener
+    void readBlock(std::function<void()> then) override;
+    void opened() override;
+    void closed() override;
+    void openLater() override;
+    void openRefused() override;
+
+    void selectPresetAsAtStart();
+    void open();
+    void deviceNotice(bool arrival);
+    void blockRead(const std::optional<ParameterBlock> &block);
+    void stored(std::error_code failure);
+    Snapshot snapshot() const { return {cardState(), state_}; }
+    // Tells what changed since the last time, if anything did; always, when
+    // the change writes to the card. Every change is announced before the
+    // next can begin (a write's wait lets clicks and reports in).
+    void announce(Source source, bool writes = false);
+
+    Setup setup_;
+    HidControlLibrary library_;
+    CommandChannel channel_;
+    MonitorWindow monitorWindow_;
+    PresetFiles presets_;
+    PanelState state_;
+    PanelParameters parameters_;
+    DeviceConnection connection_;
+    std::unique_ptr<StartupAudio> startupAudio_;
+    // While open: Opening until the read's first attempt is over, then
+    // NotAnswering or Ready.
+    CardState readState_ = CardState::Opening;
+    Snapshot announced_;
+    StoreObserver storeObserver_;
+    bool settingsFailing_ = false;
+    bool stepping_ = false;
+    QEventLoop *readWait_ = nullptr;
+};
