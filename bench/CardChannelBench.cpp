@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Median time of a parameter write against the simulated device answering at
 // once, as a ratio to the 10 ms pacing sleep every request starts with.
-#include "CommandChannel.h"
+#include "CardChannel.h"
 #include "HidControlLibrary.h"
 #include "MonitorWindow.h"
 #include "ParameterBlock.h"
@@ -30,8 +30,7 @@ int main(int argc, char **argv)
     if (setDelay)
         setDelay(0);
 
-    CommandChannel channel(
-        [&](const unsigned char *r, int n) { return library.outputReport(r, n); });
+    CardChannel channel([&](const unsigned char *r, int n) { return library.outputReport(r, n); });
     MonitorWindow monitor([&](unsigned message, std::uintptr_t wParam, const auto &words) {
         if (message == 1124)
             channel.onMonitorMessage(wParam, words);
@@ -49,9 +48,9 @@ int main(int argc, char **argv)
     millis.reserve(kWrites);
     int failures = 0;
     for (int i = 0; i < kWrites; ++i) {
-        CommandFrame frame(CommandFrame::kParameterWriteHead, ParameterBlock::factory().bytes());
+        CardFrame frame(CardFrame::kParameterWriteHead, ParameterBlock::factory().bytes());
         const auto start = std::chrono::steady_clock::now();
-        if (channel.SendCommandJY(0x20, frame) != CommandChannel::Result::Answered)
+        if (channel.SendCommandJY(0x20, frame) != CardChannel::Result::Answered)
             ++failures;
         millis.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)

@@ -6,10 +6,10 @@
 // run, and the connect also against the sound-server steps run on the UI
 // thread. The held arrow also counts the writes sent and times how long after
 // the release the card holds the value shown, against one exchange.
-#include "PanelProgram.h"
 #include "ControlIds.h"
 #include "EventLoopStallProbe.h"
 #include "FakeDeviceNotifier.h"
+#include "PanelProgram.h"
 #include "PrintedMessages.h"
 #include "PulseAudioDefaults.h"
 #include "PulseSoundPlayer.h"
@@ -148,7 +148,7 @@ int main(int argc, char **argv)
     EventLoopStallProbe probe;
     PanelProgram panel(environment);
     CVarnelDlg &dialog = panel.window();
-    const CommandChannel &channel = panel.session().channel();
+    const CardChannel &channel = panel.session().channel();
     probe.start();
     if (!panel.initialise()) {
         std::fprintf(stderr, "the panel did not start\n");
@@ -196,8 +196,7 @@ int main(int argc, char **argv)
     const int writes = card.blockWrites();
     runEventsUntil([&] { return card.masterVol() == shown; });
     const double settled = msSince(released);
-    runEventsUntil(
-        [&] { return !channel.isWaiting() && channel.pendingCount() == 0; });
+    runEventsUntil([&] { return !channel.isWaiting() && channel.pendingCount() == 0; });
     probe.stop();
     const double held = static_cast<double>(probe.longestStall().count());
     std::printf("spin arrow held %d ms against a card answering in %d ms: UI thread's longest "

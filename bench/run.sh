@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 
 BENCHMARKS=(
-    "command-channel bench_command_channel"
+    "card-channel bench_card_channel"
     "panel-startup bench_startup"
     "panel-stalls bench_panel_stall"
     "mp3-conversion bench_mp3_conversion"

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Input reports as the HID library reads them from hidraw: rebuilt into the
 // 16 report bytes and the monitor message's four words, then handled by the
-// command channel, first while no exchange runs, then as the device's answer
+// card channel, first while no exchange runs, then as the device's answer
 // to one write or read request. State reports, and only they, reach the
 // panel; an exchange is answered exactly when a report with the head it
 // expects came, and keeps that report's bytes as its answer.
 //
 // The channel runs without time budgets and the device answers from inside
 // the write of the request, so no event loop turns during an input.
-#include "CommandChannel.h"
+#include "CardChannel.h"
 #include "FuzzCheck.h"
 #include "HidrawReport.h"
 #include "InputReport.h"
@@ -26,8 +26,8 @@
 
 namespace {
 
-using Report = CommandFrame::Report;
-using Data = CommandFrame::Data;
+using Report = CardFrame::Report;
+using Data = CardFrame::Data;
 using Raw = std::vector<std::uint8_t>;
 
 // The hidapi library reads into a buffer this long.
@@ -72,10 +72,10 @@ Report outputReportOf(std::uint8_t head, const Data &data)
     return report;
 }
 
-CommandChannel::Timing instant()
+CardChannel::Timing instant()
 {
     using std::chrono::milliseconds;
-    CommandChannel::Timing timing;
+    CardChannel::Timing timing;
     timing.pacing = timing.writeBudget = timing.readBudget = timing.readRetryPause =
         milliseconds(0);
     return timing;
@@ -105,8 +105,8 @@ public:
         channel_.onMonitorMessage(SNX_INPUT_REPORT_WPARAM, words);
     }
 
-    CommandChannel::Result exchange(const Exchange &exchange, CommandFrame &frame,
-                                    const std::vector<Raw> &answer)
+    CardChannel::Result exchange(const Exchange &exchange, CardFrame &frame,
+                                 const std::vector<Raw> &answer)
     {
         answer_ = &answer;
         channel_.setConnected(true);
@@ -114,7 +114,7 @@ public:
                              : channel_.SendCommandJY(exchange.key, frame);
     }
 
-    CommandChannel &channel() { return channel_; }
+    CardChannel &channel() { return channel_; }
     const std::vector<Report> &delivered() const { return delivered_; }
     const std::vector<Report> &sent() const { return sent_; }
     const std::vector<Data> &stateData() const { return stateData_; }
@@ -138,27 +138,26 @@ private:
         return 1;
     }
 
-    CommandChannel channel_{[this](const unsigned char *r, int n) { return write(r, n); },
-                            instant()};
+    CardChannel channel_{[this](const unsigned char *r, int n) { return write(r, n); }, instant()};
     const std::vector<Raw> *answer_ = nullptr;
     std::vector<Report> delivered_;
     std::vector<Report> sent_;
     std::vector<Data> stateData_;
 };
 
-void checkExchange(const Exchange &exchange, const CommandFrame &frame,
-                   CommandChannel::Result result, Run &run, std::size_t idleCount)
+void checkExchange(const Exchange &exchange, const CardFrame &frame, CardChannel::Result result,
+                   Run &run, std::size_t idleCount)
 {
     const bool refused = exchange.read ? exchange.data[0] == kStateReportHead ||
                                              exchange.data[0] != exchange.headOrIndex
                                        : exchange.key != (exchange.headOrIndex & 0x3F);
     if (refused) {
         FUZZ_CHECK(run.sent().empty());
-        FUZZ_CHECK(result == CommandChannel::Result::Failed);
+        FUZZ_CHECK(result == CardChannel::Result::Failed);
         return;
     }
     const std::uint8_t sentHead =
-        exchange.read ? CommandFrame::kReadRequestHead : exchange.headOrIndex;
+        exchange.read ? CardFrame::kReadRequestHead : exchange.headOrIndex;
     FUZZ_CHECK(run.sent().size() >= 2);
     FUZZ_CHECK(run.sent()[0] == outputReportOf(sentHead, exchange.data));
     FUZZ_CHECK(run.sent()[1] == Report{});
@@ -174,9 +173,9 @@ void checkExchange(const Exchange &exchange, const CommandFrame &frame,
     }
     // Head 0 marks an idle channel, so a read of index 0 is never answered.
     const bool answered = expected != 0 && last && (!exchange.read || checksumValid(*last));
-    FUZZ_CHECK((result == CommandChannel::Result::Answered) == answered);
+    FUZZ_CHECK((result == CardChannel::Result::Answered) == answered);
     if (answered) {
-        const CommandFrame &captured = run.channel().capturedAnswer();
+        const CardFrame &captured = run.channel().capturedAnswer();
         FUZZ_CHECK(captured.head() == (*last)[1]);
         FUZZ_CHECK(captured.data() == dataOf(*last));
         FUZZ_CHECK(captured.checksum() == (*last)[14]);
@@ -217,11 +216,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     for (const Raw &raw : idle)
         run.deliver(raw);
     // Nothing is captured while no exchange waits.
-    FUZZ_CHECK(run.channel().capturedAnswer().bytes() == CommandFrame().bytes());
+    FUZZ_CHECK(run.channel().capturedAnswer().bytes() == CardFrame().bytes());
 
-    CommandFrame frame = exchange.read ? CommandFrame(CommandFrame::kReadRequestHead, exchange.data)
-                                       : CommandFrame(exchange.headOrIndex, exchange.data);
-    const CommandChannel::Result result = run.exchange(exchange, frame, answer);
+    CardFrame frame = exchange.read ? CardFrame(CardFrame::kReadRequestHead, exchange.data)
+                                    : CardFrame(exchange.headOrIndex, exchange.data);
+    const CardChannel::Result result = run.exchange(exchange, frame, answer);
     checkExchange(exchange, frame, result, run, idle.size());
 
     std::vector<Data> stateData;

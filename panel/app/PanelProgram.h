@@ -4,7 +4,7 @@
 #include "AutostartEntry.h"
 #include "CTrayIcon.h"
 #include "CVarnelDlg.h"
-#include "CommandChannel.h"
+#include "CardChannel.h"
 #include "HidCardSession.h"
 #include "RecorderDock.h"
 #include "TrayMenu.h"
@@ -28,7 +28,7 @@ struct PanelEnvironment {
     AudioDefaults *audioDefaults = nullptr;
     SoundPlayer *player = nullptr;
     MessageBoxes *messages = nullptr; // Qt message boxes over the window when null
-    CommandChannel::Timing timing{};
+    CardChannel::Timing timing{};
 };
 
 // The running panel put together: the card session and what observes it

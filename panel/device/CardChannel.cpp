@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "CommandChannel.h"
+#include "CardChannel.h"
 
 #include "SnxApi.h"
 
@@ -17,9 +17,9 @@ void sleepFor(std::chrono::milliseconds duration)
 
 } // namespace
 
-CommandChannel::CommandChannel(ReportWriter writer) : CommandChannel(std::move(writer), Timing{}) {}
+CardChannel::CardChannel(ReportWriter writer) : CardChannel(std::move(writer), Timing{}) {}
 
-CommandChannel::CommandChannel(ReportWriter writer, Timing timing, Pause pause)
+CardChannel::CardChannel(ReportWriter writer, Timing timing, Pause pause)
     : writer_(std::move(writer)), timing_(timing), pause_(pause ? std::move(pause) : sleepFor),
       queueContext_(std::make_unique<QObject>())
 {
@@ -33,21 +33,20 @@ CommandChannel::CommandChannel(ReportWriter writer, Timing timing, Pause pause)
     });
 }
 
-CommandChannel::~CommandChannel() = default;
+CardChannel::~CardChannel() = default;
 
-CommandChannel::Result CommandChannel::SendCommandJY(std::uint8_t key, CommandFrame &frame,
-                                                     Completion done)
+CardChannel::Result CardChannel::SendCommandJY(std::uint8_t key, CardFrame &frame, Completion done)
 {
     return submit(Request{false, key, frame, std::move(done), {}, 0}, frame);
 }
 
-CommandChannel::Result CommandChannel::RecvCommandJY(std::uint8_t index, CommandFrame &frame,
-                                                     Completion done, FirstMiss firstMiss)
+CardChannel::Result CardChannel::RecvCommandJY(std::uint8_t index, CardFrame &frame,
+                                               Completion done, FirstMiss firstMiss)
 {
     return submit(Request{true, index, frame, std::move(done), std::move(firstMiss), 0}, frame);
 }
 
-CommandChannel::Result CommandChannel::submit(Request request, CommandFrame &callerFrame)
+CardChannel::Result CardChannel::submit(Request request, CardFrame &callerFrame)
 {
     // Behind a waiting exchange, or behind ones already queued: first asked, first sent.
     if (busy_ || !queue_.empty()) {
@@ -71,13 +70,13 @@ CommandChannel::Result CommandChannel::submit(Request request, CommandFrame &cal
     return Result::Queued;
 }
 
-std::size_t CommandChannel::waitingWrites() const
+std::size_t CardChannel::waitingWrites() const
 {
     return static_cast<std::size_t>(
         std::count_if(queue_.begin(), queue_.end(), [](const Request &r) { return !r.read; }));
 }
 
-void CommandChannel::enqueue(Request request)
+void CardChannel::enqueue(Request request)
 {
     if (!request.read) {
         auto same = std::find_if(queue_.begin(), queue_.end(), [&](const Request &queued) {
@@ -87,7 +86,7 @@ void CommandChannel::enqueue(Request request)
             // Whoever waits for the replaced write learns how its carrier ended.
             if (same->done && request.done)
                 request.done = [replaced = std::move(same->done), newer = std::move(request.done)](
-                                   bool answered, const CommandFrame &answer) {
+                                   bool answered, const CardFrame &answer) {
                     replaced(answered, answer);
                     newer(answered, answer);
                 };
@@ -100,7 +99,7 @@ void CommandChannel::enqueue(Request request)
     queue_.push_back(std::move(request));
 }
 
-CommandChannel::Outcome CommandChannel::run(Request &request)
+CardChannel::Outcome CardChannel::run(Request &request)
 {
     busy_ = true;
     ++request.attempts;
@@ -126,7 +125,7 @@ CommandChannel::Outcome CommandChannel::run(Request &request)
 // The next attempt starts no sooner than a whole wait after the last request,
 // so a device that answers at once with a malformed report is asked at the
 // same pace as one that does not answer at all.
-void CommandChannel::retryLater(Request request)
+void CardChannel::retryLater(Request request)
 {
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - sentAt_);
@@ -142,7 +141,7 @@ void CommandChannel::retryLater(Request request)
 
 // Queued exchanges run from the event loop, one per turn, after the exchange
 // that held them up has returned to its caller with its answer intact.
-void CommandChannel::scheduleQueue()
+void CardChannel::scheduleQueue()
 {
     if (queueScheduled_)
         return;
@@ -150,7 +149,7 @@ void CommandChannel::scheduleQueue()
     QTimer::singleShot(0, queueContext_.get(), [this] { runQueue(); });
 }
 
-void CommandChannel::runQueue()
+void CardChannel::runQueue()
 {
     queueScheduled_ = false;
     if (queue_.empty() || busy_)
@@ -163,7 +162,7 @@ void CommandChannel::runQueue()
         scheduleQueue();
 }
 
-void CommandChannel::dropPending()
+void CardChannel::dropPending()
 {
     std::deque<Request> dropped = std::move(queue_);
     queue_.clear();
@@ -176,7 +175,7 @@ void CommandChannel::dropPending()
             request.done(false, captured_);
 }
 
-bool CommandChannel::runWrite(std::uint8_t key, CommandFrame &frame)
+bool CardChannel::runWrite(std::uint8_t key, CardFrame &frame)
 {
     if (exiting_)
         return false;
@@ -198,7 +197,7 @@ bool CommandChannel::runWrite(std::uint8_t key, CommandFrame &frame)
     return false;
 }
 
-CommandChannel::Outcome CommandChannel::runReadAttempt(std::uint8_t index, CommandFrame &frame)
+CardChannel::Outcome CardChannel::runReadAttempt(std::uint8_t index, CardFrame &frame)
 {
     if (!connected_ || exiting_)
         return Outcome::Failed;
@@ -221,7 +220,7 @@ CommandChannel::Outcome CommandChannel::runReadAttempt(std::uint8_t index, Comma
     return exiting_ ? Outcome::Failed : Outcome::Retry;
 }
 
-void CommandChannel::send(const CommandFrame &frame, std::uint8_t expectedHead)
+void CardChannel::send(const CardFrame &frame, std::uint8_t expectedHead)
 {
     report_ = frame.outputReport();
     answerCaptured_ = false;
@@ -232,19 +231,19 @@ void CommandChannel::send(const CommandFrame &frame, std::uint8_t expectedHead)
 }
 
 // Sixteen zero bytes release the device after every exchange.
-void CommandChannel::acknowledge()
+void CardChannel::acknowledge()
 {
     report_.fill(0);
     writer_(report_.data(), static_cast<int>(report_.size()));
 }
 
-void CommandChannel::endExchange()
+void CardChannel::endExchange()
 {
     answerCaptured_ = false;
     expectedHead_ = 0;
 }
 
-bool CommandChannel::waitForAnswer(std::chrono::milliseconds budget)
+bool CardChannel::waitForAnswer(std::chrono::milliseconds budget)
 {
     // Without a budget only an answer that came with the request counts.
     if (answerCaptured_ || budget <= std::chrono::milliseconds::zero())
@@ -266,7 +265,7 @@ bool CommandChannel::waitForAnswer(std::chrono::milliseconds budget)
     return answerCaptured_;
 }
 
-void CommandChannel::wake()
+void CardChannel::wake()
 {
     if (!waitLoop_)
         return;
@@ -274,8 +273,8 @@ void CommandChannel::wake()
     waitLoop_->quit();
 }
 
-void CommandChannel::onMonitorMessage(std::uintptr_t wParam,
-                                      const std::optional<InputReport::Words> &words)
+void CardChannel::onMonitorMessage(std::uintptr_t wParam,
+                                   const std::optional<InputReport::Words> &words)
 {
     if (wParam != SNX_INPUT_REPORT_WPARAM || !words)
         return;
@@ -292,7 +291,7 @@ void CommandChannel::onMonitorMessage(std::uintptr_t wParam,
     }
 }
 
-void CommandChannel::setConnected(bool connected)
+void CardChannel::setConnected(bool connected)
 {
     connected_ = connected;
     if (!connected) {
@@ -301,14 +300,14 @@ void CommandChannel::setConnected(bool connected)
     }
 }
 
-void CommandChannel::setAbort(bool abort)
+void CardChannel::setAbort(bool abort)
 {
     abort_ = abort;
     if (abort)
         wake();
 }
 
-void CommandChannel::setExiting()
+void CardChannel::setExiting()
 {
     exiting_ = true;
     dropPending();

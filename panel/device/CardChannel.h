@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "CommandFrame.h"
+#include "CardFrame.h"
 #include "InputReport.h"
 
 #include <QObject>
@@ -16,7 +16,7 @@
 
 class QEventLoop;
 
-// Carries command frames to the device as output reports and waits for the
+// Carries frames to the card as output reports and waits for the
 // answer while the event loop keeps running, so input, state reports and
 // device notices are handled during the wait. One exchange runs at a time:
 // one asked for during another's wait runs right after it.
@@ -27,16 +27,16 @@ class QEventLoop;
 // ends. A block write asked for while another write of the same kind still
 // waits in the queue takes that one's place: the device only ever needs the
 // newest block, so a held spin arrow never builds up a backlog.
-class CommandChannel {
+class CardChannel {
 public:
     using ReportWriter = std::function<int(const unsigned char *report, int length)>;
-    using StateReportHandler = std::function<void(const CommandFrame::Data &data)>;
+    using StateReportHandler = std::function<void(const CardFrame::Data &data)>;
     // Called once when the exchange ends, with the captured answer (head,
     // eight data bytes, checksum) still in place; a request dropped because
     // the device went away or the program ends ends unanswered. A queued write
     // that a newer one replaced is carried on by the newer one and ends with
     // it, as answered or not as that one.
-    using Completion = std::function<void(bool answered, const CommandFrame &answer)>;
+    using Completion = std::function<void(bool answered, const CardFrame &answer)>;
     // Called once when a read's first attempt went unanswered; the read goes on.
     using FirstMiss = std::function<void()>;
     // Holds the thread for the pacing pauses between reports.
@@ -51,9 +51,9 @@ public:
         std::chrono::milliseconds readRetryPause{3};
     };
 
-    explicit CommandChannel(ReportWriter writer);
-    CommandChannel(ReportWriter writer, Timing timing, Pause pause = {});
-    ~CommandChannel();
+    explicit CardChannel(ReportWriter writer);
+    CardChannel(ReportWriter writer, Timing timing, Pause pause = {});
+    ~CardChannel();
 
     void setStateReportHandler(StateReportHandler handler)
     {
@@ -62,17 +62,17 @@ public:
 
     // A write: succeeds when the device answers with head | 0x80. key must be
     // the head's low six bits. The frame's checksum byte is filled in.
-    Result SendCommandJY(std::uint8_t key, CommandFrame &frame, Completion done = {});
+    Result SendCommandJY(std::uint8_t key, CardFrame &frame, Completion done = {});
     // A read: attempted until a well-formed answer with head index arrives,
     // the device goes away, or the program ends; Queued once it goes on in
     // the background. Index 2 is never requested.
-    Result RecvCommandJY(std::uint8_t index, CommandFrame &frame, Completion done = {},
+    Result RecvCommandJY(std::uint8_t index, CardFrame &frame, Completion done = {},
                          FirstMiss firstMiss = {});
 
     // The monitor message: input reports arrive here in order.
     void onMonitorMessage(std::uintptr_t wParam, const std::optional<InputReport::Words> &words);
 
-    const CommandFrame &capturedAnswer() const { return captured_; }
+    const CardFrame &capturedAnswer() const { return captured_; }
     bool isWaiting() const { return busy_; }
     // Requests waiting their turn, a read waiting to be tried again included.
     std::size_t pendingCount() const { return queue_.size() + (retry_ ? 1 : 0); }
@@ -93,19 +93,19 @@ private:
     struct Request {
         bool read = false;
         std::uint8_t keyOrIndex = 0;
-        CommandFrame frame;
+        CardFrame frame;
         Completion done;
         FirstMiss firstMiss;
         int attempts = 0;
     };
     enum class Outcome { Answered, Failed, Retry };
 
-    Result submit(Request request, CommandFrame &callerFrame);
+    Result submit(Request request, CardFrame &callerFrame);
     void enqueue(Request request);
     Outcome run(Request &request);
-    bool runWrite(std::uint8_t key, CommandFrame &frame);
-    Outcome runReadAttempt(std::uint8_t index, CommandFrame &frame);
-    void send(const CommandFrame &frame, std::uint8_t expectedHead);
+    bool runWrite(std::uint8_t key, CardFrame &frame);
+    Outcome runReadAttempt(std::uint8_t index, CardFrame &frame);
+    void send(const CardFrame &frame, std::uint8_t expectedHead);
     void acknowledge();
     void endExchange();
     bool waitForAnswer(std::chrono::milliseconds budget);
@@ -120,8 +120,8 @@ private:
     Pause pause_;
     StateReportHandler stateReportHandler_;
 
-    CommandFrame::Report report_{};
-    CommandFrame captured_;
+    CardFrame::Report report_{};
+    CardFrame captured_;
     bool answerCaptured_ = false;
     std::uint8_t expectedHead_ = 0;
     std::chrono::steady_clock::time_point sentAt_;

@@ -1,24 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "CommandFrame.h"
+#include "CardFrame.h"
 
 #include <algorithm>
 
-CommandFrame::CommandFrame(std::uint8_t head, const Data &data)
+CardFrame::CardFrame(std::uint8_t head, const Data &data)
 {
     bytes_[0] = head;
     std::copy(data.begin(), data.end(), bytes_.begin() + 1);
 }
 
-CommandFrame CommandFrame::readRequest(std::uint8_t index)
+CardFrame CardFrame::readRequest(std::uint8_t index)
 {
     Data data{};
     data[0] = index;
-    CommandFrame frame(kReadRequestHead, data);
+    CardFrame frame(kReadRequestHead, data);
     frame.writeChecksum();
     return frame;
 }
 
-std::uint8_t CommandFrame::checksumOf(std::uint8_t head, const Data &data)
+std::uint8_t CardFrame::checksumOf(std::uint8_t head, const Data &data)
 {
     unsigned sum = head;
     for (std::uint8_t byte : data)
@@ -26,14 +26,14 @@ std::uint8_t CommandFrame::checksumOf(std::uint8_t head, const Data &data)
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-CommandFrame::Data CommandFrame::data() const
+CardFrame::Data CardFrame::data() const
 {
     Data data;
     std::copy(bytes_.begin() + 1, bytes_.begin() + 9, data.begin());
     return data;
 }
 
-CommandFrame::Report CommandFrame::outputReport() const
+CardFrame::Report CardFrame::outputReport() const
 {
     // The device firmware expects the vendor id's bytes at offsets 5 and 6.
     Report report{};

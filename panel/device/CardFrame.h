@@ -6,7 +6,7 @@
 
 // Ten bytes: head, eight data bytes, checksum. The head tells a write (bit 6
 // set, 0x60 for the parameter block) from a read request (0x41).
-class CommandFrame {
+class CardFrame {
 public:
     using Bytes = std::array<std::uint8_t, 10>;
     using Data = std::array<std::uint8_t, 8>;
@@ -15,10 +15,10 @@ public:
     static constexpr std::uint8_t kParameterWriteHead = 0x60;
     static constexpr std::uint8_t kReadRequestHead = 0x41;
 
-    CommandFrame() = default;
-    explicit CommandFrame(const Bytes &bytes) : bytes_(bytes) {}
-    CommandFrame(std::uint8_t head, const Data &data);
-    static CommandFrame readRequest(std::uint8_t index);
+    CardFrame() = default;
+    explicit CardFrame(const Bytes &bytes) : bytes_(bytes) {}
+    CardFrame(std::uint8_t head, const Data &data);
+    static CardFrame readRequest(std::uint8_t index);
 
     // Low eight bits of the sum of head and data bytes.
     static std::uint8_t checksumOf(std::uint8_t head, const Data &data);

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
-DeviceConnection::DeviceConnection(HidControlLibrary &library, CommandChannel &channel,
+DeviceConnection::DeviceConnection(HidControlLibrary &library, CardChannel &channel,
                                    SnxWindow *window, Listener &listener)
     : library_(library), channel_(channel), window_(window), listener_(listener)
 {
@@ -18,7 +18,8 @@ unsigned short DeviceConnection::parseId(std::string_view text)
 {
     unsigned value = 0;
     for (std::size_t i = 0; i < 4; ++i)
-        value = value * 16 + static_cast<unsigned>(i < text.size() ? std::max(0, hexDigitValue(text[i])) : 0);
+        value = value * 16 +
+                static_cast<unsigned>(i < text.size() ? std::max(0, hexDigitValue(text[i])) : 0);
     return static_cast<unsigned short>(value);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "CommandChannel.h"
+#include "CardChannel.h"
 #include "HidControlLibrary.h"
 
 #include <QObject>
@@ -13,7 +13,7 @@
 
 // Opens and closes the one device the panel works with, and follows it
 // being plugged in and removed. The connected and abort flags live in the
-// command channel, which the exchanges test.
+// card channel, which the exchanges test.
 class DeviceConnection {
 public:
     static constexpr unsigned short kDefaultVendorId = 0x0C45;
@@ -46,7 +46,7 @@ public:
         virtual void openRefused() = 0;
     };
 
-    DeviceConnection(HidControlLibrary &library, CommandChannel &channel, SnxWindow *window,
+    DeviceConnection(HidControlLibrary &library, CardChannel &channel, SnxWindow *window,
                      Listener &listener);
 
     // The first four characters as hex digits, most significant first; any
@@ -72,7 +72,7 @@ private:
     void openFailed();
 
     HidControlLibrary &library_;
-    CommandChannel &channel_;
+    CardChannel &channel_;
     SnxWindow *window_;
     Listener &listener_;
     int arrivalAttemptsLeft_ = 0;

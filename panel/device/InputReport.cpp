@@ -3,14 +3,14 @@
 
 InputReport InputReport::fromWords(const Words &words)
 {
-    CommandFrame::Report bytes{};
+    CardFrame::Report bytes{};
     for (std::size_t w = 0; w < words.size(); ++w)
         for (std::size_t i = 0; i < 4; ++i)
             bytes[4 * w + i] = static_cast<std::uint8_t>(words[w] >> (24 - 8 * i));
     return InputReport(bytes);
 }
 
-CommandFrame::Data InputReport::data() const
+CardFrame::Data InputReport::data() const
 {
     return {bytes_[2],  bytes_[7],  bytes_[8],  bytes_[9],
             bytes_[10], bytes_[11], bytes_[12], bytes_[13]};
@@ -18,12 +18,12 @@ CommandFrame::Data InputReport::data() const
 
 bool InputReport::checksumValid() const
 {
-    return checksum() == CommandFrame::checksumOf(head(), data());
+    return checksum() == CardFrame::checksumOf(head(), data());
 }
 
-CommandFrame InputReport::asFrame() const
+CardFrame InputReport::asFrame() const
 {
-    CommandFrame frame(head(), data());
+    CardFrame frame(head(), data());
     frame[9] = checksum();
     return frame;
 }

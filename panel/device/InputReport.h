@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "CommandFrame.h"
+#include "CardFrame.h"
 
 #include <array>
 #include <cstdint>
@@ -14,19 +14,19 @@ public:
     using Words = std::array<std::uint32_t, 4>;
     static constexpr std::uint8_t kStateReportHead = 0x02;
 
-    explicit InputReport(const CommandFrame::Report &bytes) : bytes_(bytes) {}
+    explicit InputReport(const CardFrame::Report &bytes) : bytes_(bytes) {}
     static InputReport fromWords(const Words &words);
 
     std::uint8_t head() const { return bytes_[1]; }
-    CommandFrame::Data data() const;
+    CardFrame::Data data() const;
     std::uint8_t checksum() const { return bytes_[14]; }
     bool checksumValid() const;
     bool isStateReport() const { return head() == kStateReportHead && checksumValid(); }
     // Head, data and checksum in frame order, as a captured answer keeps them.
-    CommandFrame asFrame() const;
+    CardFrame asFrame() const;
 
-    const CommandFrame::Report &bytes() const { return bytes_; }
+    const CardFrame::Report &bytes() const { return bytes_; }
 
 private:
-    CommandFrame::Report bytes_{};
+    CardFrame::Report bytes_{};
 };

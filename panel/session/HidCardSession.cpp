@@ -28,7 +28,7 @@ HidCardSession::HidCardSession(Setup setup, QObject *parent)
       connection_(library_, channel_, monitorWindow_.window(), *this), announced_(snapshot())
 {
     parameters_.setStoreObserver([this](std::error_code failure) { stored(failure); });
-    channel_.setStateReportHandler([this](const CommandFrame::Data &data) {
+    channel_.setStateReportHandler([this](const CardFrame::Data &data) {
         state_.show(ParameterBlock(data).unpack());
         announce(Source::CardReport);
     });

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "CardChannel.h"
 #include "CardSession.h"
-#include "CommandChannel.h"
 #include "DeviceConnection.h"
 #include "HidControlLibrary.h"
 #include "MonitorWindow.h"
@@ -19,7 +19,7 @@ class SoundPlayer;
 class StartupAudio;
 
 // The session with the card through the HID control library of the program
-// folder: it owns the library binding, the command channel, the window the
+// folder: it owns the library binding, the card channel, the window the
 // library posts to, the connection and the preset files, and keeps what the
 // panel shows. The running panel and a command without a panel both use it;
 // only what they are given differs.
@@ -29,7 +29,7 @@ public:
     struct Setup {
         std::filesystem::path programFolder;  // where NUVAUDIOCTL.so and the start-up sound are
         std::filesystem::path settingsFolder; // the five INI files
-        CommandChannel::Timing timing{};
+        CardChannel::Timing timing{};
         // Plug-in and removal notices; without them the card is opened once.
         DeviceNotifier *notifier = nullptr;
         // With both, an opened card becomes the default audio device and
@@ -71,7 +71,7 @@ public:
 
     const HidControlLibrary &library() const { return library_; }
     // For tests and benchmarks that look at the exchanges themselves.
-    const CommandChannel &channel() const { return channel_; }
+    const CardChannel &channel() const { return channel_; }
 
 private:
     struct Snapshot {
@@ -99,7 +99,7 @@ private:
 
     Setup setup_;
     HidControlLibrary library_;
-    CommandChannel channel_;
+    CardChannel channel_;
     MonitorWindow monitorWindow_;
     PresetFiles presets_;
     PanelState state_;

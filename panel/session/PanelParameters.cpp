@@ -12,7 +12,7 @@ constexpr std::uint8_t kParameterReadIndex = 1;
 constexpr unsigned long kFailedWritePauseMs = 5;
 } // namespace
 
-PanelParameters::PanelParameters(CommandChannel &channel, const PanelState &state,
+PanelParameters::PanelParameters(CardChannel &channel, const PanelState &state,
                                  PresetFiles &presets)
     : channel_(channel), state_(state), presets_(presets)
 {
@@ -23,9 +23,9 @@ void PanelParameters::send(Done done)
     const ParameterBlock block = ParameterBlock::pack(state_.values());
     if (state_.preset() != 0)
         stored(presets_.writePresetText(state_.preset(), block.toText()));
-    CommandFrame frame(CommandFrame::kParameterWriteHead, block.bytes());
+    CardFrame frame(CardFrame::kParameterWriteHead, block.bytes());
     channel_.SendCommandJY(kParameterKey, frame,
-                           [done = std::move(done)](bool answered, const CommandFrame &) {
+                           [done = std::move(done)](bool answered, const CardFrame &) {
                                if (!answered)
                                    QThread::msleep(kFailedWritePauseMs);
                                if (done)
@@ -40,10 +40,10 @@ void PanelParameters::read(std::function<void(bool answered)> firstAttemptOver, 
         if (const std::function<void(bool)> next = std::exchange(*once, nullptr))
             next(answered);
     };
-    CommandFrame frame = CommandFrame::readRequest(kParameterReadIndex);
+    CardFrame frame = CardFrame::readRequest(kParameterReadIndex);
     channel_.RecvCommandJY(
         kParameterReadIndex, frame,
-        [runOnce, ended = std::move(ended)](bool answered, const CommandFrame &answer) {
+        [runOnce, ended = std::move(ended)](bool answered, const CardFrame &answer) {
             ended(answered ? std::optional<ParameterBlock>(answer.data()) : std::nullopt);
             runOnce(answered);
         },

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "CommandChannel.h"
+#include "CardChannel.h"
 #include "PanelState.h"
 #include "ParameterBlock.h"
 #include "PresetFiles.h"
@@ -24,7 +24,7 @@ public:
     // dropped (the card went away or the program ends).
     using ReadEnded = std::function<void(const std::optional<ParameterBlock> &block)>;
 
-    PanelParameters(CommandChannel &channel, const PanelState &state, PresetFiles &presets);
+    PanelParameters(CardChannel &channel, const PanelState &state, PresetFiles &presets);
 
     void setStoreObserver(StoreObserver observer) { storeObserver_ = std::move(observer); }
 
@@ -42,7 +42,7 @@ public:
 private:
     void stored(bool ok);
 
-    CommandChannel &channel_;
+    CardChannel &channel_;
     const PanelState &state_;
     PresetFiles &presets_;
     StoreObserver storeObserver_;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a user with the card runs first: the panel's command channel and
+// What a user with the card runs first: the panel's card channel and
 // monitor window over the hidapi library, with a card behind hidraw (the
 // stand-in hidapi, linked into this program; see HidapiLibraryWithCardTest).
-#include "CommandChannel.h"
+#include "CardChannel.h"
 #include "HidControlLibrary.h"
 #include "HidrawCard.h"
 #include "MonitorWindow.h"
@@ -33,29 +33,29 @@ protected:
         library.setMonitorMessage(kMonitorMessage);
         channel.setConnected(true);
         channel.setStateReportHandler(
-            [this](const CommandFrame::Data &data) { stateReports.push_back(data); });
+            [this](const CardFrame::Data &data) { stateReports.push_back(data); });
     }
 
     void TearDown() override { library.unload(); }
 
     HidrawCard &card = HidrawCard::instance();
     HidControlLibrary library;
-    CommandChannel channel{[this](const unsigned char *report, int length) {
+    CardChannel channel{[this](const unsigned char *report, int length) {
         return library.outputReport(report, length);
     }};
     MonitorWindow monitor{[this](unsigned message, std::uintptr_t wParam, const auto &words) {
         if (message == kMonitorMessage)
             channel.onMonitorMessage(wParam, words);
     }};
-    std::vector<CommandFrame::Data> stateReports;
+    std::vector<CardFrame::Data> stateReports;
 };
 
 TEST_F(ChannelWithCardTest, BlockWriteIsAnsweredThenTheCardIsReleased)
 {
     card.setBlock(kNewPresetBlock);
-    CommandFrame frame(CommandFrame::kParameterWriteHead, kFactoryBlock);
+    CardFrame frame(CardFrame::kParameterWriteHead, kFactoryBlock);
 
-    EXPECT_EQ(channel.SendCommandJY(kParameterKey, frame), CommandChannel::Result::Answered);
+    EXPECT_EQ(channel.SendCommandJY(kParameterKey, frame), CardChannel::Result::Answered);
     EXPECT_EQ(card.block(), kFactoryBlock);
     const Bytes command{0x00, 0x60, 0x00, 0x00, 0x0C, 0x45, 0x0F, 0x0F,
                         0x4F, 0x15, 0xBC, 0x2A, 0x2F, 0x3E, 0x35};
@@ -65,9 +65,9 @@ TEST_F(ChannelWithCardTest, BlockWriteIsAnsweredThenTheCardIsReleased)
 TEST_F(ChannelWithCardTest, ReadDeliversTheCardsBlock)
 {
     card.setBlock(kNewPresetBlock);
-    CommandFrame request = CommandFrame::readRequest(1);
+    CardFrame request = CardFrame::readRequest(1);
 
-    EXPECT_EQ(channel.RecvCommandJY(1, request), CommandChannel::Result::Answered);
+    EXPECT_EQ(channel.RecvCommandJY(1, request), CardChannel::Result::Answered);
     EXPECT_EQ(channel.capturedAnswer().head(), 0x01);
     EXPECT_EQ(channel.capturedAnswer().data(), kNewPresetBlock);
 }
@@ -79,7 +79,7 @@ TEST_F(ChannelWithCardTest, StateReportOfTheCardReachesItsHandler)
     timer.start();
     while (stateReports.empty() && timer.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_EQ(stateReports, (std::vector<CommandFrame::Data>{kNewPresetBlock}));
+    EXPECT_EQ(stateReports, (std::vector<CardFrame::Data>{kNewPresetBlock}));
 }
 
 } // namespace

@@ -165,7 +165,7 @@ private slots:
         QTRY_VERIFY(readRequests() >= 1);
         sim_->injectStateReport(kFactoryBlock); // FX Vol 15
         QTRY_VERIFY(enabled(1094));
-        const CommandChannel &channel = session().channel();
+        const CardChannel &channel = session().channel();
         std::size_t mostWaiting = 0;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this,

@@ -37,7 +37,7 @@ private:
     std::unique_ptr<Fixture> f_;
 
     HidCardSession &session() { return *f_->session; }
-    const CommandChannel &channel() { return f_->session->channel(); }
+    const CardChannel &channel() { return f_->session->channel(); }
     bool enabled(int id) { return session().shown().isEnabled(id); }
     CardState card() { return session().cardState(); }
     int shown(int editId)
