@@ -25,7 +25,7 @@ CTrayIcon::~CTrayIcon()
         icon_->hide();
 }
 
-bool CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemplate &menu)
+void CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemplate &menu)
 {
     buildMenu(menu);
     icon_ = std::make_unique<QSystemTrayIcon>(icon);
@@ -33,6 +33,10 @@ bool CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemp
     icon_->setContextMenu(menu_.get());
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
+}
+
+bool CTrayIcon::appear()
+{
     add();
     watcher_.start();
     return enabled_;

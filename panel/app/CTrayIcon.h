@@ -37,9 +37,11 @@ public:
     explicit CTrayIcon(QObject *parent = nullptr);
     ~CTrayIcon() override;
 
-    // Adds the icon; false (and not enabled) when there is no notification
-    // area now. The icon is added as soon as one appears.
-    bool Create(const QString &tooltip, const QIcon &icon, const MenuTemplate &menu);
+    // Makes the icon and its menu, not yet in a notification area.
+    void Create(const QString &tooltip, const QIcon &icon, const MenuTemplate &menu);
+    // Puts the icon into the notification area; false (and not enabled) when
+    // there is none now. From then on it goes into one as soon as one appears.
+    bool appear();
     bool isEnabled() const { return enabled_; }
     // Whether there is a notification area now; only asks. The icon goes into
     // one that came within kWatchIntervalMs.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PanelProgram.h"
 
+#include "AfterFirstPaint.h"
 #include "HidControlLibrary.h"
 
 PanelProgram::PanelProgram(PanelEnvironment environment)
@@ -47,4 +48,13 @@ bool PanelProgram::initialise()
     trayMenu_ = std::make_unique<TrayMenu>(tray_, session_, window_, visibility_, autostart_,
                                            environment_.programFolder);
     return true;
+}
+
+void PanelProgram::showAtStart(bool hidden)
+{
+    visibility_.showAtStart(hidden);
+    AfterFirstPaint::run(window_, [this] {
+        session_.makeMissingFiles();
+        tray_.appear();
+    });
 }

@@ -42,8 +42,10 @@ public:
     // Loads both libraries and starts the session; false when a library is
     // missing: the message was shown and the program is to end.
     bool initialise();
-    // hidden: start in the tray without showing the window.
-    void showAtStart(bool hidden) { visibility_.showAtStart(hidden); }
+    // hidden: start in the tray without showing the window. What need not
+    // hold up the first frame (the first start's settings files, the tray
+    // icon) follows it.
+    void showAtStart(bool hidden);
     // Exit or Escape was chosen: the program is to end, even when its main
     // loop has not started yet.
     bool isEnding() const { return session_.isEnding(); }

@@ -47,6 +47,12 @@ bool PresetFiles::createMissing()
     return settingCreated;
 }
 
+bool PresetFiles::hasSettingFile() const
+{
+    std::error_code error;
+    return fs::exists(settingFile(), error);
+}
+
 std::string PresetFiles::currentConfig() const
 {
     return PrivateProfile::read(settingFile(), kSettingSection, kCurrentConfigKey);

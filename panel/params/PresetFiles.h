@@ -15,9 +15,10 @@ public:
 
     explicit PresetFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-    // Makes the files a first start expects. True when setting.ini had to be
-    // made, which selects preset 1.
+    // Makes the files a first start expects: setting.ini selecting preset 1,
+    // and the presets. True when setting.ini had to be made.
     bool createMissing();
+    bool hasSettingFile() const;
 
     std::string currentConfig() const;
     bool writeCurrentConfig(int preset);

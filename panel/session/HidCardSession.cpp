@@ -72,6 +72,7 @@ CardState HidCardSession::openAndWait(std::chrono::milliseconds readWait)
     if (!library_.isLoaded() && !loadLibrary())
         return CardState::NoLibrary;
     selectPresetAsAtStart();
+    makeMissingFiles();
     // The running panel keeps asking a silent card for as long as it runs;
     // a command waits only this long for an answer to one of the attempts.
     QTimer giveUp;
@@ -91,14 +92,17 @@ CardState HidCardSession::openAndWait(std::chrono::milliseconds readWait)
     return cardState();
 }
 
-// The selection setting.ini names; a first start makes the files and
-// selects preset 1.
+// The selection setting.ini names; a first start, without one, selects preset 1.
 void HidCardSession::selectPresetAsAtStart()
 {
-    state_.selectOnlyPreset(PanelState::presetFromSetting(presets_.currentConfig()));
-    if (presets_.createMissing())
-        state_.selectOnlyPreset(1);
+    state_.selectOnlyPreset(
+        presets_.hasSettingFile() ? PanelState::presetFromSetting(presets_.currentConfig()) : 1);
     announce(Source::Preset);
+}
+
+void HidCardSession::makeMissingFiles()
+{
+    presets_.createMissing();
 }
 
 // Runs once the event loop runs, like a click posted to a hidden open

@@ -43,13 +43,17 @@ public:
 
     // Loads the HID control library; false when it cannot be loaded.
     bool loadLibrary();
-    // The running panel's start: the preset selection from setting.ini (and
-    // the files a first start makes), then plug-in notices, and the card
-    // opened once the event loop runs.
+    // The running panel's start: the preset selection from setting.ini (preset
+    // 1 when there is none yet), then plug-in notices, and the card opened once
+    // the event loop runs.
     void start();
-    // A command's start without a panel: the same selection, then the card
-    // opened now and its block waited for until it is read or readWait is
-    // over (an unanswered read's attempts go on meanwhile).
+    // Makes the settings files a first start lacks. The running panel does it
+    // once its window is up: the files are flushed to disk, which need not
+    // hold up the first frame.
+    void makeMissingFiles();
+    // A command's start without a panel: the same selection and files, then
+    // the card opened now and its block waited for until it is read or
+    // readWait is over (an unanswered read's attempts go on meanwhile).
     CardState openAndWait(std::chrono::milliseconds readWait);
 
     // PanelCommandTarget

@@ -62,8 +62,8 @@ private slots:
         CTrayIcon tray;
         int toggles = 0;
         tray.setActivationHandler([&toggles] { ++toggles; });
-        QVERIFY(tray.Create(QStringLiteral("NUV Control"), someIcon(),
-                            trayMenu()));
+        tray.Create(QStringLiteral("NUV Control"), someIcon(), trayMenu());
+        QVERIFY(tray.appear());
         auto items = [&] {
             QDBusMessage get = QDBusMessage::createMethodCall(
                 watcherName, QStringLiteral("/StatusNotifierWatcher"),
@@ -98,7 +98,8 @@ private slots:
         CTrayIcon tray;
         int toggles = 0;
         tray.setActivationHandler([&toggles] { ++toggles; });
-        QVERIFY(tray.Create(QStringLiteral("NUV Control"), someIcon(), trayMenu()));
+        tray.Create(QStringLiteral("NUV Control"), someIcon(), trayMenu());
+        QVERIFY(tray.appear());
         QCOMPARE(CTrayIcon::detectKind(), CTrayIcon::Kind::XEmbed);
         emit tray.icon()->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(toggles, 0);

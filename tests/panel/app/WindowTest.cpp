@@ -43,6 +43,7 @@ private:
             const MenuTemplate *items = dialog.dialogTemplate().menu(TrayMenu::kMenuId);
             tray.setActivationHandler([this] { visibility.toggle(); });
             tray.Create(QStringLiteral("NUV Control"), dialog.icon(), *items);
+            tray.appear();
             menu = std::make_unique<TrayMenu>(tray, session, dialog, visibility, autostart,
                                               ORLENTA_SIM_STAGE_DIR);
         }

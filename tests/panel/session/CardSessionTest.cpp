@@ -68,6 +68,7 @@ private:
         create();
         QVERIFY(session().loadLibrary());
         session().start();
+        session().makeMissingFiles();
     }
     // The card is open and read when this returns, and the report log is empty.
     void start()

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+// Runs a task once a window has painted its first frame, or at once when the
+// window is not shown: for start-up work that need not hold the window back.
+class AfterFirstPaint : public QObject {
+public:
+    static void run(QWidget &window, std::function<void()> task);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    AfterFirstPaint(QWidget &window, std::function<void()> task);
+
+    std::function<void()> task_;
+};
