@@ -44,6 +44,10 @@ public:
 
     using QObject::QObject;
 
+    // How outside programs name a source: "panel", "card", "command",
+    // "preset", "reset", "connection".
+    static const char *sourceName(Source source);
+
     virtual const PanelState &shown() const = 0;
 
     // The window's clicks, each one change from Source::User. Loading a preset
