@@ -8,12 +8,16 @@
 #include "MessageBoxes.h"
 #include "QtMessageBoxes.h"
 #include "UpDownControl.h"
+#include "ValueEditAccessible.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace ControlId;
 
@@ -66,6 +70,9 @@ CVarnelDlg::CVarnelDlg(CardSession &session, MessageBoxes *messages, QWidget *pa
       messages_(messages ? *messages : *ownMessages_), template_(loadTemplate()),
       icon_(QStringLiteral(":/icon130.png"))
 {
+    static const bool spinBoxesAnswered =
+        (QAccessible::installFactory(&ValueEditAccessible::create), true);
+    Q_UNUSED(spinBoxesAnswered);
     setObjectName(QString::number(kDialogId));
     // A top-level window of its own, so it gets a taskbar button like any
     // program; title, system menu, minimise and close, no maximise.
@@ -78,6 +85,9 @@ CVarnelDlg::CVarnelDlg(CardSession &session, MessageBoxes *messages, QWidget *pa
     applyFonts();
     makeCompact();
     hideDebugControls();
+    hideOutsideControls();
+    nameControls();
+    groupModes();
     connectControls();
     connect(&session_, &CardSession::changed, this, [this] { render(); });
     connect(&session_, &CardSession::accessDenied, this,
@@ -206,11 +216,66 @@ void CVarnelDlg::hideDebugControls()
             widget->setEnabled(false);
 }
 
+// Controls that lie wholly outside the compact window: nobody can see them,
+// so neither the focus nor a screen reader may reach them.
+void CVarnelDlg::hideOutsideControls()
+{
+    for (QWidget *widget : std::as_const(controls_))
+        if (!rect().intersects(widget->geometry()))
+            widget->hide();
+}
+
+// A value is named by the static text beside it ("Master Vol:" names Master
+// Vol); its arrows carry the same name.
+void CVarnelDlg::nameControls()
+{
+    for (const ValueControl &value : kValueControls) {
+        const auto *label = qobject_cast<QLabel *>(control(value.label));
+        auto *spin = dynamic_cast<UpDownControl *>(control(value.spin));
+        QWidget *edit = control(value.edit);
+        if (!label || !spin || !edit)
+            continue;
+        QString name = label->text().simplified();
+        if (name.endsWith(QLatin1Char(':')))
+            name.chop(1);
+        edit->setAccessibleName(name);
+        spin->setAccessibleName(name);
+        spin->upButton()->setAccessibleName(name + QStringLiteral(" up"));
+        spin->downButton()->setAccessibleName(name + QStringLiteral(" down"));
+    }
+}
+
+// The mode buttons belong to their frame: one group for the keyboard (one
+// Tab stop, the arrows move between them) and for a screen reader.
+void CVarnelDlg::groupModes()
+{
+    QWidget *group = control(kModeGroup);
+    if (!group)
+        return;
+    for (int id : kModeRadios)
+        if (QWidget *radio = control(id)) {
+            const QRect where = radio->geometry().translated(-group->geometry().topLeft());
+            radio->setParent(group);
+            radio->setGeometry(where);
+            radio->show();
+        }
+}
+
 void CVarnelDlg::render()
 {
     renderValues();
     renderChecks();
     renderEnabled();
+    renderCard();
+}
+
+// What a screen reader says of the window: the card it works with, or that
+// there is none.
+void CVarnelDlg::renderCard()
+{
+    setAccessibleDescription(isConnected(session_.cardState())
+                                 ? QString::fromLatin1(DeviceConnection::kCardName)
+                                 : QStringLiteral("No card"));
 }
 
 // A number the user is typing stays as typed while it means the same value.
@@ -220,8 +285,11 @@ void CVarnelDlg::renderValues()
     for (const ValueControl &value : kValueControls) {
         auto *edit = qobject_cast<QLineEdit *>(control(value.edit));
         const int shown = values.*value.setting;
-        if (edit && PanelState::leadingNumber(edit->text().toStdString()) != shown)
-            edit->setText(QString::number(shown));
+        if (!edit || PanelState::leadingNumber(edit->text().toStdString()) == shown)
+            continue;
+        edit->setText(QString::number(shown));
+        QAccessibleValueChangeEvent changed(edit, shown);
+        QAccessible::updateAccessibility(&changed);
     }
 }
 

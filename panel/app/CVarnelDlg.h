@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DialogTemplate.h"
+#include "ValueKeys.h"
 
 #include <QDialog>
 #include <QHash>
@@ -55,10 +56,14 @@ private:
     void applyFonts();
     void makeCompact();
     void hideDebugControls();
+    void hideOutsideControls();
+    void nameControls();
+    void groupModes();
     void render();
     void renderValues();
     void renderChecks();
     void renderEnabled();
+    void renderCard();
     void postMessage(const QString &text);
     template <typename Handler> void onClick(int id, Handler handler);
 
@@ -68,4 +73,5 @@ private:
     DialogTemplate template_;
     QHash<int, QWidget *> controls_;
     QIcon icon_;
+    ValueKeys keys_;
 };

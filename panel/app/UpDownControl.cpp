@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UpDownControl.h"
 
-#include <QKeyEvent>
 #include <QToolButton>
 
 UpDownControl::UpDownControl(QWidget *parent)
@@ -17,7 +16,7 @@ UpDownControl::UpDownControl(QWidget *parent)
     }
     connect(up_, &QToolButton::clicked, this, [this] { step(1); });
     connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
-    setFocusPolicy(Qt::TabFocus);
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void UpDownControl::setRange(int low, int high)
@@ -30,16 +29,6 @@ void UpDownControl::step(int delta)
 {
     if (handler_)
         handler_(delta);
-}
-
-void UpDownControl::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Up)
-        step(1);
-    else if (event->key() == Qt::Key_Down)
-        step(-1);
-    else
-        QWidget::keyPressEvent(event);
 }
 
 void UpDownControl::resizeEvent(QResizeEvent *event)

@@ -7,8 +7,10 @@
 
 class QToolButton;
 
-// An up-down control without a buddy: two arrow buttons (and the arrow keys)
-// that only say "up" or "down". Its range is kept but steps nothing.
+// An up-down control without a buddy: two arrow buttons that only say "up"
+// or "down". Its range is kept but steps nothing. It takes no focus: the keys
+// belong to the edit box it stands beside, which a screen reader presents
+// together with it as one spin box.
 class UpDownControl : public QWidget {
 public:
     explicit UpDownControl(QWidget *parent = nullptr);
@@ -21,13 +23,13 @@ public:
     QToolButton *upButton() const { return up_; }
     QToolButton *downButton() const { return down_; }
 
+    // What a click does, by delta steps (negative: down).
+    void step(int delta);
+
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void step(int delta);
-
     QToolButton *up_;
     QToolButton *down_;
     std::function<void(int)> handler_;

@@ -22,6 +22,8 @@ public:
     static constexpr const char *kDefaultVendorIdText = "0C45";
     static constexpr const char *kDefaultProductIdText = "1F7D";
     static constexpr unsigned int kMonitorMessage = 1124;
+    // How the card calls itself, to the sound server and to the user.
+    static constexpr const char *kCardName = "VEK ZR-4";
     // A plug-in notice can come before the device node may be opened (udev
     // grants the user access a moment later): the open is retried that long.
     static constexpr int kArrivalOpenAttempts = 10;

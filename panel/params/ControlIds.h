@@ -27,29 +27,31 @@ inline constexpr int kProductIdEdit = 1050;
 inline constexpr int kOpenButton = 1022;
 inline constexpr int kCloseButton = 1023;
 
-// An edit box that shows a number, the spin that steps it and its range.
+// An edit box that shows a number, the spin that steps it, its range and the
+// static text that names it.
 struct ValueControl {
     int edit;
     int spin;
     int low;
     int high;
     int PanelValues::*setting;
+    int label;
 };
 
 inline constexpr std::array<ValueControl, 12> kValueControls{{
-    {1102, 1086, 0, 15, &PanelValues::masterVol},
-    {1103, 1087, 0, 15, &PanelValues::musicVol},
-    {1104, 1090, 0, 15, &PanelValues::recVol},
-    {1105, 1092, 1, 6, &PanelValues::fxType},
-    {1106, 1093, 1, 8, &PanelValues::fxIntensity},
-    {1107, 1094, 0, 15, &PanelValues::fxVol},
-    {1108, 1095, 1, 8, &PanelValues::duckingThreshold},
-    {1109, 1096, 1, 8, &PanelValues::duckingSpeed},
-    {1110, 1097, 1, 8, &PanelValues::duckingGrade},
+    {1102, 1086, 0, 15, &PanelValues::masterVol, 1121},
+    {1103, 1087, 0, 15, &PanelValues::musicVol, 1122},
+    {1104, 1090, 0, 15, &PanelValues::recVol, 1123},
+    {1105, 1092, 1, 6, &PanelValues::fxType, 1124},
+    {1106, 1093, 1, 8, &PanelValues::fxIntensity, 1125},
+    {1107, 1094, 0, 15, &PanelValues::fxVol, 1126},
+    {1108, 1095, 1, 8, &PanelValues::duckingThreshold, 1127},
+    {1109, 1096, 1, 8, &PanelValues::duckingSpeed, 1128},
+    {1110, 1097, 1, 8, &PanelValues::duckingGrade, 1129},
     // The auxiliary group: never shown, its values travel with every block.
-    {1153, 1159, 0, 15, &PanelValues::auxLevelA},
-    {1155, 1160, 0, 15, &PanelValues::auxLevelB},
-    {1157, 1161, 0, 15, &PanelValues::auxLevelC},
+    {1153, 1159, 0, 15, &PanelValues::auxLevelA, 1154},
+    {1155, 1160, 0, 15, &PanelValues::auxLevelB, 1156},
+    {1157, 1161, 0, 15, &PanelValues::auxLevelC, 1158},
 }};
 
 struct SwitchControl {

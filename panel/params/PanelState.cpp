@@ -118,11 +118,8 @@ bool PanelState::step(int spinId, int delta)
         (value == control->low && delta < 0) || (value == control->high && delta > 0);
     if (atEnd)
         return false;
-    value = std::clamp(value, control->low, control->high);
-    if (delta > 0 && value < control->high)
-        ++value;
-    else if (delta < 0 && value > control->low)
-        --value;
+    value = std::clamp(std::clamp(value, control->low, control->high) + delta, control->low,
+                       control->high);
     return true;
 }
 

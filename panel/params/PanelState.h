@@ -33,9 +33,10 @@ public:
     // A number typed into a value's edit box (any value, out of range too).
     // False for an id that is no value's edit box.
     bool type(int editId, int value);
-    // One click on a spin: delta > 0 up, < 0 down. A value outside the range
-    // comes back into it first. False, and nothing changes, at the end of the
-    // range or for an id that is no spin.
+    // A spin moves its value by delta (1 or -1 a click; more for a page
+    // key, and to the limit for Home and End), held to its range. A value
+    // outside the range comes back into it first. False, and nothing changes,
+    // at the end the step goes towards or for an id that is no spin.
     bool step(int spinId, int delta);
     // A click on a mode button: it alone is checked, and an ordinary mode
     // (any but Master) applies the mode rule.

@@ -55,8 +55,9 @@ public:
     //
     // A number typed into an edit box: shown, sent with the next change.
     virtual void type(int editId, int value) = 0;
-    // One click on a spin; clicks arriving while an earlier step still waits
-    // for the card are dropped, as a held arrow repeats faster than the card.
+    // One click on a spin (delta 1 or -1), or a key that moves its value
+    // further; steps arriving while an earlier step still waits for the card
+    // are dropped, as a held arrow or key repeats faster than the card.
     virtual void step(int spinId, int delta) = 0;
     virtual void chooseMode(int code) = 0;
     // A mute box or "Sound Mix" clicked to on.

@@ -71,7 +71,9 @@ void FakeCardSession::type(int editId, int value)
 void FakeCardSession::step(int spinId, int delta)
 {
     if (state_.step(spinId, delta))
-        changeAndWrite(Source::User, "step " + std::to_string(spinId) + (delta > 0 ? " +1" : " -1"),
+        changeAndWrite(Source::User,
+                       "step " + std::to_string(spinId) + (delta > 0 ? " +" : " ") +
+                           std::to_string(delta),
                        {});
 }
 

@@ -11,7 +11,6 @@
 
 namespace {
 const char *const kStartupSound = "NUVdata.mp3";
-const char *const kDeviceDescription = "VEK ZR-4";
 } // namespace
 
 HidCardSession::HidCardSession(Setup setup, QObject *parent)
@@ -168,7 +167,8 @@ void HidCardSession::opened()
     if (!startupAudio_)
         return;
     QDir::setCurrent(QString::fromStdString(setup_.programFolder.string()));
-    startupAudio_->deviceConnected(setup_.programFolder / kStartupSound, kDeviceDescription);
+    startupAudio_->deviceConnected(setup_.programFolder / kStartupSound,
+                                   DeviceConnection::kCardName);
 }
 
 void HidCardSession::closed()
