@@ -131,6 +131,17 @@ TEST_F(HidapiTraceTest, SilentCardsRepeatedRequestsAreCountedNotTraced)
     EXPECT_EQ(card.handedToWrite().size(), std::size_t{2 * kRounds});
 }
 
+TEST_F(HidapiTraceTest, RefusedReportIsTracedWithHidapisReason)
+{
+    card.setReportId(5);
+    EXPECT_EQ(library->outputReport(kReadRequest, SNX_REPORT_SIZE), 0);
+    close();
+
+    EXPECT_EQ(lines("hid_write"),
+              QStringList{"hid_write 16 bytes: 00 00 41 00 00 0c 45 01 00 00 00 00 00 00 00 42 -> "
+                          "-1 (Broken pipe)"});
+}
+
 TEST_F(HidapiTraceTest, ReportOfAnotherShapeIsToldOnceAndReadAllTheSame)
 {
     card.sendInputReport(Bytes(9, 0x01));
