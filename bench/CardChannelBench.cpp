@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Median time of a parameter write against the simulated device answering at
-// once, as a ratio to the 10 ms pacing sleep every request starts with.
+// once, as a ratio to the 10 ms pacing sleep every request starts with. The
+// channel's orlenta.hid and orlenta.card debug lines are compiled in and off,
+// as in a normal run: the goal holds with their cost when off.
 #include "CardChannel.h"
 #include "HidControlLibrary.h"
+#include "LogCategories.h"
 #include "MonitorWindow.h"
 #include "ParameterBlock.h"
 #include "SimulatedDeviceApi.h"
@@ -61,8 +64,10 @@ int main(int argc, char **argv)
 
     std::nth_element(millis.begin(), millis.begin() + kWrites / 2, millis.end());
     const double median = millis[kWrites / 2];
-    std::printf("parameter write: median %.3f ms over %d writes (%d failed); ratio to the 10 ms "
-                "pacing floor %.3f (goal <= 1.2: %s)\n",
-                median, kWrites, failures, median / 10.0, median / 10.0 <= 1.2 ? "met" : "NOT met");
+    const bool traceOff = !lcHid().isDebugEnabled() && !lcCard().isDebugEnabled();
+    std::printf("parameter write, debug trace compiled in and %s: median %.3f ms over %d writes "
+                "(%d failed); ratio to the 10 ms pacing floor %.3f (goal <= 1.2: %s)\n",
+                traceOff ? "off" : "ON (QT_LOGGING_RULES)", median, kWrites, failures,
+                median / 10.0, median / 10.0 <= 1.2 ? "met" : "NOT met");
     return failures == 0 ? 0 : 1;
 }

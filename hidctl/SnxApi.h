@@ -47,6 +47,21 @@ SNX_EXPORT int SNX_HID_Output_Report_Data(const unsigned char *report, int lengt
    library lacks it. */
 SNX_EXPORT int SNX_GetLastOpenError(void);
 
+/* Optional, for a diagnosis: one HID interface as the library sees it. */
+typedef struct SnxInterface {
+    char path[256];      /* its device node, cut to fit and always terminated */
+    int interfaceNumber; /* the USB interface number, -1 when not USB */
+    unsigned short usagePage;
+    unsigned short usage;
+} SnxInterface;
+
+/* Optional: the interfaces with these ids, in the order SNX_FindDeviceWithID
+   tries them. Fills at most capacity entries and returns how many there are. */
+SNX_EXPORT int SNX_ListInterfaces(unsigned short vendorId, unsigned short productId,
+                                  SnxInterface *interfaces, int capacity);
+/* Optional: the version of the HID library beneath, e.g. "0.13.1". */
+SNX_EXPORT const char *SNX_GetHidapiVersion(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -15,7 +15,9 @@ int HidDeviceHandle::read(unsigned char *buffer, std::size_t size, int timeoutMs
     while (waitingWrites_.load() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::lock_guard lock(io_);
-    return hid_read_timeout(device_, buffer, size, timeoutMs);
+    const int result = hid_read_timeout(device_, buffer, size, timeoutMs);
+    trace_.read(buffer, result, result < 0 ? hid_error(device_) : nullptr);
+    return result;
 }
 
 int HidDeviceHandle::write(const unsigned char *data, std::size_t length)
@@ -23,5 +25,7 @@ int HidDeviceHandle::write(const unsigned char *data, std::size_t length)
     ++waitingWrites_;
     std::lock_guard lock(io_);
     --waitingWrites_;
-    return hid_write(device_, data, length);
+    const int result = hid_write(device_, data, length);
+    trace_.written(data, length, result, result < 0 ? hid_error(device_) : nullptr);
+    return result;
 }

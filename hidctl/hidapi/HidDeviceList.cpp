@@ -9,24 +9,29 @@ namespace {
 
 constexpr unsigned short kFirstVendorUsagePage = 0xFF00;
 
-void addOnce(std::vector<std::string> &paths, const char *path)
-{
-    if (path && std::find(paths.begin(), paths.end(), path) == paths.end())
-        paths.emplace_back(path);
-}
-
 } // namespace
 
 HidDeviceList::HidDeviceList(unsigned short vendorId, unsigned short productId)
 {
     hid_device_info *devices = hid_enumerate(vendorId, productId);
-    std::vector<std::string> others;
+    std::vector<Interface> others;
     for (const hid_device_info *info = devices; info; info = info->next) {
-        if (info->vendor_id != vendorId || info->product_id != productId)
+        if (info->vendor_id != vendorId || info->product_id != productId || !info->path)
             continue;
-        addOnce(info->usage_page >= kFirstVendorUsagePage ? paths_ : others, info->path);
+        (info->usage_page >= kFirstVendorUsagePage ? interfaces_ : others)
+            .push_back(
+                Interface{info->path, info->interface_number, info->usage_page, info->usage});
     }
     hid_free_enumeration(devices);
-    for (const std::string &path : others)
-        addOnce(paths_, path.c_str());
+    interfaces_.insert(interfaces_.end(), others.begin(), others.end());
+}
+
+std::vector<std::string> HidDeviceList::pathsByPreference() const
+{
+    std::vector<std::string> paths;
+    for (const Interface &interface : interfaces_) {
+        if (std::find(paths.begin(), paths.end(), interface.path) == paths.end())
+            paths.push_back(interface.path);
+    }
+    return paths;
 }

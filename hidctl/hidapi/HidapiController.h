@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class HidDeviceHandle;
 class InputReportReader;
@@ -28,6 +29,10 @@ public:
     // Why the last findDevice opened nothing (0 when it opened a device).
     int lastOpenError() const { return lastOpenError_; }
     bool devicePresent(unsigned short vendorId, unsigned short productId) const;
+    // The interfaces with these ids in the order findDevice tries them; the
+    // first capacity go into interfaces. Returns how many there are.
+    int listInterfaces(unsigned short vendorId, unsigned short productId, SnxInterface *interfaces,
+                       int capacity) const;
     void closeDevice();
 
     // Without a device or a window there is nothing to monitor.

@@ -3,6 +3,8 @@
 #include "DeviceIds.h"
 #include "HidapiController.h"
 
+#include <hidapi.h>
+
 extern "C" {
 
 int SNX_FindDeviceWithID(unsigned short vendorId, unsigned short productId)
@@ -58,6 +60,17 @@ int SNX_HID_Output_Report_Data(const unsigned char *report, int length)
 int SNX_GetLastOpenError(void)
 {
     return HidapiController::instance().lastOpenError();
+}
+
+int SNX_ListInterfaces(unsigned short vendorId, unsigned short productId, SnxInterface *interfaces,
+                       int capacity)
+{
+    return HidapiController::instance().listInterfaces(vendorId, productId, interfaces, capacity);
+}
+
+const char *SNX_GetHidapiVersion(void)
+{
+    return hid_version_str();
 }
 
 } // extern "C"

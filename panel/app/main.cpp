@@ -2,11 +2,13 @@
 #include "CVarnelApp.h"
 #include "CommandLine.h"
 #include "CommandRunner.h"
+#include "ProcessLog.h"
 
 #include <algorithm>
 
 int main(int argc, char **argv)
 {
+    ProcessLog::install(ProcessLog::takeVerbose(argc, argv));
     const CommandLine::Parsed parsed =
         CommandLine::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     if (!parsed.command || parsed.command->kind != CommandLine::Kind::StartPanel)

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CardChannel.h"
 
+#include "LogCategories.h"
+#include "RepeatingTrace.h"
+#include "ReportHex.h"
 #include "SnxApi.h"
 
 #include <QEventLoop>
@@ -13,6 +16,50 @@ namespace {
 void sleepFor(std::chrono::milliseconds duration)
 {
     QThread::msleep(static_cast<unsigned long>(duration.count()));
+}
+
+// The panel's side of the orlenta.hid trace. Channels live on the UI thread
+// and talk to the one card, so they share it.
+RepeatingTrace &reportTrace()
+{
+    static RepeatingTrace trace(lcHid());
+    return trace;
+}
+
+void traceSent(const CardFrame::Report &report, int libraryResult)
+{
+    if (reportTrace().enabled())
+        reportTrace().write(QStringLiteral("to card %1 (library returned %2)")
+                                .arg(ReportHex::text(report.data(), report.size()))
+                                .arg(libraryResult));
+}
+
+void traceReceived(std::uintptr_t wParam, const std::optional<InputReport::Words> &words)
+{
+    if (!reportTrace().enabled())
+        return;
+    if (wParam != SNX_INPUT_REPORT_WPARAM || !words) {
+        reportTrace().write(QStringLiteral("monitor message with wParam %1 ignored").arg(wParam));
+        return;
+    }
+    const CardFrame::Report bytes = InputReport::fromWords(*words).bytes();
+    reportTrace().write(
+        QStringLiteral("from card %1").arg(ReportHex::text(bytes.data(), bytes.size())));
+}
+
+// A read that goes unanswered is asked again until it is answered: its first
+// miss is told, then how many attempts it took.
+void traceReadAttempt(std::uint8_t index, int attempts, bool again, bool answered)
+{
+    if (again && attempts == 1)
+        qCDebug(lcCard).noquote()
+            << QStringLiteral("read %1: no well-formed answer; asking again until one comes")
+                   .arg(index);
+    else if (!again && attempts > 1)
+        qCDebug(lcCard).noquote() << QStringLiteral("read %1 %2 after %3 attempts")
+                                         .arg(index)
+                                         .arg(answered ? "answered" : "given up")
+                                         .arg(attempts);
 }
 
 } // namespace
@@ -117,6 +164,9 @@ CardChannel::Outcome CardChannel::run(Request &request)
     // Whatever ran meanwhile may have ended the connection or the program.
     if (outcome == Outcome::Retry && (!connected_ || exiting_ || abort_))
         outcome = Outcome::Failed;
+    if (request.read)
+        traceReadAttempt(request.keyOrIndex, request.attempts, outcome == Outcome::Retry,
+                         outcome == Outcome::Answered);
     if (outcome != Outcome::Retry && request.done)
         request.done(outcome == Outcome::Answered, captured_);
     return outcome;
@@ -191,6 +241,9 @@ bool CardChannel::runWrite(std::uint8_t key, CardFrame &frame)
         endExchange();
         return true;
     }
+    qCDebug(lcCard).noquote() << QStringLiteral("write 0x%1: no answer within %2 ms")
+                                     .arg(frame.head(), 2, 16, QLatin1Char('0'))
+                                     .arg(timing_.writeBudget.count());
     acknowledge();
     pause_(timing_.pacing);
     endExchange();
@@ -226,7 +279,7 @@ void CardChannel::send(const CardFrame &frame, std::uint8_t expectedHead)
     answerCaptured_ = false;
     expectedHead_ = expectedHead;
     sentAt_ = std::chrono::steady_clock::now();
-    writer_(report_.data(), static_cast<int>(report_.size()));
+    traceSent(report_, writer_(report_.data(), static_cast<int>(report_.size())));
     report_.fill(0);
 }
 
@@ -234,7 +287,7 @@ void CardChannel::send(const CardFrame &frame, std::uint8_t expectedHead)
 void CardChannel::acknowledge()
 {
     report_.fill(0);
-    writer_(report_.data(), static_cast<int>(report_.size()));
+    traceSent(report_, writer_(report_.data(), static_cast<int>(report_.size())));
 }
 
 void CardChannel::endExchange()
@@ -276,6 +329,7 @@ void CardChannel::wake()
 void CardChannel::onMonitorMessage(std::uintptr_t wParam,
                                    const std::optional<InputReport::Words> &words)
 {
+    traceReceived(wParam, words);
     if (wParam != SNX_INPUT_REPORT_WPARAM || !words)
         return;
     const InputReport report = InputReport::fromWords(*words);

@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HidControlLibrary.h"
 
+#include "LogCategories.h"
+
+#include <QString>
+
 #include <dlfcn.h>
+
+#include <cstring>
 
 HidControlLibrary::~HidControlLibrary()
 {
@@ -11,6 +17,8 @@ HidControlLibrary::~HidControlLibrary()
 template <typename F> void HidControlLibrary::resolve(F &slot, const char *name)
 {
     slot = reinterpret_cast<F>(dlsym(handle_, name));
+    if (!slot)
+        qCDebug(lcCard) << "the HID library lacks" << name;
 }
 
 bool HidControlLibrary::load(const std::string &path)
@@ -20,8 +28,11 @@ bool HidControlLibrary::load(const std::string &path)
     if (!handle_) {
         const char *error = dlerror();
         loadError_ = error ? error : path;
+        qCDebug(lcCard).noquote() << "cannot load the HID library:"
+                                  << QString::fromStdString(loadError_);
         return false;
     }
+    qCDebug(lcCard).noquote() << "loaded the HID library" << QString::fromStdString(path);
     resolve(entry_.findDeviceWithId, "SNX_FindDeviceWithID");
     resolve(entry_.checkDeviceWithId, "SNX_CheckDeviceWithID");
     resolve(entry_.findDevice, "SNX_FindDevice");
@@ -46,7 +57,18 @@ void HidControlLibrary::unload()
 
 int HidControlLibrary::findDeviceWithId(unsigned short vendorId, unsigned short productId) const
 {
-    return entry_.findDeviceWithId ? entry_.findDeviceWithId(vendorId, productId) : 0;
+    const int found = entry_.findDeviceWithId ? entry_.findDeviceWithId(vendorId, productId) : 0;
+    if (lcCard().isDebugEnabled()) {
+        QString result = found ? QStringLiteral("found") : QStringLiteral("not found");
+        if (!found && entry_.lastOpenError)
+            result += QStringLiteral(" (%1)").arg(
+                QString::fromLocal8Bit(std::strerror(entry_.lastOpenError())));
+        qCDebug(lcCard).noquote() << QStringLiteral("SNX_FindDeviceWithID(%1, %2): %3")
+                                         .arg(vendorId, 4, 16, QLatin1Char('0'))
+                                         .arg(productId, 4, 16, QLatin1Char('0'))
+                                         .arg(result);
+    }
+    return found;
 }
 
 int HidControlLibrary::checkDeviceWithId(unsigned short vendorId, unsigned short productId) const

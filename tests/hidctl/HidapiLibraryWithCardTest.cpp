@@ -270,4 +270,66 @@ TEST_F(HidapiLibraryWithCardTest, RefusedOpenFindsNothingAndKeepsTheOpenDevice)
     EXPECT_EQ(nextReport(), kFactoryWriteAnswer);
 }
 
+// Cards not quite like the one expected: read where the bytes allow it,
+// refused where the card refuses, never stuck.
+TEST_F(HidapiLibraryWithCardTest, LongerReportsAreReadFromTheirFirstBytes)
+{
+    card.setInputReportLength(64);
+    openWithMonitor();
+
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), kFactoryWriteAnswer);
+}
+
+TEST_F(HidapiLibraryWithCardTest, CardThatNumbersItsReportsIsHeardButRefusesUnnumberedOnes)
+{
+    card.setReportId(5);
+    openWithMonitor();
+
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 0);
+    EXPECT_TRUE(card.receivedReports().empty());
+    card.sendStateReport(kFactoryBlock);
+    EXPECT_EQ(nextReport(), (Words{0x05020F00, 0x0000000F, 0x4F15BC2A, 0x2F3ED700}))
+        << "the id takes the byte the card leaves unused";
+
+    unsigned char numbered[SNX_REPORT_SIZE];
+    std::copy(std::begin(kFactoryWrite), std::end(kFactoryWrite), numbered);
+    numbered[0] = 5;
+    EXPECT_EQ(library->outputReport(numbered, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), (Words{0x05E00F00, 0x0000000F, 0x4F15BC2A, 0x2F3EB500}));
+}
+
+TEST_F(HidapiLibraryWithCardTest, ControlInterfaceIsOpenedBeforeASilentOneListedFirst)
+{
+    card.addSilentInterface(0x000C, true);
+    const auto list = library->symbol<decltype(&SNX_ListInterfaces)>("SNX_ListInterfaces");
+    ASSERT_NE(list, nullptr);
+    SnxInterface interfaces[4];
+    ASSERT_EQ(list(kVendorId, kProductId, interfaces, 4), 2);
+    EXPECT_STREQ(interfaces[0].path, HidrawCard::kPath);
+    EXPECT_EQ(interfaces[0].interfaceNumber, HidrawCard::kInterfaceNumber);
+    EXPECT_EQ(interfaces[0].usagePage, HidrawCard::kUsagePage);
+    EXPECT_STREQ(interfaces[1].path, HidrawCard::kSilentPath);
+
+    openWithMonitor();
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(nextReport(), kFactoryWriteAnswer);
+    EXPECT_EQ(card.silentWrites(), 0);
+}
+
+TEST_F(HidapiLibraryWithCardTest, SilentInterfaceOpenedFirstAnswersNothingAndHoldsNothingUp)
+{
+    card.addSilentInterface(HidrawCard::kUsagePage, true);
+    openWithMonitor();
+    ASSERT_TRUE(card.awaitReader());
+
+    EXPECT_EQ(library->outputReport(kFactoryWrite, SNX_REPORT_SIZE), 1);
+    EXPECT_EQ(card.silentWrites(), 1);
+    EXPECT_FALSE(window.next(300ms)) << "a silent interface posted a report";
+    library->closeHidMonitor();
+    library->closeDevice();
+    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(card.openFiles(), 0);
+}
+
 } // namespace

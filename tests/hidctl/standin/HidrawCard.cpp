@@ -29,7 +29,12 @@ void HidrawCard::reset()
     openError_ = 0;
     holdWrites_ = false;
     microcontroller_.reset();
+    inputLength_ = kReportLength;
+    reportId_ = 0;
+    silentInterface_ = false;
     received_.clear();
+    handed_.clear();
+    silentWrites_ = 0;
     initCount_ = 0;
     exitCount_ = 0;
     changed_.notify_all();
@@ -71,8 +76,8 @@ void HidrawCard::sendInputReport(const Bytes &bytes)
 
 void HidrawCard::sendStateReport(const Microcontroller::Block &block)
 {
-    const Microcontroller::Report report = Microcontroller::stateReport(block);
-    sendInputReport(Bytes(report.begin() + 1, report.end()));
+    std::lock_guard lock(mutex_);
+    sendLocked(Microcontroller::stateReport(block));
 }
 
 Microcontroller::Block HidrawCard::block() const
@@ -93,10 +98,42 @@ void HidrawCard::setAnswerMode(int mode)
     microcontroller_.setAnswerMode(mode);
 }
 
+void HidrawCard::setInputReportLength(std::size_t length)
+{
+    std::lock_guard lock(mutex_);
+    inputLength_ = length;
+}
+
+void HidrawCard::setReportId(std::uint8_t id)
+{
+    std::lock_guard lock(mutex_);
+    reportId_ = id;
+}
+
+void HidrawCard::addSilentInterface(unsigned short usagePage, bool listedFirst)
+{
+    std::lock_guard lock(mutex_);
+    silentInterface_ = true;
+    silentUsagePage_ = usagePage;
+    silentListedFirst_ = listedFirst;
+}
+
 std::vector<HidrawCard::Bytes> HidrawCard::receivedReports() const
 {
     std::lock_guard lock(mutex_);
     return received_;
+}
+
+std::vector<HidrawCard::Bytes> HidrawCard::handedToWrite() const
+{
+    std::lock_guard lock(mutex_);
+    return handed_;
+}
+
+int HidrawCard::silentWrites() const
+{
+    std::lock_guard lock(mutex_);
+    return silentWrites_;
 }
 
 int HidrawCard::openFiles() const
@@ -147,10 +184,25 @@ bool HidrawCard::present() const
     return present_;
 }
 
+std::vector<HidrawCard::Node> HidrawCard::nodes() const
+{
+    std::lock_guard lock(mutex_);
+    if (!present_)
+        return {};
+    std::vector<Node> nodes{{kPath, kUsagePage, kInterfaceNumber}};
+    if (silentInterface_) {
+        const Node silent{kSilentPath, silentUsagePage_, 0};
+        nodes.insert(silentListedFirst_ ? nodes.begin() : nodes.end(), silent);
+    }
+    return nodes;
+}
+
 HidrawCard::File *HidrawCard::open(const char *path, int &error)
 {
     std::lock_guard lock(mutex_);
-    if (!present_ || !path || std::strcmp(path, kPath) != 0) {
+    const bool control = path && std::strcmp(path, kPath) == 0;
+    const bool silent = silentInterface_ && path && std::strcmp(path, kSilentPath) == 0;
+    if (!present_ || !(control || silent)) {
         error = ENOENT;
         return nullptr;
     }
@@ -158,7 +210,7 @@ HidrawCard::File *HidrawCard::open(const char *path, int &error)
         error = openError_;
         return nullptr;
     }
-    files_.push_back(new File);
+    files_.push_back(new File{{}, false, silent});
     return files_.back();
 }
 
@@ -208,15 +260,27 @@ int HidrawCard::write(File &file, const unsigned char *data, std::size_t length,
         error = EINVAL;
         return -1;
     }
+    if (file.silent) {
+        ++silentWrites_;
+        return static_cast<int>(length);
+    }
+    handed_.emplace_back(data, data + length);
+    if (reportId_ != 0 && data[0] != reportId_) {
+        error = EPIPE;
+        return -1;
+    }
     // Report id 0 is not sent: the card numbers no reports.
     const std::size_t skipped = data[0] == 0 ? 1 : 0;
     const Bytes wire(data + skipped, data + length);
     received_.push_back(wire);
 
+    // A numbered report's id is not the microcontroller's business.
+    const std::size_t payload = reportId_ != 0 ? 1 : 0;
     Microcontroller::Report output{};
-    std::copy_n(wire.begin(), std::min(wire.size(), kReportLength), output.begin() + 1);
+    std::copy_n(wire.begin() + payload, std::min(wire.size() - payload, kReportLength),
+                output.begin() + 1);
     if (const auto answer = microcontroller_.receive(output))
-        deliverLocked(Bytes(answer->begin() + 1, answer->end()));
+        sendLocked(*answer);
     return static_cast<int>(length);
 }
 
@@ -232,12 +296,21 @@ void HidrawCard::noteExit()
     ++exitCount_;
 }
 
+void HidrawCard::sendLocked(const Microcontroller::Report &report)
+{
+    Bytes bytes(report.begin() + 1, report.end());
+    bytes.resize(inputLength_);
+    if (reportId_ != 0)
+        bytes.insert(bytes.begin(), reportId_);
+    deliverLocked(bytes);
+}
+
 void HidrawCard::deliverLocked(const Bytes &bytes)
 {
     if (!present_)
         return;
     for (File *file : files_) {
-        if (!file->removed && file->reports.size() < kQueuedReports)
+        if (!file->removed && !file->silent && file->reports.size() < kQueuedReports)
             file->reports.push_back(bytes);
     }
     changed_.notify_all();

@@ -24,7 +24,7 @@ namespace {
 
 constexpr wchar_t kNoError[] = L"Success";
 constexpr unsigned short kReleaseNumber = 0x0100;
-constexpr int kInterfaceNumber = 3;
+constexpr char kVersion[] = "0.13.1-stand-in";
 
 std::mutex globalErrorMutex;
 std::wstring globalError;
@@ -52,19 +52,19 @@ bool matches(unsigned short wanted, unsigned short actual)
     return wanted == 0 || wanted == actual;
 }
 
-hid_device_info *cardInfo()
+hid_device_info *nodeInfo(const HidrawCard::Node &node)
 {
     auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
-    info->path = strdup(HidrawCard::kPath);
+    info->path = strdup(node.path);
     info->vendor_id = HidrawCard::kVendorId;
     info->product_id = HidrawCard::kProductId;
     info->serial_number = wcsdup(L"");
     info->release_number = kReleaseNumber;
     info->manufacturer_string = wcsdup(L"VEK");
     info->product_string = wcsdup(L"ZR-4");
-    info->usage_page = HidrawCard::kUsagePage;
+    info->usage_page = node.usagePage;
     info->usage = 1;
-    info->interface_number = kInterfaceNumber;
+    info->interface_number = node.interfaceNumber;
     info->bus_type = HID_API_BUS_USB;
     return info;
 }
@@ -89,10 +89,15 @@ int hid_exit(void)
 
 hid_device_info *hid_enumerate(unsigned short vendor_id, unsigned short product_id)
 {
-    if (!HidrawCard::instance().present() || !matches(vendor_id, HidrawCard::kVendorId) ||
-        !matches(product_id, HidrawCard::kProductId))
+    if (!matches(vendor_id, HidrawCard::kVendorId) || !matches(product_id, HidrawCard::kProductId))
         return nullptr;
-    return cardInfo();
+    hid_device_info *first = nullptr;
+    hid_device_info **next = &first;
+    for (const HidrawCard::Node &node : HidrawCard::instance().nodes()) {
+        *next = nodeInfo(node);
+        next = &(*next)->next;
+    }
+    return first;
 }
 
 void hid_free_enumeration(hid_device_info *devices)
@@ -178,6 +183,11 @@ int hid_set_nonblocking(hid_device *device, int nonblock)
 {
     device->blocking = !nonblock;
     return 0;
+}
+
+const char *hid_version_str(void)
+{
+    return kVersion;
 }
 
 const wchar_t *hid_error(hid_device *device)
