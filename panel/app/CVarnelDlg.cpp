@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -136,9 +137,14 @@ void CVarnelDlg::buildControls()
     controls_ = DialogBuilder::build(template_, this);
     setFixedSize(
         DialogBuilder::toPixels(template_.rect, DialogBuilder::baseUnits(templateFont)).size());
-    for (const ValueControl &value : kValueControls)
-        if (auto *spin = dynamic_cast<UpDownControl *>(control(value.spin)))
-            spin->setRange(value.low, value.high);
+    for (const ValueControl &value : kValueControls) {
+        auto *spin = dynamic_cast<UpDownControl *>(control(value.spin));
+        auto *edit = qobject_cast<QLineEdit *>(control(value.edit));
+        if (!spin || !edit)
+            continue;
+        spin->setRange(value.low, value.high);
+        ValueEditAccessible::bind(*edit, *spin);
+    }
     // The ids the card is looked for by, as the original dialog showed them.
     for (auto [id, text] : {std::pair{kVendorIdEdit, DeviceConnection::kDefaultVendorIdText},
                             std::pair{kProductIdEdit, DeviceConnection::kDefaultProductIdText}})
@@ -157,13 +163,15 @@ template <typename Handler> void CVarnelDlg::onClick(int id, Handler handler)
 void CVarnelDlg::connectControls()
 {
     for (const ValueControl &value : kValueControls) {
-        if (auto *spin = dynamic_cast<UpDownControl *>(control(value.spin)))
-            spin->setStepHandler([this, id = value.spin](int delta) { session_.step(id, delta); });
-        if (auto *edit = qobject_cast<QLineEdit *>(control(value.edit)))
-            connect(edit, &QLineEdit::textChanged, this,
-                    [this, id = value.edit](const QString &text) {
-                        session_.type(id, PanelState::leadingNumber(text.toStdString()));
-                    });
+        auto *spin = dynamic_cast<UpDownControl *>(control(value.spin));
+        auto *edit = qobject_cast<QLineEdit *>(control(value.edit));
+        if (!spin || !edit)
+            continue;
+        spin->setStepHandler([this, id = value.spin](int delta) { session_.step(id, delta); });
+        connect(edit, &QLineEdit::textChanged, this, [this, id = value.edit](const QString &text) {
+            session_.type(id, PanelState::leadingNumber(text.toStdString()));
+        });
+        keys_.watch(*edit, *spin);
     }
     for (std::size_t code = 0; code < kModeRadios.size(); ++code)
         onClick(kModeRadios[code], [this, code] { session_.chooseMode(static_cast<int>(code)); });
@@ -258,7 +266,22 @@ void CVarnelDlg::groupModes()
             radio->setParent(group);
             radio->setGeometry(where);
             radio->show();
+            radio->installEventFilter(this);
         }
+}
+
+// Tab into the mode group lands on the mode that is chosen, as in any radio group.
+bool CVarnelDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto *focus = static_cast<QFocusEvent *>(event);
+    if (event->type() != QEvent::FocusIn ||
+        (focus->reason() != Qt::TabFocusReason && focus->reason() != Qt::BacktabFocusReason))
+        return false;
+    const std::optional<int> mode = session_.shown().mode();
+    QWidget *chosen = mode ? control(kModeRadios[static_cast<std::size_t>(*mode)]) : nullptr;
+    if (chosen && chosen != watched)
+        chosen->setFocus(focus->reason());
+    return false;
 }
 
 void CVarnelDlg::render()

@@ -50,6 +50,9 @@ public:
 signals:
     void recordClicked();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildControls();
     void connectControls();

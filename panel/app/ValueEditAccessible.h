@@ -13,7 +13,8 @@ class UpDownControl;
 class ValueEditAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     // Marks an edit box as the value its spin steps; the factory then answers
-    // for it.
+    // for it. Before anything asks for the box's interface: Qt keeps the first
+    // one made.
     static void bind(QLineEdit &edit, UpDownControl &spin);
     // For QAccessible::installFactory.
     static QAccessibleInterface *create(const QString &className, QObject *object);

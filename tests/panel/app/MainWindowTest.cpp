@@ -74,6 +74,12 @@ private slots:
         Block expected = kFactoryBlock;
         expected[4] = 0xBD; // Master 13
         expectOneWrite(expected);
+        // The keys go the same way; Up at the top of the range sends nothing.
+        QTest::keyClick(edit(1102), Qt::Key_End);
+        expected[4] = 0xBF; // Master 15
+        expectOneWrite(expected);
+        QTest::keyClick(edit(1102), Qt::Key_Up);
+        expectNothingSent();
 
         QTest::keyClicks(edit(1103), QStringLiteral("9"));
         edit(1103)->setText(QStringLiteral("99"));
@@ -84,7 +90,7 @@ private slots:
         expectOneWrite(expected);
 
         button(1114)->click(); // Music
-        expected[4] = 0x8D;
+        expected[4] = 0x8F; // Master 15, Music
         expectOneWrite(expected);
         QCOMPARE(session().shown().mode(), 0);
 
