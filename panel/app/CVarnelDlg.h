@@ -27,7 +27,6 @@ public:
     ~CVarnelDlg() override;
 
     QWidget *control(int id) const { return controls_.value(id); }
-    int compactWidth() const { return width(); }
     const DialogTemplate &dialogTemplate() const { return template_; }
     const QIcon &icon() const { return icon_; }
 
