@@ -137,7 +137,7 @@ int main(int argc, char **argv)
             void OnCaptureDeviceLost() override {}
             void OnCaptureClosed() override {}
         } listener;
-        if (pulse->open(AudioFormat{}, listener)) {
+        if (pulse->open(PcmFormat{}, listener)) {
             pulse->abandon();
             device = std::move(pulse);
         } else {

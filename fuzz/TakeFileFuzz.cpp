@@ -11,7 +11,7 @@
 #include "FuzzCheck.h"
 #include "MessageBoxes.h"
 #include "ScratchFolder.h"
-#include "WaveFileInfo.h"
+#include "WaveHeader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -89,11 +89,11 @@ bool writeFile(const std::filesystem::path &file, const Bytes &bytes)
         file, std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
 }
 
-std::optional<WaveFileInfo> playerView(const std::filesystem::path &file)
+std::optional<WaveHeader> playerView(const std::filesystem::path &file)
 {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     FUZZ_CHECK(fd >= 0);
-    std::optional<WaveFileInfo> info = WaveFileInfo::read(fd);
+    std::optional<WaveHeader> info = WaveHeader::read(fd);
     ::close(fd);
     return info;
 }
@@ -106,7 +106,7 @@ void checkComplete(BufferFile &take, std::size_t appended)
     FUZZ_CHECK(take.dataBytes() == held);
     FUZZ_CHECK(Bytes(file.begin(), file.begin() + kHeader) == headerFor(std::uint32_t(held)));
     FUZZ_CHECK(std::equal(file.begin() + kHeader, file.end(), numberedFrames().begin()));
-    const std::optional<WaveFileInfo> info = playerView(take.bufferPath());
+    const std::optional<WaveHeader> info = playerView(take.bufferPath());
     FUZZ_CHECK(info && info->dataOffset == kHeader && info->dataBytes == held);
 }
 
@@ -141,7 +141,7 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
     FUZZ_CHECK(start + kept <= data);
     FUZZ_CHECK(std::equal(after.begin() + kHeader, after.end(), before.begin() + kHeader + start));
     FUZZ_CHECK(kept % kCutStep == 0 || data - (start + kept) < kFrame);
-    const std::optional<WaveFileInfo> info = playerView(take.bufferPath());
+    const std::optional<WaveHeader> info = playerView(take.bufferPath());
     FUZZ_CHECK(info && info->dataBytes == kept);
 }
 

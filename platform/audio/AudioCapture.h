@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <cstdint>
+#include "PcmFormat.h"
 
-// Sample layout of a capture: interleaved little-endian PCM.
-struct AudioFormat {
-    std::uint16_t channels = 2;
-    std::uint16_t bitsPerSample = 16;
-    std::uint32_t sampleRate = 44100;
-};
+#include <cstdint>
 
 // One capture block. Its memory belongs to whoever queues it; the device fills
 // it and hands it back with the number of bytes it recorded.
@@ -41,7 +36,7 @@ public:
     virtual ~AudioCapture() = default;
     // Opens the default recording device in the given format, not yet running.
     // False when the device cannot be opened (busy or absent).
-    virtual bool open(const AudioFormat &format, CaptureListener &listener) = 0;
+    virtual bool open(const PcmFormat &format, CaptureListener &listener) = 0;
     // Queues a block to be filled; ignored while the device is not open.
     virtual void addBuffer(CaptureBlock &block) = 0;
     // Starts recording: what the device hears from the moment this returns

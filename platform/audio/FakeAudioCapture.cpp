@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-bool FakeAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
+bool FakeAudioCapture::open(const PcmFormat &format, CaptureListener &listener)
 {
     if (busy_ || open_)
         return false;

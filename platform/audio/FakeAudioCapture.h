@@ -13,7 +13,7 @@
 // them, the way posted window messages wait for the event loop.
 class FakeAudioCapture : public AudioCapture {
 public:
-    bool open(const AudioFormat &format, CaptureListener &listener) override;
+    bool open(const PcmFormat &format, CaptureListener &listener) override;
     void addBuffer(CaptureBlock &block) override;
     void start() override;
     void reset() override;
@@ -35,7 +35,7 @@ public:
 
     bool isOpen() const { return open_; }
     bool isStarted() const { return started_; }
-    const AudioFormat &format() const { return format_; }
+    const PcmFormat &format() const { return format_; }
     std::size_t queuedBlocks() const { return queued_.size(); }
     int resetCount() const { return resets_; }
     int closeCount() const { return closes_; }
@@ -43,7 +43,7 @@ public:
 private:
     void handBack(CaptureBlock &block);
 
-    AudioFormat format_;
+    PcmFormat format_;
     CaptureListener *listener_ = nullptr;
     std::deque<CaptureBlock *> queued_;
     std::deque<std::function<void()>> notifications_;

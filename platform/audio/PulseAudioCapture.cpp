@@ -32,7 +32,7 @@ PulseAudioCapture::~PulseAudioCapture()
     teardown();
 }
 
-bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
+bool PulseAudioCapture::open(const PcmFormat &format, CaptureListener &listener)
 {
     if (stream_) {
         connection_.lock();
@@ -64,7 +64,7 @@ bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listene
     return ready;
 }
 
-bool PulseAudioCapture::connectStream(const AudioFormat &format)
+bool PulseAudioCapture::connectStream(const PcmFormat &format)
 {
     pa_sample_spec spec;
     spec.format = format.bitsPerSample == 16 ? PA_SAMPLE_S16LE : PA_SAMPLE_U8;

@@ -36,7 +36,7 @@ public:
     PulseAudioCapture(const PulseAudioCapture &) = delete;
     PulseAudioCapture &operator=(const PulseAudioCapture &) = delete;
 
-    bool open(const AudioFormat &format, CaptureListener &listener) override;
+    bool open(const PcmFormat &format, CaptureListener &listener) override;
     void addBuffer(CaptureBlock &block) override;
     void start() override;
     void reset() override;
@@ -51,7 +51,7 @@ private:
     static void onDrainTimeout(pa_mainloop_api *api, pa_time_event *event, const timeval *when,
                                void *self);
 
-    bool connectStream(const AudioFormat &format);
+    bool connectStream(const PcmFormat &format);
     void teardown();
     // The following run with the main loop's lock held.
     void readStream();

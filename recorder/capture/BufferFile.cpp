@@ -22,18 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void put32(std::uint8_t *at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = std::uint8_t(value >> (8 * i));
-}
-
-std::uint32_t get32(const std::uint8_t *at)
-{
-    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
-           std::uint32_t(at[3]) << 24;
-}
-
 std::uint64_t fileSize(int descriptor)
 {
     struct stat status {};
@@ -71,33 +59,10 @@ fs::path BufferFile::defaultFolder()
     return ProgramFolder::writablePath();
 }
 
-std::array<std::uint8_t, BufferFile::kHeaderSize> BufferFile::header(const WaveFormat &format,
-                                                                     std::uint32_t dataBytes)
-{
-    std::array<std::uint8_t, kHeaderSize> out{};
-    std::memcpy(&out[0], "RIFF", 4);
-    put32(&out[4], dataBytes + 38);
-    std::memcpy(&out[8], "WAVEfmt ", 8);
-    put32(&out[16], WaveFormat::kSize);
-    const auto block = format.bytes();
-    std::copy(block.begin(), block.end(), out.begin() + 20);
-    std::memcpy(&out[38], "data", 4);
-    put32(&out[42], dataBytes);
-    return out;
-}
-
 bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
 {
-    const auto bytes = header(format_, dataBytes);
+    const auto bytes = WaveHeader{format_, kHeaderSize, dataBytes}.bytes();
     return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
-}
-
-std::uint32_t BufferFile::wholeFrames(const WaveFormat &format, std::uint64_t bytes)
-{
-    // Capped first: the cap itself is no whole number of frames.
-    const std::uint64_t frame = std::max<std::uint16_t>(format.blockAlign, 1);
-    const std::uint64_t counted = std::min<std::uint64_t>(bytes, kMaxDataBytes);
-    return std::uint32_t(counted - counted % frame);
 }
 
 void BufferFile::tell(const std::string &text) const
@@ -123,19 +88,18 @@ std::uint32_t BufferFile::recover()
     std::array<std::uint8_t, kHeaderSize> head{};
     if (file.value < 0 || ::pread(file.value, head.data(), head.size(), 0) != ssize_t(head.size()))
         return 0;
-    const auto expected = header(format_, 0);
     // Only a take of this recorder, in its format, is touched.
-    if (!std::equal(head.begin(), head.begin() + 4, expected.begin()) ||
-        !std::equal(head.begin() + 8, head.begin() + 42, expected.begin() + 8))
+    if (!WaveHeader{format_}.sameForm(head))
         return 0;
     const std::uint64_t size = fileSize(file.value);
     const std::uint32_t present = wholeFrames(size - kHeaderSize);
     // Only a torn last frame is cut off: audio beyond what a header can
     // count stays in the file, as the cap is no reason to lose it.
-    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
+    const std::uint64_t frame = std::max<std::uint16_t>(format_.frameBytes(), 1);
     const std::uint64_t whole = size - (size - kHeaderSize) % frame;
     dataBytes_ = present;
-    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 && size == whole)
+    if (WaveHeader::countedData(head) == present && WaveHeader::countedRiff(head) == present + 38 &&
+        size == whole)
         return present;
     if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
         return present; // someone plays it: its header is for another time
@@ -206,7 +170,7 @@ std::size_t BufferFile::append(const std::uint8_t *data, std::size_t length)
     const int writeError = errno;
     dataBytes_ += std::uint32_t(done);
     // Once a second of audio more: two numbers rewritten in place, no flush.
-    if (format_.avgBytesPerSec > 0 && dataBytes_ - headerCounts_ >= format_.avgBytesPerSec) {
+    if (format_.bytesPerSecond() > 0 && dataBytes_ - headerCounts_ >= format_.bytesPerSecond()) {
         headerCounts_ = wholeFrames(dataBytes_);
         writeHeader(descriptor_, headerCounts_);
     }
@@ -234,7 +198,7 @@ void BufferFile::complete()
 BufferFile::CutSpan BufferFile::cutSpan(std::uint32_t startMs, std::uint32_t endMs,
                                         std::uint64_t data) const
 {
-    const std::uint64_t perSecond = format_.avgBytesPerSec;
+    const std::uint64_t perSecond = format_.bytesPerSecond();
     const std::uint64_t step = std::max<std::uint64_t>(perSecond / 20, 1);
     CutSpan span;
     span.start = std::uint64_t(startMs) * perSecond / 1000;
@@ -331,7 +295,8 @@ std::optional<std::uint32_t> BufferFile::applyCut(const CutOutcome &outcome)
         return std::nullopt;
     }
     dataBytes_ = outcome.keptBytes;
-    return format_.avgBytesPerSec > 0 ? outcome.keptBytes / format_.avgBytesPerSec : 0;
+    const std::uint32_t perSecond = format_.bytesPerSecond();
+    return perSecond > 0 ? outcome.keptBytes / perSecond : 0;
 }
 
 std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)

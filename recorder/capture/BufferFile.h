@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "WaveFormat.h"
+#include "WaveHeader.h"
 
 #include <array>
 #include <cstdint>
@@ -19,7 +19,7 @@ class ReplacingFile;
 // part between two positions.
 class BufferFile {
 public:
-    static constexpr std::uint32_t kHeaderSize = 46;
+    static constexpr std::uint32_t kHeaderSize = WaveHeader::kSize;
     // Bytes a cut copies per step.
     static constexpr std::size_t kCopyStep = 1 << 20;
 
@@ -43,18 +43,9 @@ public:
     const std::filesystem::path &mp3Path() const { return mp3Path_; }
     const std::filesystem::path &oldBufferPath() const { return oldBufferPath_; }
 
-    const WaveFormat &format() const { return format_; }
-    void setFormat(const WaveFormat &format) { format_ = format; }
+    const PcmFormat &format() const { return format_; }
+    void setFormat(const PcmFormat &format) { format_ = format; }
     std::uint32_t dataBytes() const { return dataBytes_; }
-
-    // The most PCM a header can count: the RIFF size (data + 38) is 32 bits.
-    static constexpr std::uint32_t kMaxDataBytes = UINT32_MAX - 38;
-    // bytes of PCM held to what a header can count, in whole sample frames.
-    static std::uint32_t wholeFrames(const WaveFormat &format, std::uint64_t bytes);
-
-    // The header of a file holding dataBytes bytes of PCM in this format.
-    static std::array<std::uint8_t, kHeaderSize> header(const WaveFormat &format,
-                                                        std::uint32_t dataBytes);
 
     // Takes up the take an earlier run left: one a cut was rewriting when the
     // run ended is put back whole, and one whose header counts less than the
@@ -105,7 +96,10 @@ private:
     CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t data) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
     bool writeHeader(int descriptor, std::uint32_t dataBytes) const;
-    std::uint32_t wholeFrames(std::uint64_t bytes) const { return wholeFrames(format_, bytes); }
+    std::uint32_t wholeFrames(std::uint64_t bytes) const
+    {
+        return WaveHeader::wholeFrames(format_, bytes);
+    }
     void closeStream();
     void tell(const std::string &text) const;
 
@@ -113,7 +107,7 @@ private:
     std::filesystem::path mp3Path_;
     std::filesystem::path oldBufferPath_;
     MessageBoxes &messages_;
-    WaveFormat format_;
+    PcmFormat format_;
     std::uint32_t dataBytes_ = 0;
     std::uint32_t headerCounts_ = 0;
     int descriptor_ = -1;

@@ -8,7 +8,8 @@
 
 #include <cerrno>
 
-static_assert(CaptureFormat::used().averageBytesPerSecond() / 20 <= CaptureStream::kBlockCapacity,
+static_assert(CaptureStream::kFormatChoices[0].bytesPerSecond() / 20 <=
+                  CaptureStream::kBlockCapacity,
               "the capture format's 50 ms blocks must fit the allocated blocks");
 
 CaptureStream::CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
@@ -35,8 +36,7 @@ bool &CaptureStream::processPageArmed()
 
 bool CaptureStream::OpenCapture()
 {
-    const CaptureFormat used = CaptureFormat::used();
-    format_ = WaveFormat::forCapture(used);
+    format_ = kFormatChoices[0];
     file_.setFormat(format_);
     sixteenBit_ = format_.bitsPerSample == 16;
     pageCount_ = 0;
@@ -46,11 +46,10 @@ bool CaptureStream::OpenCapture()
     quiet_ = false;
     writeError_ = 0;
     for (CaptureBlock &block : blocks_) {
-        block.length = format_.avgBytesPerSec / 20;
+        block.length = format_.bytesPerSecond() / 20;
         block.recorded = 0;
     }
-    const AudioFormat device{used.channels, used.bitsPerSample, used.samplesPerSecond};
-    if (!device_.open(device, *this)) {
+    if (!device_.open(format_, *this)) {
         // Nothing will be recorded: the last take stays the take.
         file_.dropPrepared();
         messages_.inform(RecorderTexts::kDeviceUsed, RecorderTexts::kApplication);
@@ -98,7 +97,7 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
     if (discarding_)
         return;
     if (block.recorded != 0) {
-        const double elapsed = double(capturedBytes_) / format_.avgBytesPerSec;
+        const double elapsed = double(capturedBytes_) / format_.bytesPerSecond();
         view_.showElapsed(elapsed);
         if (elapsed >= kMaxSeconds) {
             endTake();

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "AudioCapture.h"
-#include "WaveFormat.h"
+#include "PcmFormat.h"
 
 #include <array>
 #include <cstdint>
@@ -21,6 +21,9 @@ public:
     // Every block is allocated for 50 ms of the largest format offered.
     static constexpr std::uint32_t kBlockCapacity = 9600;
     static constexpr double kMaxSeconds = 600.0;
+    // The record-format list; a capture always uses the first entry.
+    static constexpr std::array<PcmFormat, 2> kFormatChoices = {PcmFormat{2, 16, 44100},
+                                                                PcmFormat{2, 16, 48000}};
     static constexpr std::uint32_t kPageSeconds = 30;
 
     // pageArmed: the page rule's flag, process-wide unless a test brings its own.
@@ -61,7 +64,7 @@ public:
     // window asks before overwriting a take only while this is false.
     bool confirmFree() const { return confirmFree_; }
     bool sixteenBit() const { return sixteenBit_; }
-    const WaveFormat &format() const { return format_; }
+    const PcmFormat &format() const { return format_; }
     std::uint64_t capturedBytes() const { return capturedBytes_; }
     int pageCount() const { return pageCount_; }
     std::uint32_t pageBytes() const { return pageBytes_; }
@@ -77,7 +80,7 @@ private:
     bool &pageArmed_;
     std::array<std::array<std::uint8_t, kBlockCapacity>, kBlockCount> storage_{};
     std::array<CaptureBlock, kBlockCount> blocks_{};
-    WaveFormat format_;
+    PcmFormat format_;
     std::uint64_t capturedBytes_ = 0;
     std::uint32_t pageBytes_ = 0;
     int pageCount_ = 0;

@@ -71,7 +71,7 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
       file_(services.folder, services.messages),
       capture_(services.capture, file_, *this, services.messages),
       view_(waveformPlaceholder().width(), waveformPlaceholder().height(),
-            CaptureFormat::used().averageBytesPerSecond())
+            CaptureStream::kFormatChoices[0].bytesPerSecond())
 {
     setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
     // A Wayland compositor places windows itself: the recorder cannot dock
@@ -114,7 +114,7 @@ void CMixerSet2Dlg::showEarlierTake(std::uint32_t dataBytes)
     // The take of an earlier run is there to play, cut and save, and a new
     // one asks before it replaces it.
     capture_.holdEarlierTake();
-    const std::uint32_t perSecond = file_.format().avgBytesPerSec;
+    const std::uint32_t perSecond = file_.format().bytesPerSecond();
     const std::uint32_t page = CaptureStream::kPageSeconds * perSecond;
     view_.setPageBytes(dataBytes > page ? page : 0);
     scroll_->setRange(0, int(dataBytes / perSecond));
@@ -180,9 +180,9 @@ void CMixerSet2Dlg::buildControls()
     // The format list offers both formats with the second selected; captures
     // use the first whatever it shows.
     auto *formats = findChild<QComboBox *>(objectNameOf(kFormatList));
-    for (const CaptureFormat &format : CaptureFormat::choices())
+    for (const PcmFormat &format : CaptureStream::kFormatChoices)
         formats->addItem(QStringLiteral("%1 Hz, %2 bit, stereo")
-                             .arg(format.samplesPerSecond)
+                             .arg(format.sampleRate)
                              .arg(format.bitsPerSample));
     formats->setCurrentIndex(1);
     scroll_->setPageStep(1);

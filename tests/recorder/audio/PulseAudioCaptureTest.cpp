@@ -114,7 +114,7 @@ TEST_F(PulseAudioCaptureTest, PlayedSineIsCapturedWholeInOrderedBlocksOnTheWindo
 {
     const auto tone = Pcm::sine(1.0);
     const auto toneFile = folder.path() / "tone.wav";
-    const auto header = BufferFile::header(WaveFormat{}, std::uint32_t(tone.size()));
+    const auto header = WaveHeader{PcmFormat{}, WaveHeader::kSize, tone.size()}.bytes();
     std::vector<std::uint8_t> wav(header.size() + tone.size());
     std::copy(tone.begin(), tone.end(), std::copy(header.begin(), header.end(), wav.begin()));
     Pcm::writeFile(toneFile, wav);
@@ -178,11 +178,11 @@ TEST_F(PulseAudioCaptureTest, DeviceTakesOneCaptureAtATime)
     } other;
     ASSERT_TRUE(file.prepare());
     ASSERT_TRUE(capture.OpenCapture());
-    EXPECT_FALSE(device.open(AudioFormat{}, other));
+    EXPECT_FALSE(device.open(PcmFormat{}, other));
     capture.StopCapture();
     runEventsFor(5000, [&] { return view.ended; });
     ASSERT_TRUE(view.ended);
-    EXPECT_TRUE(device.open(AudioFormat{}, other));
+    EXPECT_TRUE(device.open(PcmFormat{}, other));
     device.abandon();
 }
 

@@ -88,7 +88,7 @@ TEST_F(CaptureStreamTest, OpensStereoSixteenBitWithFiveFiftyMillisecondBlocks)
     EXPECT_EQ(device.queuedBlocks(), 5u);
     EXPECT_TRUE(capture.sixteenBit());
     EXPECT_TRUE(capture.isCapturing());
-    EXPECT_EQ(file.format(), WaveFormat{});
+    EXPECT_EQ(file.format(), PcmFormat{});
 }
 
 TEST_F(CaptureStreamTest, BusyDeviceIsReportedAndNothingRuns)
