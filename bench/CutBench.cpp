@@ -3,7 +3,6 @@
 // same file, best of three each, in the same run and folder.
 #include "BenchTake.h"
 #include "BufferFile.h"
-#include "PrintedMessages.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,12 +12,11 @@ namespace fs = std::filesystem;
 int main()
 {
     const fs::path folder = BenchTake::scratchFolder();
-    PrintedMessages messages;
-    BufferFile take(folder, messages);
+    BufferFile take(folder);
     const auto pcm = BenchTake::music(600);
     double cut = 1e9, copy = 1e9;
     for (int run = 0; run < 3; ++run) {
-        if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+        if (!take.prepare().done() || take.append(pcm.data(), pcm.size()) != pcm.size())
             return 1;
         take.complete();
         const std::string command =
@@ -30,7 +28,7 @@ int main()
         fs::remove(folder / "copy.wav");
 
         const BenchTake::Stopwatch watch;
-        if (!take.cut(1000, 0))
+        if (!take.cut(1000, 0).done())
             return 1;
         cut = std::min(cut, watch.seconds());
     }

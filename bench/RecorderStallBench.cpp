@@ -109,12 +109,11 @@ void report(const char *what, const Measured &measured, long idleMs)
 
 bool writeTake(const fs::path &folder, const std::vector<std::uint8_t> &pcm)
 {
-    PrintedMessages messages;
-    BufferFile take(folder, messages);
-    if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+    BufferFile take(folder);
+    if (!take.prepare().done() || take.append(pcm.data(), pcm.size()) != pcm.size())
         return false;
     take.complete();
-    return !messages.shown;
+    return true;
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 // reading the same bytes from the same file, best of twenty each, in one run.
 #include "BenchTake.h"
 #include "BufferFile.h"
-#include "PrintedMessages.h"
 #include "WaveformView.h"
 
 #include <algorithm>
@@ -31,10 +30,9 @@ double readPage(const fs::path &file, std::vector<std::uint8_t> &buffer)
 int main()
 {
     const fs::path folder = BenchTake::scratchFolder();
-    PrintedMessages messages;
-    BufferFile take(folder, messages);
+    BufferFile take(folder);
     const auto pcm = BenchTake::music(45);
-    if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+    if (!take.prepare().done() || take.append(pcm.data(), pcm.size()) != pcm.size())
         return 1;
     take.complete();
 

@@ -9,7 +9,6 @@
 // data, which starts on a 50 ms boundary and ends on one or at the end.
 #include "BufferFile.h"
 #include "FuzzCheck.h"
-#include "MessageBoxes.h"
 #include "ScratchFolder.h"
 #include "WaveHeader.h"
 
@@ -36,12 +35,6 @@ constexpr std::size_t kMostData = 2 * kBytesPerSecond;
 constexpr std::size_t kLargestPiece = 65536;
 constexpr int kMostPieces = 16;
 constexpr std::uint32_t kLikelyPositionMs = 4000;
-
-class SilentMessageBoxes : public MessageBoxes {
-public:
-    void inform(const std::string &, const std::string &) override {}
-    bool ask(const std::string &, const std::string &) override { return true; }
-};
 
 // PCM in which every frame holds its own number, so any run of it tells
 // where it was taken from.
@@ -119,10 +112,10 @@ std::uint32_t position(FuzzedDataProvider &input)
 void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
 {
     const Bytes before = ScratchFolder::read(take.bufferPath());
-    const std::optional<std::uint32_t> seconds = take.cut(startMs, endMs);
+    const CutOutcome outcome = take.cut(startMs, endMs);
     const Bytes after = ScratchFolder::read(take.bufferPath());
     FUZZ_CHECK(!std::filesystem::exists(take.oldBufferPath()));
-    if (!seconds) {
+    if (!outcome.done()) {
         FUZZ_CHECK(after == before);
         return;
     }
@@ -131,7 +124,7 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
     const std::size_t kept = after.size() - kHeader;
     FUZZ_CHECK(Bytes(after.begin(), after.begin() + kHeader) == headerFor(std::uint32_t(kept)));
     FUZZ_CHECK(take.dataBytes() == kept);
-    FUZZ_CHECK(*seconds == kept / kBytesPerSecond);
+    FUZZ_CHECK(take.wholeSeconds() == kept / kBytesPerSecond);
     FUZZ_CHECK(kept % kFrame == 0);
     if (kept == 0)
         return;
@@ -174,12 +167,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     FuzzedDataProvider input(data, size);
     ScratchFolder::clear();
-    SilentMessageBoxes messages;
-    BufferFile take(ScratchFolder::path(), messages);
+    BufferFile take(ScratchFolder::path());
     const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, kMostData);
 
     if (input.ConsumeBool()) {
-        FUZZ_CHECK(take.prepare());
+        FUZZ_CHECK(take.prepare().done());
         std::size_t appended = 0;
         for (int pieces = 1; appended < length; ++pieces) {
             // The last piece takes the rest: capture blocks are never tiny.

@@ -3,7 +3,6 @@
 
 #include "FileInUseLock.h"
 #include "FullWrite.h"
-#include "MessageBoxes.h"
 #include "ProgramFolder.h"
 #include "RecorderTexts.h"
 #include "ReplacingFile.h"
@@ -43,9 +42,9 @@ struct Descriptor {
 
 } // namespace
 
-BufferFile::BufferFile(fs::path folder, MessageBoxes &messages)
+BufferFile::BufferFile(fs::path folder)
     : bufferPath_(folder / "NUVRecord.wav"), mp3Path_(folder / "NUVRecord.mp3"),
-      oldBufferPath_(folder / "NUVRecordOld.wav"), messages_(messages)
+      oldBufferPath_(folder / "NUVRecordOld.wav")
 {
 }
 
@@ -65,9 +64,16 @@ bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
     return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
 }
 
-void BufferFile::tell(const std::string &text) const
+std::uint32_t BufferFile::wholeSeconds() const
 {
-    messages_.inform(text, RecorderTexts::kNotify);
+    const std::uint32_t perSecond = format_.bytesPerSecond();
+    return perSecond > 0 ? dataBytes_ / perSecond : 0;
+}
+
+TakeOutcome BufferFile::cannotRecordInto(const std::string &cause) const
+{
+    return {RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
+                                  cause.c_str())};
 }
 
 void BufferFile::closeStream()
@@ -109,50 +115,41 @@ std::uint32_t BufferFile::recover()
     return present;
 }
 
-bool BufferFile::prepare()
+TakeOutcome BufferFile::prepare()
 {
-    return prepareAside() && putInPlace();
+    const TakeOutcome aside = prepareAside();
+    return aside.done() ? putInPlace() : aside;
 }
 
-bool BufferFile::prepareAside()
+TakeOutcome BufferFile::prepareAside()
 {
     closeStream();
     prepared_.reset();
-    if (FileInUseLock::isInUse(bufferPath_)) {
-        tell(RecorderTexts::kRecordedFileUsed);
-        return false;
-    }
+    if (FileInUseLock::isInUse(bufferPath_))
+        return {RecorderTexts::kRecordedFileUsed};
     // The new take is made beside the last one and takes its place only once
     // it has its header: a disk that cannot hold even that keeps the last take.
     auto fresh = std::make_unique<ReplacingFile>(bufferPath_);
     const bool made = fresh->create();
     const bool written = made && writeHeader(fresh->descriptor(), 0);
     const int writeError = errno;
-    if (!written) {
-        const std::string cause = made ? RecorderTexts::causeOf(writeError) : fresh->errorText();
-        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
-                                   cause.c_str()));
-        return false;
-    }
+    if (!written)
+        return cannotRecordInto(made ? RecorderTexts::causeOf(writeError) : fresh->errorText());
     prepared_ = std::move(fresh);
-    return true;
+    return {};
 }
 
-bool BufferFile::putInPlace()
+TakeOutcome BufferFile::putInPlace()
 {
     const std::unique_ptr<ReplacingFile> fresh = std::move(prepared_);
-    if (!fresh || !fresh->commit(false)) {
-        const std::string cause = fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF);
-        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
-                                   cause.c_str()));
-        return false;
-    }
+    if (!fresh || !fresh->commit(false))
+        return cannotRecordInto(fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF));
     dataBytes_ = 0;
     headerCounts_ = 0;
     descriptor_ = fresh->release();
     ::lseek(descriptor_, kHeaderSize, SEEK_SET);
     FileInUseLock::markOpen(descriptor_);
-    return true;
+    return {};
 }
 
 void BufferFile::dropPrepared()
@@ -244,17 +241,18 @@ bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64
     return copied == span.length || ::ftruncate(to, out) == 0;
 }
 
-BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t endMs) const
+CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t endMs) const
 {
-    const auto cannot = [this](int error) {
-        return CutOutcome{0, RecorderTexts::format(RecorderTexts::kCannotCut, bufferPath_.c_str(),
-                                                   RecorderTexts::causeOf(error).c_str())};
+    const auto refused = [](std::string problem) { return CutOutcome{{std::move(problem)}}; };
+    const auto cannot = [this, &refused](int error) {
+        return refused(RecorderTexts::format(RecorderTexts::kCannotCut, bufferPath_.c_str(),
+                                             RecorderTexts::causeOf(error).c_str()));
     };
     if (FileInUseLock::isInUse(bufferPath_))
-        return {0, RecorderTexts::kFileUsed};
+        return refused(RecorderTexts::kFileUsed);
     const FileInUseLock sole = FileInUseLock::takeSole(bufferPath_);
     if (!sole.held())
-        return errno == EWOULDBLOCK ? CutOutcome{0, RecorderTexts::kFileUsed} : cannot(errno);
+        return errno == EWOULDBLOCK ? refused(RecorderTexts::kFileUsed) : cannot(errno);
     ::unlink(oldBufferPath_.c_str());
     if (::rename(bufferPath_.c_str(), oldBufferPath_.c_str()) != 0)
         return cannot(errno);
@@ -281,25 +279,24 @@ BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t 
         ::rename(oldBufferPath_.c_str(), bufferPath_.c_str());
         if (from.value < 0 || to.value < 0)
             return cannot(openError);
-        return {0, RecorderTexts::format(RecorderTexts::kCutWriteFailed, bufferPath_.c_str(),
-                                         RecorderTexts::causeOf(copyError).c_str())};
+        return refused(RecorderTexts::format(RecorderTexts::kCutWriteFailed, bufferPath_.c_str(),
+                                             RecorderTexts::causeOf(copyError).c_str()));
     }
     ::unlink(oldBufferPath_.c_str());
-    return {std::uint32_t(copied), {}};
+    CutOutcome done;
+    done.keptBytes = std::uint32_t(copied);
+    return done;
 }
 
-std::optional<std::uint32_t> BufferFile::applyCut(const CutOutcome &outcome)
+void BufferFile::applyCut(const CutOutcome &outcome)
 {
-    if (!outcome.problem.empty()) {
-        tell(outcome.problem);
-        return std::nullopt;
-    }
-    dataBytes_ = outcome.keptBytes;
-    const std::uint32_t perSecond = format_.bytesPerSecond();
-    return perSecond > 0 ? outcome.keptBytes / perSecond : 0;
+    if (outcome.done())
+        dataBytes_ = outcome.keptBytes;
 }
 
-std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)
+CutOutcome BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)
 {
-    return applyCut(cutFile(startMs, endMs));
+    const CutOutcome outcome = cutFile(startMs, endMs);
+    applyCut(outcome);
+    return outcome;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TakeOutcome.h"
 #include "WaveHeader.h"
 
 #include <array>
@@ -10,7 +11,6 @@
 #include <optional>
 #include <string>
 
-class MessageBoxes;
 class ReplacingFile;
 
 // The recorder's take on disk: a RIFF WAVE file with a fixed 46-byte header
@@ -23,15 +23,9 @@ public:
     // Bytes a cut copies per step.
     static constexpr std::size_t kCopyStep = 1 << 20;
 
-    // What a cut did: the kept take's length, or why the take was left as it was.
-    struct CutOutcome {
-        std::uint32_t keptBytes = 0;
-        std::string problem; // empty: the cut is done
-    };
-
     // folder: where the buffer files live (the program folder, or its
     // writable stand-in).
-    BufferFile(std::filesystem::path folder, MessageBoxes &messages);
+    explicit BufferFile(std::filesystem::path folder);
     ~BufferFile();
     BufferFile(const BufferFile &) = delete;
     BufferFile &operator=(const BufferFile &) = delete;
@@ -46,6 +40,8 @@ public:
     const PcmFormat &format() const { return format_; }
     void setFormat(const PcmFormat &format) { format_ = format; }
     std::uint32_t dataBytes() const { return dataBytes_; }
+    // The take's length in whole seconds.
+    std::uint32_t wholeSeconds() const;
 
     // Takes up the take an earlier run left: one a cut was rewriting when the
     // run ended is put back whole, and one whose header counts less than the
@@ -55,16 +51,16 @@ public:
     std::uint32_t recover();
 
     // Starts a new take: a file holding a header and no data, open for
-    // appending and marked as in use, replaces the last take. Refuses (after
-    // telling the user) when the take is in use or the new file cannot be
-    // made; the last take is then left as it was.
-    bool prepare();
+    // appending and marked as in use, replaces the last take. Refuses when
+    // the take is in use or the new file cannot be made; the last take is
+    // then left as it was.
+    TakeOutcome prepare();
     // prepare() in two steps, for a capture that may yet fail to start: the
     // new take is made beside the last one, which stays in place until
     // putInPlace() replaces it or dropPrepared() removes the new one.
-    bool prepareAside();
+    TakeOutcome prepareAside();
     bool hasPrepared() const { return prepared_ != nullptr; }
-    bool putInPlace();
+    TakeOutcome putInPlace();
     void dropPrepared();
     bool isOpen() const { return descriptor_ >= 0; }
     // Appends PCM to the open take; returns the bytes that reached the file
@@ -82,11 +78,10 @@ public:
     // is. Reads and writes only the files, so it may run on another thread
     // while nothing else touches the take.
     CutOutcome cutFile(std::uint32_t startMs, std::uint32_t endMs) const;
-    // Takes a cut's outcome in: the new length, or the user is told why there
-    // is none. Returns the kept take's whole seconds.
-    std::optional<std::uint32_t> applyCut(const CutOutcome &outcome);
+    // Takes a cut that was done in: the take has its new length.
+    void applyCut(const CutOutcome &outcome);
     // Both of the above at once.
-    std::optional<std::uint32_t> cut(std::uint32_t startMs, std::uint32_t endMs);
+    CutOutcome cut(std::uint32_t startMs, std::uint32_t endMs);
 
 private:
     struct CutSpan {
@@ -101,12 +96,11 @@ private:
         return WaveHeader::wholeFrames(format_, bytes);
     }
     void closeStream();
-    void tell(const std::string &text) const;
+    TakeOutcome cannotRecordInto(const std::string &cause) const;
 
     std::filesystem::path bufferPath_;
     std::filesystem::path mp3Path_;
     std::filesystem::path oldBufferPath_;
-    MessageBoxes &messages_;
     PcmFormat format_;
     std::uint32_t dataBytes_ = 0;
     std::uint32_t headerCounts_ = 0;

@@ -3,7 +3,6 @@
 
 #include "BufferFile.h"
 #include "CaptureView.h"
-#include "MessageBoxes.h"
 #include "RecorderTexts.h"
 
 #include <cerrno>
@@ -13,8 +12,8 @@ static_assert(CaptureStream::kFormatChoices[0].bytesPerSecond() / 20 <=
               "the capture format's 50 ms blocks must fit the allocated blocks");
 
 CaptureStream::CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
-                             MessageBoxes &messages, bool &pageArmed)
-    : device_(device), file_(file), view_(view), messages_(messages), pageArmed_(pageArmed)
+                             bool &pageArmed)
+    : device_(device), file_(file), view_(view), pageArmed_(pageArmed)
 {
     for (int i = 0; i < kBlockCount; ++i) {
         blocks_[i].data = storage_[i].data();
@@ -34,7 +33,7 @@ bool &CaptureStream::processPageArmed()
     return armed;
 }
 
-bool CaptureStream::OpenCapture()
+TakeOutcome CaptureStream::OpenCapture()
 {
     format_ = kFormatChoices[0];
     file_.setFormat(format_);
@@ -52,12 +51,14 @@ bool CaptureStream::OpenCapture()
     if (!device_.open(format_, *this)) {
         // Nothing will be recorded: the last take stays the take.
         file_.dropPrepared();
-        messages_.inform(RecorderTexts::kDeviceUsed, RecorderTexts::kApplication);
-        return false;
+        return {RecorderTexts::kDeviceUsed, RecorderTexts::kApplication};
     }
-    if (file_.hasPrepared() && !file_.putInPlace()) {
-        device_.abandon();
-        return false;
+    if (file_.hasPrepared()) {
+        const TakeOutcome placed = file_.putInPlace();
+        if (!placed.done()) {
+            device_.abandon();
+            return placed;
+        }
     }
     for (CaptureBlock &block : blocks_)
         device_.addBuffer(block);
@@ -65,7 +66,7 @@ bool CaptureStream::OpenCapture()
     device_.start();
     capturing_ = true;
     confirmFree_ = true;
-    return true;
+    return {};
 }
 
 void CaptureStream::StopCapture()
@@ -129,15 +130,19 @@ void CaptureStream::OnCaptureClosed()
     capturing_ = false;
     file_.complete();
     confirmFree_ = false;
-    view_.captureEnded();
+    view_.captureEnded(ending());
+}
+
+TakeOutcome CaptureStream::ending() const
+{
     if (quiet_)
-        return;
+        return {};
     if (writeError_ != 0)
-        messages_.inform(RecorderTexts::format(RecorderTexts::kDiskFull, file_.bufferPath().c_str(),
-                                               RecorderTexts::causeOf(writeError_).c_str()),
-                         RecorderTexts::kNotify);
-    else if (deviceLost_)
-        messages_.inform(RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify);
+        return {RecorderTexts::format(RecorderTexts::kDiskFull, file_.bufferPath().c_str(),
+                                      RecorderTexts::causeOf(writeError_).c_str())};
+    if (deviceLost_)
+        return {RecorderTexts::kDeviceRemoved};
+    return {};
 }
 
 void CaptureStream::endTake()

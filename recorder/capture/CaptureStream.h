@@ -3,13 +3,13 @@
 
 #include "AudioCapture.h"
 #include "PcmFormat.h"
+#include "TakeOutcome.h"
 
 #include <array>
 #include <cstdint>
 
 class BufferFile;
 class CaptureView;
-class MessageBoxes;
 
 // Records the take: the recording device fills a ring of five 50 ms blocks,
 // and each block that comes back is counted, checked against the length
@@ -27,7 +27,7 @@ public:
     static constexpr std::uint32_t kPageSeconds = 30;
 
     // pageArmed: the page rule's flag, process-wide unless a test brings its own.
-    CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view, MessageBoxes &messages,
+    CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
                   bool &pageArmed = processPageArmed());
     // A take still running ends as endNow() ends it.
     ~CaptureStream() override;
@@ -39,17 +39,16 @@ public:
     // Starts capturing into the prepared buffer file, in the first format of
     // the list. A take prepared aside replaces the last one only once the
     // device is open, and is dropped when it cannot be. Resets the page count
-    // and page bytes. On failure the user has been told and nothing runs; the
-    // caller puts its Record caption back.
-    bool OpenCapture();
+    // and page bytes. On failure nothing runs and the outcome says why.
+    TakeOutcome OpenCapture();
     // Ends the take: the device hands back what it holds, then closes.
     void StopCapture();
     // Ends the take as a stop does because its device went away (the card
-    // was unplugged): the take is kept and the user told so.
+    // was unplugged): the take is kept and its ending says so.
     void StopForRemovedDevice();
     // Ends a running take at once, for a window that goes away: everything
     // the device holds reaches the file and the take is complete when this
-    // returns. Tells the user nothing.
+    // returns. Its ending has nothing to tell.
     void endNow();
 
     void OnCaptureBuffer(CaptureBlock &block) override;
@@ -72,11 +71,11 @@ public:
 private:
     void applyPageRule(double elapsed);
     void endTake();
+    TakeOutcome ending() const;
 
     AudioCapture &device_;
     BufferFile &file_;
     CaptureView &view_;
-    MessageBoxes &messages_;
     bool &pageArmed_;
     std::array<std::array<std::uint8_t, kBlockCapacity>, kBlockCount> storage_{};
     std::array<CaptureBlock, kBlockCount> blocks_{};

@@ -68,8 +68,7 @@ void fill(QComboBox *list, const std::vector<std::string> &names)
 
 CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint), services_(services),
-      file_(services.folder, services.messages),
-      capture_(services.capture, file_, *this, services.messages),
+      file_(services.folder), capture_(services.capture, file_, *this),
       view_(waveformPlaceholder().width(), waveformPlaceholder().height(),
             CaptureStream::kFormatChoices[0].bytesPerSecond())
 {
@@ -276,14 +275,25 @@ void CMixerSet2Dlg::record()
     update();
     // The new take replaces the last one only once the device has opened: a
     // busy device or a missing sound server leaves the last take as it was.
-    if (!file_.prepareAside()) {
+    const TakeOutcome aside = file_.prepareAside();
+    if (!aside.done()) {
+        tell(aside);
         recordRefused();
         return;
     }
     button(kStart)->setText(QStringLiteral("Start"));
     button(kEnd)->setText(QStringLiteral("End"));
-    if (!capture_.OpenCapture())
+    const TakeOutcome opened = capture_.OpenCapture();
+    if (!opened.done()) {
+        tell(opened);
         recordRefused();
+    }
+}
+
+void CMixerSet2Dlg::tell(const TakeOutcome &outcome)
+{
+    if (!outcome.done())
+        services_.messages.inform(outcome.problem, outcome.caption);
 }
 
 // Nothing was recorded: the last take is still the take, to play, cut and save.
@@ -428,20 +438,22 @@ void CMixerSet2Dlg::cut()
     setEnabled(false);
     const unsigned startMs = startMs_, endMs = endMs_;
     cutWorker_ = std::thread([this, startMs, endMs] {
-        const BufferFile::CutOutcome outcome = file_.cutFile(startMs, endMs);
+        const CutOutcome outcome = file_.cutFile(startMs, endMs);
         QMetaObject::invokeMethod(
             this, [this, outcome] { finishCut(outcome); }, Qt::QueuedConnection);
     });
 }
 
-void CMixerSet2Dlg::finishCut(const BufferFile::CutOutcome &outcome)
+void CMixerSet2Dlg::finishCut(const CutOutcome &outcome)
 {
     cutWorker_.join();
     setEnabled(true);
-    const std::optional<std::uint32_t> seconds = file_.applyCut(outcome);
-    if (!seconds)
+    if (!outcome.done()) {
+        tell(outcome);
         return;
-    scroll_->setRange(0, int(*seconds));
+    }
+    file_.applyCut(outcome);
+    scroll_->setRange(0, int(file_.wholeSeconds()));
     scroll_->setValue(0);
     startMs_ = endMs_ = 0;
     startSet_ = endSet_ = false;
@@ -522,11 +534,12 @@ void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
     update(leftArea_.united(rightArea_));
 }
 
-void CMixerSet2Dlg::captureEnded()
+void CMixerSet2Dlg::captureEnded(const TakeOutcome &ending)
 {
     button(kRecord)->setText(QStringLiteral("Record"));
     button(kRecord)->setEnabled(true);
     enableEditing(true);
+    tell(ending);
 }
 
 void CMixerSet2Dlg::deviceRemoved()

@@ -68,7 +68,8 @@ private:
     void setStart();
     void setEnd();
     void cut();
-    void finishCut(const BufferFile::CutOutcome &outcome);
+    void finishCut(const CutOutcome &outcome);
+    void tell(const TakeOutcome &outcome);
     void save();
     void scrollAction(int action);
     void scrollReleased();
@@ -87,7 +88,7 @@ private:
     void showElapsed(double seconds) override;
     void turnPage(int pageCount, std::uint32_t pageBytes) override;
     void drawBlock(const std::uint8_t *pcm, std::uint32_t length) override;
-    void captureEnded() override;
+    void captureEnded(const TakeOutcome &ending) override;
 
     RecorderServices services_;
     BufferFile file_;

@@ -4,7 +4,6 @@
 #include "FileSizeLimit.h"
 #include "Pcm.h"
 #include "RecorderTexts.h"
-#include "RecordingMessageBoxes.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +17,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Message = RecordingMessageBoxes::Message;
-
 class BufferFileTest : public ::testing::Test {
 protected:
     // A complete take of dataBytes bytes of counting PCM.
     std::vector<std::uint8_t> record(std::size_t dataBytes)
     {
         const auto pcm = Pcm::counting(dataBytes);
-        EXPECT_TRUE(file.prepare());
+        EXPECT_TRUE(file.prepare().done());
         EXPECT_EQ(file.append(pcm.data(), pcm.size()), pcm.size());
         file.complete();
         return pcm;
@@ -52,8 +49,7 @@ protected:
     }
 
     TempFolder folder;
-    RecordingMessageBoxes messages;
-    BufferFile file{folder.path(), messages};
+    BufferFile file{folder.path()};
 };
 
 TEST_F(BufferFileTest, PathsLieInTheGivenFolder)
@@ -71,12 +67,11 @@ TEST_F(BufferFileTest, CompletedTakeIsItsDataPlusTheHeader)
     EXPECT_EQ(Pcm::le32(bytes, 4), pcm.size() + 38);
     EXPECT_EQ(Pcm::le32(bytes, 42), pcm.size());
     EXPECT_EQ(dataOnDisk(), pcm);
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(BufferFileTest, CompletingDropsATornLastFrame)
 {
-    ASSERT_TRUE(file.prepare());
+    ASSERT_TRUE(file.prepare().done());
     const auto pcm = Pcm::counting(1001);
     file.append(pcm.data(), pcm.size());
     file.complete();
@@ -87,8 +82,8 @@ TEST_F(BufferFileTest, CompletingDropsATornLastFrame)
 TEST_F(BufferFileTest, PrepareStartsEmptyEvenWhileTheLastTakeIsStillOpen)
 {
     record(4000);
-    ASSERT_TRUE(file.prepare());
-    ASSERT_TRUE(file.prepare());
+    ASSERT_TRUE(file.prepare().done());
+    ASSERT_TRUE(file.prepare().done());
     EXPECT_EQ(fs::file_size(file.bufferPath()), 46u);
     EXPECT_EQ(file.dataBytes(), 0u);
 }
@@ -98,18 +93,16 @@ TEST_F(BufferFileTest, PrepareRefusesWhileTheTakeIsPlaying)
     const auto pcm = record(4000);
     const FileInUseLock player = FileInUseLock::hold(file.bufferPath());
     ASSERT_TRUE(player.held());
-    EXPECT_FALSE(file.prepare());
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kRecordedFileUsed, RecorderTexts::kNotify}}));
+    const TakeOutcome refused = file.prepare();
+    EXPECT_EQ(refused.problem, RecorderTexts::kRecordedFileUsed);
+    EXPECT_EQ(refused.caption, RecorderTexts::kNotify);
     EXPECT_EQ(dataOnDisk(), pcm);
 }
 
 TEST_F(BufferFileTest, PrepareInAFolderThatCannotHoldTheFileSaysWhy)
 {
-    BufferFile nowhere(folder.path() / "missing", messages);
-    EXPECT_FALSE(nowhere.prepare());
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text,
+    BufferFile nowhere(folder.path() / "missing");
+    EXPECT_EQ(nowhere.prepare().problem,
               "Cannot record into " + (folder.path() / "missing" / "NUVRecord.wav").string() +
                   ": No such file or directory. The recording did not start.");
 }
@@ -117,32 +110,29 @@ TEST_F(BufferFileTest, PrepareInAFolderThatCannotHoldTheFileSaysWhy)
 TEST_F(BufferFileTest, PrepareThatCannotReplaceTheTakeNamesTheCauseNotAFileInUse)
 {
     fs::create_directory(file.bufferPath());
-    EXPECT_FALSE(file.prepare());
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, "Cannot record into " + file.bufferPath().string() +
-                                             ": Is a directory. The recording did not start.");
+    EXPECT_EQ(file.prepare().problem, "Cannot record into " + file.bufferPath().string() +
+                                          ": Is a directory. The recording did not start.");
     EXPECT_TRUE(fs::is_directory(file.bufferPath()));
 }
 
 TEST_F(BufferFileTest, PrepareOnAFullDiskKeepsTheLastTakeAndLeavesNoOtherFile)
 {
     const auto pcm = record(4000);
-    messages.messages.clear();
+    TakeOutcome refused;
     {
         const FileSizeLimit full(20);
         ASSERT_TRUE(full.active()) << full.error();
-        EXPECT_FALSE(file.prepare());
+        refused = file.prepare();
     }
     EXPECT_EQ(dataOnDisk(), pcm);
     EXPECT_EQ(filesInFolder(), 1u);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, "Cannot record into " + file.bufferPath().string() +
-                                             ": File too large. The recording did not start.");
+    EXPECT_EQ(refused.problem, "Cannot record into " + file.bufferPath().string() +
+                                   ": File too large. The recording did not start.");
 }
 
 TEST_F(BufferFileTest, TheHeaderCountsTheAudioOnDiskAtLeastOnceASecondWhileTheTakeRuns)
 {
-    ASSERT_TRUE(file.prepare());
+    ASSERT_TRUE(file.prepare().done());
     const auto pcm = Pcm::counting(176400 * 2 + 8820 * 3);
     for (std::size_t at = 0; at < pcm.size(); at += 8820)
         file.append(pcm.data() + at, 8820);
@@ -225,19 +215,20 @@ TEST_F(BufferFileTest, CutKeepsWholeBlocksBetweenStartAndEnd)
 {
     const auto pcm = record(3616200);
     ASSERT_EQ(fs::file_size(file.bufferPath()), 3616246u);
-    EXPECT_EQ(file.cut(5000, 12000), 7u);
+    EXPECT_TRUE(file.cut(5000, 12000).done());
+    EXPECT_EQ(file.wholeSeconds(), 7u);
     const std::vector<std::uint8_t> kept(pcm.begin() + 882000, pcm.begin() + 882000 + 1234800);
     EXPECT_EQ(dataOnDisk(), kept);
     EXPECT_EQ(file.dataBytes(), 1234800u);
     EXPECT_EQ(Pcm::le32(Pcm::readFile(file.bufferPath()), 4), 1234800u + 38);
     EXPECT_FALSE(fs::exists(file.oldBufferPath()));
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(BufferFileTest, CutWithOnlyAStartKeepsTheRestOfTheTake)
 {
     const auto pcm = record(3616200);
-    EXPECT_EQ(file.cut(5000, 0), 15u);
+    EXPECT_TRUE(file.cut(5000, 0).done());
+    EXPECT_EQ(file.wholeSeconds(), 15u);
     const std::vector<std::uint8_t> kept(pcm.begin() + 882000, pcm.end());
     EXPECT_EQ(dataOnDisk(), kept);
 }
@@ -246,34 +237,33 @@ TEST_F(BufferFileTest, CutMarksCountFromTheStartOfTheAudioWhateverTheTakesLength
 {
     // 3.4 s, marks at 1 s and 2 s: the second between them.
     auto pcm = record(599760);
-    EXPECT_EQ(file.cut(1000, 2000), 1u);
+    EXPECT_TRUE(file.cut(1000, 2000).done());
     EXPECT_EQ(dataOnDisk(), std::vector<std::uint8_t>(pcm.begin() + 176400, pcm.begin() + 352800));
 
     // 1.9 s from 1 s on: 0.9 s, in whole blocks.
     pcm = record(335160);
-    EXPECT_EQ(file.cut(1000, 0), 0u);
+    EXPECT_TRUE(file.cut(1000, 0).done());
+    EXPECT_EQ(file.wholeSeconds(), 0u);
     EXPECT_EQ(dataOnDisk(), std::vector<std::uint8_t>(pcm.begin() + 176400, pcm.end()));
 
     // Half a second, cut from its start: all of it.
     pcm = record(88200);
-    EXPECT_EQ(file.cut(0, 0), 0u);
+    EXPECT_TRUE(file.cut(0, 0).done());
     EXPECT_EQ(dataOnDisk(), pcm);
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(BufferFileTest, CutOfAMissingTakeNamesTheFileAndTheCause)
 {
-    EXPECT_EQ(file.cut(1000, 2000), std::nullopt);
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{"Cannot cut the recording in " + file.bufferPath().string() +
-                                         ": No such file or directory",
-                                     RecorderTexts::kNotify}}));
+    const CutOutcome refused = file.cut(1000, 2000);
+    EXPECT_EQ(refused.problem, "Cannot cut the recording in " + file.bufferPath().string() +
+                                   ": No such file or directory");
+    EXPECT_EQ(refused.caption, RecorderTexts::kNotify);
 }
 
 TEST_F(BufferFileTest, CutWithEndAtStartLeavesAnEmptyButValidTake)
 {
     record(3616200);
-    EXPECT_EQ(file.cut(5000, 5000), 0u);
+    EXPECT_TRUE(file.cut(5000, 5000).done());
     EXPECT_EQ(fs::file_size(file.bufferPath()), 46u);
     EXPECT_EQ(Pcm::le32(Pcm::readFile(file.bufferPath()), 42), 0u);
 }
@@ -282,9 +272,7 @@ TEST_F(BufferFileTest, CutRefusesWhileTheTakeIsPlaying)
 {
     const auto pcm = record(3616200);
     const FileInUseLock player = FileInUseLock::hold(file.bufferPath());
-    EXPECT_EQ(file.cut(5000, 12000), std::nullopt);
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kFileUsed, RecorderTexts::kNotify}}));
+    EXPECT_EQ(file.cut(5000, 12000).problem, RecorderTexts::kFileUsed);
     EXPECT_EQ(dataOnDisk(), pcm);
     EXPECT_FALSE(fs::exists(file.oldBufferPath()));
 }
@@ -292,19 +280,17 @@ TEST_F(BufferFileTest, CutRefusesWhileTheTakeIsPlaying)
 TEST_F(BufferFileTest, CutThatRunsOutOfDiskKeepsTheWholeTake)
 {
     const auto pcm = record(176400 * 4);
+    CutOutcome refused;
     {
         const FileSizeLimit full(256 * 1024);
         ASSERT_TRUE(full.active()) << full.error();
-        EXPECT_EQ(file.cut(0, 3000), std::nullopt);
+        refused = file.cut(0, 3000);
     }
     EXPECT_EQ(dataOnDisk(), pcm);
     EXPECT_EQ(file.dataBytes(), pcm.size());
     EXPECT_EQ(filesInFolder(), 1u);
-    EXPECT_EQ(
-        messages.messages,
-        std::vector<Message>({{"Cannot write the recorded file " + file.bufferPath().string() +
-                                   ": File too large. The recording was not cut.",
-                               RecorderTexts::kNotify}}));
+    EXPECT_EQ(refused.problem, "Cannot write the recorded file " + file.bufferPath().string() +
+                                   ": File too large. The recording was not cut.");
 }
 
 } // namespace

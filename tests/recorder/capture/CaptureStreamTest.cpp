@@ -6,7 +6,6 @@
 #include "FileSizeLimit.h"
 #include "Pcm.h"
 #include "RecorderTexts.h"
-#include "RecordingMessageBoxes.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Message = RecordingMessageBoxes::Message;
-
 struct RecordingView : CaptureView {
     void showElapsed(double seconds) override { elapsed.push_back(seconds); }
     void turnPage(int pageCount, std::uint32_t pageBytes) override
@@ -26,7 +23,11 @@ struct RecordingView : CaptureView {
         pages.push_back({pageCount, pageBytes, elapsed.back()});
     }
     void drawBlock(const std::uint8_t *, std::uint32_t length) override { drawnBytes += length; }
-    void captureEnded() override { ++ended; }
+    void captureEnded(const TakeOutcome &ending) override
+    {
+        ++ended;
+        endings.push_back(ending);
+    }
 
     struct Page {
         int count;
@@ -38,13 +39,23 @@ struct RecordingView : CaptureView {
     std::vector<Page> pages;
     std::uint64_t drawnBytes = 0;
     int ended = 0;
+    std::vector<TakeOutcome> endings;
+    // What the user was told when the takes ended.
+    std::vector<std::string> told() const
+    {
+        std::vector<std::string> texts;
+        for (const TakeOutcome &ending : endings)
+            if (!ending.done())
+                texts.push_back(ending.problem);
+        return texts;
+    }
 };
 
 constexpr std::uint32_t kBlock = 8820;
 
 class CaptureStreamTest : public ::testing::Test {
 protected:
-    bool start() { return file.prepare() && capture.OpenCapture(); }
+    bool start() { return file.prepare().done() && capture.OpenCapture().done(); }
     // Feeds the device `bytes` in blocks the way the sound card fills them,
     // letting the window handle each one as it comes back.
     void play(const std::vector<std::uint8_t> &bytes)
@@ -70,12 +81,11 @@ protected:
     }
 
     TempFolder folder;
-    RecordingMessageBoxes messages;
     FakeAudioCapture device;
-    BufferFile file{folder.path(), messages};
+    BufferFile file{folder.path()};
     RecordingView view;
     bool pageArmed = true;
-    CaptureStream capture{device, file, view, messages, pageArmed};
+    CaptureStream capture{device, file, view, pageArmed};
 };
 
 TEST_F(CaptureStreamTest, OpensStereoSixteenBitWithFiveFiftyMillisecondBlocks)
@@ -94,9 +104,10 @@ TEST_F(CaptureStreamTest, OpensStereoSixteenBitWithFiveFiftyMillisecondBlocks)
 TEST_F(CaptureStreamTest, BusyDeviceIsReportedAndNothingRuns)
 {
     device.setDeviceBusy(true);
-    EXPECT_FALSE(start());
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kDeviceUsed, RecorderTexts::kApplication}}));
+    ASSERT_TRUE(file.prepare().done());
+    const TakeOutcome refused = capture.OpenCapture();
+    EXPECT_EQ(refused.problem, RecorderTexts::kDeviceUsed);
+    EXPECT_EQ(refused.caption, RecorderTexts::kApplication);
     EXPECT_FALSE(capture.isCapturing());
     EXPECT_EQ(device.queuedBlocks(), 0u);
 }
@@ -118,8 +129,8 @@ TEST_F(CaptureStreamTest, ATakeThatCannotStartLeavesTheEarlierOneAsItWas)
     // The device is busy (or no sound server runs): the new take, made
     // aside, never replaces the earlier one and leaves no file behind.
     device.setDeviceBusy(true);
-    ASSERT_TRUE(file.prepareAside());
-    EXPECT_FALSE(capture.OpenCapture());
+    ASSERT_TRUE(file.prepareAside().done());
+    EXPECT_FALSE(capture.OpenCapture().done());
     EXPECT_FALSE(file.hasPrepared());
     EXPECT_FALSE(file.isOpen());
     EXPECT_EQ(Pcm::readFile(file.bufferPath()), earlier);
@@ -127,9 +138,9 @@ TEST_F(CaptureStreamTest, ATakeThatCannotStartLeavesTheEarlierOneAsItWas)
 
     // Once the device opens, the new take is the take.
     device.setDeviceBusy(false);
-    ASSERT_TRUE(file.prepareAside());
+    ASSERT_TRUE(file.prepareAside().done());
     EXPECT_EQ(Pcm::readFile(file.bufferPath()), earlier) << "replaced before the device opened";
-    ASSERT_TRUE(capture.OpenCapture());
+    ASSERT_TRUE(capture.OpenCapture().done());
     EXPECT_FALSE(file.hasPrepared());
     play({pcm.begin(), pcm.begin() + kBlock});
     stop();
@@ -139,16 +150,14 @@ TEST_F(CaptureStreamTest, ATakeThatCannotStartLeavesTheEarlierOneAsItWas)
 
 TEST_F(CaptureStreamTest, ACaptureWithNoTakeOpenEndsAtOnceAndSaysWhy)
 {
-    ASSERT_TRUE(capture.OpenCapture());
+    ASSERT_TRUE(capture.OpenCapture().done());
     errno = ENOSPC; // left over from elsewhere: not the cause
     play(std::vector<std::uint8_t>(kBlock, 1));
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(view.drawnBytes, 0u);
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>(
-                  {{RecorderTexts::format(RecorderTexts::kDiskFull, file.bufferPath().c_str(),
-                                          RecorderTexts::causeOf(EBADF).c_str()),
-                    RecorderTexts::kNotify}}));
+    EXPECT_EQ(view.told(), std::vector<std::string>({RecorderTexts::format(
+                               RecorderTexts::kDiskFull, file.bufferPath().c_str(),
+                               RecorderTexts::causeOf(EBADF).c_str())}));
 }
 
 TEST_F(CaptureStreamTest, StopKeepsEverythingUpToItIncludingThePartlyFilledBlock)
@@ -217,8 +226,8 @@ TEST_F(CaptureStreamTest, EndingAtOnceCompletesTheTakeWithWhatTheDeviceStillHeld
 {
     const auto pcm = Pcm::sine(1.0, 440.0);
     {
-        CaptureStream leaving(device, file, view, messages, pageArmed);
-        ASSERT_TRUE(file.prepare() && leaving.OpenCapture());
+        CaptureStream leaving(device, file, view, pageArmed);
+        ASSERT_TRUE(file.prepare().done() && leaving.OpenCapture().done());
         play({pcm.begin(), pcm.begin() + 10 * kBlock});
         // Blocks handed back but not yet delivered when the window goes.
         device.capture({pcm.data() + 10 * kBlock, 3 * kBlock + 400});
@@ -228,14 +237,14 @@ TEST_F(CaptureStreamTest, EndingAtOnceCompletesTheTakeWithWhatTheDeviceStillHeld
     EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 13 * kBlock + 400));
     EXPECT_EQ(device.deliver(), 0u);
     EXPECT_FALSE(device.isOpen());
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(view.told().empty());
 }
 
 TEST_F(CaptureStreamTest, AStreamGoneMidTakeHasCompletedItsTake)
 {
     {
-        CaptureStream leaving(device, file, view, messages, pageArmed);
-        ASSERT_TRUE(file.prepare() && leaving.OpenCapture());
+        CaptureStream leaving(device, file, view, pageArmed);
+        ASSERT_TRUE(file.prepare().done() && leaving.OpenCapture().done());
         device.capture(std::vector<std::uint8_t>(3 * kBlock, 1));
     }
     EXPECT_EQ(take(), std::vector<std::uint8_t>(3 * kBlock, 1));
@@ -254,18 +263,16 @@ TEST_F(CaptureStreamTest, ADeviceThatGoesAwayEndsTheTakeKeepsItAndSaysSo)
     EXPECT_FALSE(capture.isCapturing());
     EXPECT_EQ(view.ended, 1);
     EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 5 * kBlock + 1000));
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify}}));
+    EXPECT_EQ(view.told(), std::vector<std::string>({RecorderTexts::kDeviceRemoved}));
 
     // The host saying its card went away ends a take the same way.
-    messages.messages.clear();
+    view.endings.clear();
     ASSERT_TRUE(start());
     play({pcm.begin(), pcm.begin() + 2 * kBlock});
     capture.StopForRemovedDevice();
     device.deliver();
     EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 2 * kBlock));
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>({{RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify}}));
+    EXPECT_EQ(view.told(), std::vector<std::string>({RecorderTexts::kDeviceRemoved}));
     capture.StopForRemovedDevice(); // no take: nothing
     EXPECT_EQ(device.deliver(), 0u);
 }
@@ -281,12 +288,10 @@ TEST_F(CaptureStreamTest, FullDiskEndsTheTakeKeepsAReadableFileAndSaysWhy)
     }
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(view.ended, 1);
-    EXPECT_EQ(
-        messages.messages,
-        std::vector<Message>({{"Cannot write the recorded file " + file.bufferPath().string() +
-                                   ": File too large. The recording stopped; what was "
-                                   "recorded up to then is kept.",
-                               RecorderTexts::kNotify}}));
+    EXPECT_EQ(view.told(), std::vector<std::string>(
+                               {"Cannot write the recorded file " + file.bufferPath().string() +
+                                ": File too large. The recording stopped; what was "
+                                "recorded up to then is kept."}));
     const auto kept = take();
     EXPECT_GT(kept.size(), 7 * kBlock) << "the take fills the disk";
     EXPECT_EQ(kept.size() % 4, 0u);
