@@ -38,7 +38,7 @@ int main()
 
     WaveformView view(401, 67, BenchTake::kBytesPerSecond);
     view.setPageBytes(kPageBytes);
-    const WaveformSelection selection{true, true, 5000, 20000};
+    const TakeMarks selection{true, true, 5000, 20000};
     std::vector<std::uint8_t> buffer(kPageBytes);
     double redraw = 1e9, read = 1e9;
     for (int run = 0; run < 20; ++run) {

@@ -4,6 +4,7 @@
 #include "BufferFile.h"
 #include "CaptureView.h"
 #include "RecorderTexts.h"
+#include "TakeModel.h"
 
 #include <cerrno>
 
@@ -155,7 +156,7 @@ void CaptureStream::endTake()
 void CaptureStream::applyPageRule(double elapsed)
 {
     const auto seconds = static_cast<std::uint64_t>(elapsed);
-    if (seconds % kPageSeconds != 0) {
+    if (seconds % TakeModel::kPageSeconds != 0) {
         pageArmed_ = true;
         return;
     }

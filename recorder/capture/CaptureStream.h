@@ -24,7 +24,6 @@ public:
     // The record-format list; a capture always uses the first entry.
     static constexpr std::array<PcmFormat, 2> kFormatChoices = {PcmFormat{2, 16, 44100},
                                                                 PcmFormat{2, 16, 48000}};
-    static constexpr std::uint32_t kPageSeconds = 30;
 
     // pageArmed: the page rule's flag, process-wide unless a test brings its own.
     CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,

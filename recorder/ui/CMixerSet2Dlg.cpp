@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -70,7 +71,8 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint), services_(services),
       file_(services.folder), capture_(services.capture, file_, *this),
       view_(waveformPlaceholder().width(), waveformPlaceholder().height(),
-            CaptureStream::kFormatChoices[0].bytesPerSecond())
+            CaptureStream::kFormatChoices[0].bytesPerSecond()),
+      model_(CaptureStream::kFormatChoices[0].bytesPerSecond())
 {
     setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
     // A Wayland compositor places windows itself: the recorder cannot dock
@@ -88,12 +90,14 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     buildControls();
     refillDeviceLists();
     layOut(x, y);
-    enableEditing(false);
     connectControls();
     timer_.setSingleShot(false);
     connect(&timer_, &QTimer::timeout, this, &CMixerSet2Dlg::playbackTick);
-    if (const std::uint32_t earlier = file_.recover())
-        showEarlierTake(earlier);
+    if (const std::uint32_t earlier = file_.recover()) {
+        model_.showTake(earlier);
+        showEarlierTake();
+    }
+    render();
 }
 
 CMixerSet2Dlg::~CMixerSet2Dlg()
@@ -108,16 +112,12 @@ CMixerSet2Dlg::~CMixerSet2Dlg()
     capture_.endNow();
 }
 
-void CMixerSet2Dlg::showEarlierTake(std::uint32_t dataBytes)
+void CMixerSet2Dlg::showEarlierTake()
 {
     // The take of an earlier run is there to play, cut and save, and a new
     // one asks before it replaces it.
     capture_.holdEarlierTake();
-    const std::uint32_t perSecond = file_.format().bytesPerSecond();
-    const std::uint32_t page = CaptureStream::kPageSeconds * perSecond;
-    view_.setPageBytes(dataBytes > page ? page : 0);
-    scroll_->setRange(0, int(dataBytes / perSecond));
-    enableEditing(true);
+    render();
     view_.setDrawnBytes(0);
     redrawUpTo(1);
 }
@@ -232,6 +232,8 @@ void CMixerSet2Dlg::connectControls()
     connect(button(kSave), &QPushButton::clicked, this, &CMixerSet2Dlg::save);
     connect(button(1), &QPushButton::clicked, this, &QDialog::accept);
     connect(button(2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(scroll_, &QScrollBar::valueChanged, this,
+            [this](int seconds) { model_.setPosition(seconds); });
     connect(scroll_, &QScrollBar::actionTriggered, this, &CMixerSet2Dlg::scrollAction);
     connect(scroll_, &QScrollBar::sliderReleased, this, &CMixerSet2Dlg::scrollReleased);
 }
@@ -242,52 +244,25 @@ void CMixerSet2Dlg::refillDeviceLists()
     fill(outputs_, services_.devices.outputs());
 }
 
-void CMixerSet2Dlg::enableEditing(bool enable)
+void CMixerSet2Dlg::render()
 {
+    QPushButton *record = button(kRecord);
+    record->setText(model_.recordShowsStop() ? QStringLiteral("Stop") : QStringLiteral("Record"));
+    record->setEnabled(model_.recordEnabled());
+    button(kPlay)->setText(model_.playShowsStop() ? QStringLiteral("Stop")
+                                                  : QStringLiteral("Play"));
+    const bool editing = model_.editingEnabled();
     for (int id : {kStart, kEnd, kPlay, kSave, kCut})
-        button(id)->setEnabled(enable);
-    scroll_->setVisible(enable);
-}
-
-WaveformSelection CMixerSet2Dlg::selection() const
-{
-    return {startSet_, endSet_, startMs_, endMs_};
-}
-
-void CMixerSet2Dlg::record()
-{
-    if (!capture_.confirmFree() && !services_.messages.ask(kConfirmRecord, kNotify))
-        return;
-    QPushButton *recordButton = button(kRecord);
-    if (recordButton->text() == QLatin1String("Stop")) {
-        recordButton->setText(QStringLiteral("Record"));
-        // Until the device has handed over the rest of the take.
-        recordButton->setEnabled(false);
-        capture_.StopCapture();
-        return;
+        button(id)->setEnabled(editing);
+    scroll_->setVisible(editing);
+    {
+        // The bar shows the model: a range that clamps it is no new position.
+        const QSignalBlocker quiet(scroll_);
+        scroll_->setRange(0, model_.positionMax());
+        scroll_->setValue(model_.position());
     }
-    recordButton->setText(QStringLiteral("Stop"));
-    enableEditing(false);
-    view_.resetTake();
-    startMs_ = endMs_ = 0;
-    startSet_ = endSet_ = false;
-    cursorShown_ = false;
-    update();
-    // The new take replaces the last one only once the device has opened: a
-    // busy device or a missing sound server leaves the last take as it was.
-    const TakeOutcome aside = file_.prepareAside();
-    if (!aside.done()) {
-        tell(aside);
-        recordRefused();
-        return;
-    }
-    button(kStart)->setText(QStringLiteral("Start"));
-    button(kEnd)->setText(QStringLiteral("End"));
-    const TakeOutcome opened = capture_.OpenCapture();
-    if (!opened.done()) {
-        tell(opened);
-        recordRefused();
-    }
+    view_.setPageBytes(model_.pageBytes());
+    setEnabled(model_.windowEnabled());
 }
 
 void CMixerSet2Dlg::tell(const TakeOutcome &outcome)
@@ -296,22 +271,48 @@ void CMixerSet2Dlg::tell(const TakeOutcome &outcome)
         services_.messages.inform(outcome.problem, outcome.caption);
 }
 
+void CMixerSet2Dlg::record()
+{
+    if (!capture_.confirmFree() && !services_.messages.ask(kConfirmRecord, kNotify))
+        return;
+    if (model_.recordShowsStop()) {
+        // Until the device has handed over the rest of the take.
+        model_.stopRecording();
+        render();
+        capture_.StopCapture();
+        return;
+    }
+    model_.startRecording();
+    view_.resetTake();
+    render();
+    update();
+    // The new take replaces the last one only once the device has opened: a
+    // busy device or a missing sound server leaves the last take as it was.
+    TakeOutcome started = file_.prepareAside();
+    if (started.done())
+        started = capture_.OpenCapture();
+    if (!started.done()) {
+        tell(started);
+        recordRefused();
+    }
+}
+
 // Nothing was recorded: the last take is still the take, to play, cut and save.
 void CMixerSet2Dlg::recordRefused()
 {
-    button(kRecord)->setText(QStringLiteral("Record"));
-    if (const std::uint32_t kept = file_.recover())
-        showEarlierTake(kept);
+    const std::uint32_t kept = file_.recover();
+    model_.recordingRefused(kept);
+    if (kept != 0)
+        showEarlierTake();
+    render();
 }
 
 void CMixerSet2Dlg::play()
 {
-    QPushButton *playButton = button(kPlay);
-    if (playButton->text() != QLatin1String("Play")) {
-        playButton->setText(QStringLiteral("Play"));
-        timer_.stop();
+    if (model_.playShowsStop()) {
+        model_.stopPlaying();
         stopPlayback();
-        button(kRecord)->setEnabled(true);
+        render();
         return;
     }
     const unsigned length = services_.player.length(takePath());
@@ -319,27 +320,14 @@ void CMixerSet2Dlg::play()
         services_.messages.inform(kRecordFirst, kNotify);
         return;
     }
-    if (endMs_ == 0)
-        endMs_ = length;
-    const int p = scroll_->value();
-    const unsigned page = unsigned(p / 30);
-    view_.setDrawnBytes(page * view_.pageBytes());
+    view_.setDrawnBytes(model_.pageStartBytes(model_.position()));
     redrawUpTo(view_.drawnBytes() + 1);
-    const unsigned at = unsigned(p) * 1000;
-    if (startMs_ <= at && at < endMs_) {
-        services_.player.play(takePath(), at, endMs_);
-    } else {
-        services_.player.play(takePath(), startMs_, endMs_);
-        scroll_->setValue(int(startMs_ / 1000));
-    }
-    playButton->setText(QStringLiteral("Stop"));
-    showPosition(scroll_->value());
-    startTimer100();
-    button(kRecord)->setEnabled(false);
-}
-
-void CMixerSet2Dlg::startTimer100()
-{
+    const std::optional<TakeModel::PlayRange> range = model_.startPlaying(length);
+    if (!range)
+        return;
+    services_.player.play(takePath(), range->fromMs, range->toMs);
+    render();
+    showPosition(model_.position());
     timer_.start(kPlaybackTimerMs);
 }
 
@@ -348,7 +336,6 @@ void CMixerSet2Dlg::stopPlayback()
     services_.player.stop(takePath());
     services_.player.close(takePath());
     timer_.stop();
-    button(kPlay)->setText(QStringLiteral("Play"));
 }
 
 void CMixerSet2Dlg::playbackTick()
@@ -357,88 +344,71 @@ void CMixerSet2Dlg::playbackTick()
     if (services_.player.mode(takePath()) == "stopped") {
         // Played to the end: the file is released so that a new take or a cut may replace it.
         services_.player.close(takePath());
-        button(kPlay)->setText(QStringLiteral("Play"));
-        cursorShown_ = false;
-        scroll_->setValue(0);
+        model_.playedOut();
         label(kPlayTime)->setText(QStringLiteral("Play Over"));
-        button(kRecord)->setEnabled(true);
+        render();
         update();
         return;
     }
     const unsigned q = services_.player.position(takePath());
-    scroll_->setValue(int(q / 1000));
+    model_.playingAt(q);
+    render();
     label(kPlayTime)->setText(QString::asprintf("Play:%.01fs", q / 1000.0));
     const unsigned length = services_.player.length(takePath());
     if (length != 0)
         redrawUpTo(unsigned(double(q) / length * file_.dataBytes()));
-    drawCursor(q / 1000.0);
-    cursorShown_ = true;
-    startTimer100();
+    update();
+    timer_.start(kPlaybackTimerMs);
 }
 
 void CMixerSet2Dlg::redrawUpTo(unsigned limit)
 {
-    if (view_.redrawPage(limit, file_.bufferPath(), selection()))
+    if (view_.redrawPage(limit, file_.bufferPath(), model_.marks()))
         update();
-}
-
-void CMixerSet2Dlg::drawCursor(double seconds)
-{
-    cursorSeconds_ = seconds;
-    update();
 }
 
 void CMixerSet2Dlg::showPosition(int seconds)
 {
-    cursorShown_ = true;
-    drawCursor(seconds);
+    model_.showCursorAt(seconds);
+    update();
     label(kPlayTime)->setText(QString::asprintf("Play:%d.0s", seconds));
-    const unsigned pageBytes = view_.pageBytes(), data = file_.dataBytes();
-    const unsigned page = unsigned(std::max(seconds, 0) / 30);
-    const unsigned pageEnd = pageBytes == 0 ? data : std::min(pageBytes + page * pageBytes, data);
-    if (view_.drawnBytes() != pageEnd) {
-        view_.setDrawnBytes(page * pageBytes);
+    if (view_.drawnBytes() != model_.pageEndBytes(seconds, file_.dataBytes())) {
+        view_.setDrawnBytes(model_.pageStartBytes(seconds));
         redrawUpTo(view_.drawnBytes() + 1);
     }
 }
 
 void CMixerSet2Dlg::setStart()
 {
-    const int s = scroll_->value();
-    if (endMs_ != 0 && int(endMs_ / 1000) < s) {
-        services_.messages.inform(kReversed, kNotify);
-        return;
-    }
-    startSet_ = true;
-    startMs_ = unsigned(s) * 1000;
-    view_.setDrawnBytes(0);
-    showPosition(scroll_->value());
+    placeMark(model_.setStart());
 }
 
 void CMixerSet2Dlg::setEnd()
 {
-    const int s = scroll_->value();
-    if (s < int(startMs_ / 1000)) {
+    placeMark(model_.setEnd());
+}
+
+void CMixerSet2Dlg::placeMark(TakeModel::MarkResult result)
+{
+    if (result == TakeModel::MarkResult::Reversed) {
         services_.messages.inform(kReversed, kNotify);
         return;
     }
-    endSet_ = true;
-    endMs_ = unsigned(s) * 1000;
     view_.setDrawnBytes(0);
-    showPosition(scroll_->value());
+    showPosition(model_.position());
 }
 
 void CMixerSet2Dlg::cut()
 {
-    if (!startSet_ && !endSet_)
+    if (!model_.canCut())
         return;
-    if (!services_.messages.ask(kConfirmCut, kTip))
+    if (!services_.messages.ask(kConfirmCut, kTip) || !model_.beginCut())
         return;
     // A long take takes a while to copy: the window waits, the event loop runs.
-    setEnabled(false);
-    const unsigned startMs = startMs_, endMs = endMs_;
-    cutWorker_ = std::thread([this, startMs, endMs] {
-        const CutOutcome outcome = file_.cutFile(startMs, endMs);
+    render();
+    const TakeMarks marks = model_.marks();
+    cutWorker_ = std::thread([this, marks] {
+        const CutOutcome outcome = file_.cutFile(marks.startMs, marks.endMs);
         QMetaObject::invokeMethod(
             this, [this, outcome] { finishCut(outcome); }, Qt::QueuedConnection);
     });
@@ -447,35 +417,39 @@ void CMixerSet2Dlg::cut()
 void CMixerSet2Dlg::finishCut(const CutOutcome &outcome)
 {
     cutWorker_.join();
-    setEnabled(true);
     if (!outcome.done()) {
+        model_.cutFailed();
+        render();
         tell(outcome);
         return;
     }
     file_.applyCut(outcome);
-    scroll_->setRange(0, int(file_.wholeSeconds()));
-    scroll_->setValue(0);
-    startMs_ = endMs_ = 0;
-    startSet_ = endSet_ = false;
+    model_.cutDone(file_.dataBytes());
+    render();
     view_.setDrawnBytes(0);
-    showPosition(scroll_->value());
+    showPosition(model_.position());
 }
 
 void CMixerSet2Dlg::save()
 {
+    if (!model_.beginSave())
+        return;
     CDlgProcess progress(file_.bufferPath(), this);
     progress.setFormat(file_.format());
     progress.setMessages(services_.messages);
     if (services_.saveDialog)
         progress.setSaveDialog(*services_.saveDialog);
     progress.exec();
+    model_.saveEnded();
 }
 
 void CMixerSet2Dlg::scrollAction(int action)
 {
     // The bar has already moved to where the action takes it.
     const int target = scroll_->sliderPosition();
+    model_.scrolledTo(target);
     stopPlayback();
+    render();
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
     case QAbstractSlider::SliderSingleStepSub:
@@ -493,7 +467,7 @@ void CMixerSet2Dlg::scrollAction(int action)
 
 void CMixerSet2Dlg::scrollReleased()
 {
-    showPosition(scroll_->value());
+    showPosition(model_.position());
 }
 
 void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
@@ -502,9 +476,10 @@ void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.drawImage(leftArea_.topLeft(), view_.leftPicture());
     painter.drawImage(rightArea_.topLeft(), view_.rightPicture());
-    if (!cursorShown_)
+    const std::optional<double> cursor = model_.cursorSeconds();
+    if (!cursor)
         return;
-    const std::optional<int> x = view_.cursorX(cursorSeconds_);
+    const std::optional<int> x = view_.cursorX(*cursor);
     if (!x)
         return;
     const int column = leftArea_.left() + *x, top = leftArea_.top(), h = view_.height();
@@ -516,15 +491,15 @@ void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
 void CMixerSet2Dlg::showElapsed(double seconds)
 {
     label(kRecordTime)->setText(QString::asprintf("Rec:%.01fs", seconds));
-    scroll_->setRange(0, int(seconds));
-    scroll_->setValue(0);
+    model_.recorded(seconds);
+    render();
 }
 
 void CMixerSet2Dlg::turnPage(int pageCount, std::uint32_t pageBytes)
 {
     view_.startCapturePage();
-    view_.setPageBytes(pageBytes);
-    scroll_->setRange(0, pageCount * 30);
+    model_.turnPage(pageCount, pageBytes);
+    render();
     update();
 }
 
@@ -536,9 +511,8 @@ void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
 
 void CMixerSet2Dlg::captureEnded(const TakeOutcome &ending)
 {
-    button(kRecord)->setText(QStringLiteral("Record"));
-    button(kRecord)->setEnabled(true);
-    enableEditing(true);
+    model_.recordingEnded();
+    render();
     tell(ending);
 }
 
@@ -546,7 +520,7 @@ void CMixerSet2Dlg::deviceRemoved()
 {
     if (!capture_.isCapturing())
         return;
-    button(kRecord)->setText(QStringLiteral("Record"));
-    button(kRecord)->setEnabled(false);
+    model_.stopRecording();
+    render();
     capture_.StopForRemovedDevice();
 }

@@ -5,6 +5,7 @@
 #include "CaptureStream.h"
 #include "CaptureView.h"
 #include "RecorderServices.h"
+#include "TakeModel.h"
 #include "WaveformView.h"
 
 #include <QDialog>
@@ -42,10 +43,11 @@ public:
 
     const WaveformView &waveform() const { return view_; }
     const BufferFile &bufferFile() const { return file_; }
-    unsigned startPosition() const { return startMs_; }
-    unsigned endPosition() const { return endMs_; }
-    bool startIsSet() const { return startSet_; }
-    bool endIsSet() const { return endSet_; }
+    const TakeModel &model() const { return model_; }
+    unsigned startPosition() const { return model_.marks().startMs; }
+    unsigned endPosition() const { return model_.marks().endMs; }
+    bool startIsSet() const { return model_.marks().startSet; }
+    bool endIsSet() const { return model_.marks().endSet; }
     bool playbackTimerRunning() const { return timer_.isActive(); }
     // A cut copies the kept audio on a thread of its own; the window waits, disabled.
     bool cutRunning() const { return cutWorker_.joinable(); }
@@ -67,6 +69,7 @@ private:
     void play();
     void setStart();
     void setEnd();
+    void placeMark(TakeModel::MarkResult result);
     void cut();
     void finishCut(const CutOutcome &outcome);
     void tell(const TakeOutcome &outcome);
@@ -74,15 +77,13 @@ private:
     void scrollAction(int action);
     void scrollReleased();
 
+    // Sets every control from the model.
+    void render();
     void stopPlayback();
     void showPosition(int seconds);
     void redrawUpTo(unsigned limit);
-    void drawCursor(double seconds);
-    void enableEditing(bool enable);
-    void startTimer100();
-    void showEarlierTake(std::uint32_t dataBytes);
+    void showEarlierTake();
     std::string takePath() const;
-    WaveformSelection selection() const;
 
     // CaptureView
     void showElapsed(double seconds) override;
@@ -94,6 +95,7 @@ private:
     BufferFile file_;
     CaptureStream capture_;
     WaveformView view_;
+    TakeModel model_;
     QRect leftArea_;
     QRect rightArea_;
     QScrollBar *scroll_ = nullptr;
@@ -102,11 +104,4 @@ private:
     QTimer timer_;
     QSize dockedSize_;
     std::thread cutWorker_;
-
-    bool startSet_ = false;
-    bool endSet_ = false;
-    unsigned startMs_ = 0;
-    unsigned endMs_ = 0;
-    bool cursorShown_ = false;
-    double cursorSeconds_ = 0;
 };
