@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BufferFile.h"
 
+#include "BufferFileInspection.h"
 #include "FileInUseLock.h"
 #include "FullWrite.h"
 #include "ProgramFolder.h"
@@ -43,8 +44,8 @@ struct Descriptor {
 } // namespace
 
 BufferFile::BufferFile(fs::path folder)
-    : bufferPath_(folder / "NUVRecord.wav"), mp3Path_(folder / "NUVRecord.mp3"),
-      oldBufferPath_(folder / "NUVRecordOld.wav")
+    : bufferPath_(folder / kBufferName), mp3Path_(folder / "NUVRecord.mp3"),
+      oldBufferPath_(folder / kOldBufferName)
 {
 }
 
@@ -94,25 +95,21 @@ std::uint32_t BufferFile::recover()
     std::array<std::uint8_t, kHeaderSize> head{};
     if (file.value < 0 || ::pread(file.value, head.data(), head.size(), 0) != ssize_t(head.size()))
         return 0;
-    // Only a take of this recorder, in its format, is touched.
-    if (!WaveHeader{format_}.sameForm(head))
-        return 0;
     const std::uint64_t size = fileSize(file.value);
-    const std::uint32_t present = wholeFrames(size - kHeaderSize);
-    // Only a torn last frame is cut off: audio beyond what a header can
-    // count stays in the file, as the cap is no reason to lose it.
-    const std::uint64_t frame = std::max<std::uint16_t>(format_.frameBytes(), 1);
-    const std::uint64_t whole = size - (size - kHeaderSize) % frame;
-    dataBytes_ = present;
-    if (WaveHeader::countedData(head) == present && WaveHeader::countedRiff(head) == present + 38 &&
-        size == whole)
-        return present;
+    // Only a take of this recorder, in its format, is touched.
+    const std::optional<BufferFileInspection::Repair> repair =
+        BufferFileInspection::repairFor(head, size, format_);
+    if (!repair)
+        return 0;
+    dataBytes_ = repair->countedData;
+    if (!repair->needed)
+        return dataBytes_;
     if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
-        return present; // someone plays it: its header is for another time
-    if (size > whole && ::ftruncate(file.value, off_t(whole)) != 0)
+        return dataBytes_; // someone plays it: its header is for another time
+    if (size > repair->keptSize && ::ftruncate(file.value, off_t(repair->keptSize)) != 0)
         std::perror("NUVRecord: trimming the recorded file");
-    writeHeader(file.value, present);
-    return present;
+    writeHeader(file.value, dataBytes_);
+    return dataBytes_;
 }
 
 TakeOutcome BufferFile::prepare()

@@ -20,6 +20,9 @@ class ReplacingFile;
 class BufferFile {
 public:
     static constexpr std::uint32_t kHeaderSize = WaveHeader::kSize;
+    // The take, and the whole take while a cut writes the kept part in its place.
+    static constexpr const char *kBufferName = "NUVRecord.wav";
+    static constexpr const char *kOldBufferName = "NUVRecordOld.wav";
     // Bytes a cut copies per step.
     static constexpr std::size_t kCopyStep = 1 << 20;
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BufferFile.h"
+#include "BufferFileInspection.h"
 #include "FileInUseLock.h"
 #include "FileSizeLimit.h"
 #include "Pcm.h"
@@ -208,6 +209,36 @@ TEST_F(BufferFileTest, RecoverLeavesACompleteTakeAndOtherFilesAlone)
     EXPECT_EQ(Pcm::readFile(file.bufferPath()), other);
     fs::remove(file.bufferPath());
     EXPECT_EQ(file.recover(), 0u);
+}
+
+TEST_F(BufferFileTest, InspectionTellsWhatRecoveryWouldDoWithoutChangingAnything)
+{
+    const auto killed = leftBehind(176400, 176400 * 2 + 3);
+    BufferFileInspection found = BufferFileInspection::of(file.bufferPath());
+    EXPECT_TRUE(found.exists);
+    EXPECT_EQ(found.sizeBytes, killed.size());
+    EXPECT_EQ(found.headerDataBytes, 176400u);
+    EXPECT_TRUE(found.recoveryWouldChange);
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), killed);
+
+    file.recover();
+    found = BufferFileInspection::of(file.bufferPath());
+    EXPECT_EQ(found.headerDataBytes, 176400u * 2);
+    EXPECT_FALSE(found.recoveryWouldChange);
+
+    // A cut that did not finish: the take beside it goes back.
+    fs::copy_file(file.bufferPath(), file.oldBufferPath());
+    EXPECT_TRUE(BufferFileInspection::of(file.bufferPath()).recoveryWouldChange);
+    fs::remove(file.oldBufferPath());
+
+    const std::vector<std::uint8_t> other(100, 'x');
+    Pcm::writeFile(file.bufferPath(), other);
+    found = BufferFileInspection::of(file.bufferPath());
+    EXPECT_EQ(found.sizeBytes, 100u);
+    EXPECT_FALSE(found.headerDataBytes);
+    EXPECT_FALSE(found.recoveryWouldChange);
+    fs::remove(file.bufferPath());
+    EXPECT_FALSE(BufferFileInspection::of(file.bufferPath()).exists);
 }
 
 // 20.5 s of audio, start 5 s, end 12 s: 140 blocks of 8820 bytes from 882000 on.
