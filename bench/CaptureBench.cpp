@@ -17,6 +17,8 @@ struct QuietView : CaptureView {
     void showElapsed(double) override {}
     void turnPage(int, std::uint32_t) override {}
     void drawBlock(const std::uint8_t *, std::uint32_t) override {}
+    void showLevel(const CaptureLevel &) override {}
+    void showInput(bool) override {}
     void captureEnded(const TakeOutcome &outcome) override
     {
         ended = true;

@@ -133,6 +133,7 @@ int main(int argc, char **argv)
         auto pulse = std::make_unique<PulseAudioCapture>();
         struct Probe : CaptureListener {
             void OnCaptureBuffer(CaptureBlock &) override {}
+            void OnCaptureLevel(const CaptureLevel &) override {}
             void OnCaptureDeviceLost() override {}
             void OnCaptureClosed() override {}
         } listener;

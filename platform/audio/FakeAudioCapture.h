@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <span>
+#include <vector>
 
 // A scriptable capture device for tests and benchmarks. Captured bytes are
 // given by the script; notifications wait in a queue until deliver() runs
@@ -17,15 +18,21 @@ public:
     void addBuffer(CaptureBlock &block) override;
     void start() override;
     void reset() override;
+    void stopAtOnce() override;
     void close() override;
     void deliverUntilClosed() override;
     void abandon() override;
 
     // Script: whether the next open finds the device free.
     void setDeviceBusy(bool busy) { busy_ = busy; }
-    // The device records these bytes into the queued blocks while started;
-    // every block that fills is handed back. Bytes with no block left are lost.
+    // The source hears these bytes: while the device is open their level is
+    // handed back, and while it is started they are recorded into the queued
+    // blocks; every block that fills is handed back. Bytes with no block
+    // left are lost.
     void capture(std::span<const std::uint8_t> bytes);
+    // The source has heard these bytes but not sent them yet: a reset waits
+    // for them and records them, a stop at once does not.
+    void holdBack(std::span<const std::uint8_t> bytes);
     // The device goes away the way an unplugged card does: it hands back what
     // it holds, says it was lost and closes.
     void loseDevice();
@@ -42,11 +49,14 @@ public:
 
 private:
     void handBack(CaptureBlock &block);
+    void handBackAll();
+    void record(std::span<const std::uint8_t> bytes);
 
     PcmFormat format_;
     CaptureListener *listener_ = nullptr;
     std::deque<CaptureBlock *> queued_;
     std::deque<std::function<void()>> notifications_;
+    std::vector<std::uint8_t> held_;
     bool busy_ = false;
     bool open_ = false;
     bool started_ = false;

@@ -3,6 +3,7 @@
 
 #include "BufferFile.h"
 #include "CaptureView.h"
+#include "LogCategories.h"
 #include "RecorderTexts.h"
 #include "TakeModel.h"
 
@@ -34,30 +35,75 @@ bool &CaptureStream::processPageArmed()
     return armed;
 }
 
+bool CaptureStream::openDevice()
+{
+    format_ = kFormatChoices[0];
+    deviceLost_ = false;
+    deviceOpen_ = device_.open(format_, *this);
+    if (armed_) {
+        inputLost_ = !deviceOpen_;
+        view_.showInput(deviceOpen_);
+    }
+    return deviceOpen_;
+}
+
+void CaptureStream::arm()
+{
+    armed_ = true;
+    if (!deviceOpen_)
+        openDevice();
+}
+
+void CaptureStream::disarm()
+{
+    armed_ = false;
+    inputLost_ = false;
+    if (deviceOpen_ && !capturing_ && !closing_) {
+        closing_ = true;
+        device_.close();
+    }
+}
+
 TakeOutcome CaptureStream::OpenCapture()
 {
+    if (armed_ && inputLost_) {
+        // The source heard until now is gone: no take starts on whatever
+        // the server would record instead. The meter shows what there is now.
+        file_.dropPrepared();
+        if (!deviceOpen_)
+            openDevice();
+        return {RecorderTexts::kDeviceRemoved};
+    }
+    // A device on its way to closing is not there to record with: the close
+    // comes first (and reopens it when armed).
+    if (closing_)
+        device_.deliverUntilClosed();
     format_ = kFormatChoices[0];
     file_.setFormat(format_);
     sixteenBit_ = format_.bitsPerSample == 16;
     pageCount_ = 0;
     pageBytes_ = 0;
     discarding_ = false;
-    deviceLost_ = false;
     quiet_ = false;
     writeError_ = 0;
     for (CaptureBlock &block : blocks_) {
         block.length = format_.bytesPerSecond() / 20;
         block.recorded = 0;
     }
-    if (!device_.open(format_, *this)) {
+    if (!deviceOpen_ && !openDevice()) {
         // Nothing will be recorded: the last take stays the take.
         file_.dropPrepared();
         return {RecorderTexts::kDeviceUsed, RecorderTexts::kApplication};
     }
+    deviceLost_ = false;
+    cardRemoved_ = false;
     if (file_.hasPrepared()) {
         const TakeOutcome placed = file_.putInPlace();
         if (!placed.done()) {
-            device_.abandon();
+            if (!armed_) {
+                device_.abandon();
+                deviceOpen_ = false;
+            }
             return placed;
         }
     }
@@ -67,6 +113,7 @@ TakeOutcome CaptureStream::OpenCapture()
     device_.start();
     capturing_ = true;
     confirmFree_ = true;
+    qCDebug(lcRecorder) << "take started in" << file_.bufferPath().c_str();
     return {};
 }
 
@@ -80,24 +127,28 @@ void CaptureStream::StopForRemovedDevice()
 {
     if (!capturing_)
         return;
-    deviceLost_ = true;
+    cardRemoved_ = true;
     StopCapture();
 }
 
 void CaptureStream::endNow()
 {
+    armed_ = false;
     if (!capturing_)
         return;
     quiet_ = true;
-    if (!discarding_)
-        StopCapture();
+    device_.stopAtOnce();
+    device_.close();
     device_.deliverUntilClosed();
 }
 
 void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
 {
-    if (discarding_)
+    if (discarding_) {
+        // Queued again, so that what has arrived drains and the close follows at once.
+        device_.addBuffer(block);
         return;
+    }
     if (block.recorded != 0) {
         const double elapsed = double(capturedBytes_) / format_.bytesPerSecond();
         view_.showElapsed(elapsed);
@@ -113,6 +164,8 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
             // would be worse than a shorter one, so it ends here and keeps
             // what reached the disk. append() set errno for either case.
             writeError_ = errno != 0 ? errno : ENOSPC;
+            qCWarning(lcRecorder) << "the take stops: cannot write" << file_.bufferPath().c_str()
+                                  << RecorderTexts::causeOf(writeError_).c_str();
             endTake();
             return;
         }
@@ -121,16 +174,41 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
     device_.addBuffer(block);
 }
 
+void CaptureStream::OnCaptureLevel(const CaptureLevel &level)
+{
+    view_.showLevel(level);
+}
+
 void CaptureStream::OnCaptureDeviceLost()
 {
     deviceLost_ = true;
+    qCWarning(lcRecorder) << "the recording source went away"
+                          << (capturing_ ? "during a take" : "");
 }
 
 void CaptureStream::OnCaptureClosed()
 {
+    deviceOpen_ = false;
+    closing_ = false;
+    const bool lost = deviceLost_;
+    if (capturing_)
+        takeEnded();
+    if (!armed_)
+        return;
+    if (lost) {
+        inputLost_ = true;
+        view_.showInput(false);
+    } else {
+        openDevice();
+    }
+}
+
+void CaptureStream::takeEnded()
+{
     capturing_ = false;
     file_.complete();
     confirmFree_ = false;
+    qCDebug(lcRecorder) << "take ended," << file_.dataBytes() << "bytes";
     view_.captureEnded(ending());
 }
 
@@ -141,7 +219,7 @@ TakeOutcome CaptureStream::ending() const
     if (writeError_ != 0)
         return {RecorderTexts::format(RecorderTexts::kDiskFull, file_.bufferPath().c_str(),
                                       RecorderTexts::causeOf(writeError_).c_str())};
-    if (deviceLost_)
+    if (deviceLost_ || cardRemoved_)
         return {RecorderTexts::kDeviceRemoved};
     return {};
 }
@@ -149,7 +227,7 @@ TakeOutcome CaptureStream::ending() const
 void CaptureStream::endTake()
 {
     discarding_ = true;
-    device_.reset();
+    device_.stopAtOnce();
     device_.close();
 }
 

@@ -14,7 +14,9 @@ class CaptureView;
 // Records the take: the recording device fills a ring of five 50 ms blocks,
 // and each block that comes back is counted, checked against the length
 // limit and the 30-second page rule, written to the buffer file, drawn and
-// queued again. Runs on the window's thread.
+// queued again. While armed (the window shows its input meter) the device
+// stays open between takes, so the source stays awake and a take starts the
+// moment Record is pressed. Runs on the window's thread.
 class CaptureStream : public CaptureListener {
 public:
     static constexpr int kBlockCount = 5;
@@ -35,22 +37,33 @@ public:
 
     static bool &processPageArmed();
 
+    // Keeps the device open from now on, between takes too, and shows whether
+    // there is input. A device that cannot be opened, or goes away, shows none.
+    void arm();
+    // The device closes once no take runs.
+    void disarm();
+    bool isArmed() const { return armed_; }
+
     // Starts capturing into the prepared buffer file, in the first format of
-    // the list. A take prepared aside replaces the last one only once the
-    // device is open, and is dropped when it cannot be. Resets the page count
-    // and page bytes. On failure nothing runs and the outcome says why.
+    // the list, on the armed device or one opened now. A take prepared aside
+    // replaces the last one only once the device is open, and is dropped when
+    // it cannot be. Resets the page count and page bytes. On failure nothing
+    // runs and the outcome says why; on an armed device that went away, the
+    // outcome is that it was removed (and the device is opened anew).
     TakeOutcome OpenCapture();
     // Ends the take: the device hands back what it holds, then closes.
     void StopCapture();
     // Ends the take as a stop does because its device went away (the card
     // was unplugged): the take is kept and its ending says so.
     void StopForRemovedDevice();
-    // Ends a running take at once, for a window that goes away: everything
-    // the device holds reaches the file and the take is complete when this
-    // returns. Its ending has nothing to tell.
+    // Ends a running take at once, for a window that goes away: what has
+    // arrived reaches the file, what the source still holds is not waited
+    // for, and the take is complete when this returns. Disarms. Its ending
+    // has nothing to tell.
     void endNow();
 
     void OnCaptureBuffer(CaptureBlock &block) override;
+    void OnCaptureLevel(const CaptureLevel &level) override;
     void OnCaptureDeviceLost() override;
     void OnCaptureClosed() override;
 
@@ -68,8 +81,10 @@ public:
     std::uint32_t pageBytes() const { return pageBytes_; }
 
 private:
+    bool openDevice();
     void applyPageRule(double elapsed);
     void endTake();
+    void takeEnded();
     TakeOutcome ending() const;
 
     AudioCapture &device_;
@@ -78,15 +93,22 @@ private:
     bool &pageArmed_;
     std::array<std::array<std::uint8_t, kBlockCapacity>, kBlockCount> storage_{};
     std::array<CaptureBlock, kBlockCount> blocks_{};
-    PcmFormat format_;
+    PcmFormat format_ = kFormatChoices[0];
     std::uint64_t capturedBytes_ = 0;
     std::uint32_t pageBytes_ = 0;
     int pageCount_ = 0;
+    bool armed_ = false;
+    bool deviceOpen_ = false;
+    // Disarmed: the device's close notice is on its way.
+    bool closing_ = false;
+    bool inputLost_ = false;
     bool capturing_ = false;
     bool confirmFree_ = true;
     bool sixteenBit_ = true;
     bool discarding_ = false;
     bool deviceLost_ = false;
+    // The host's card went away: the take ends, the source may still be there.
+    bool cardRemoved_ = false;
     bool quiet_ = false;
     int writeError_ = 0;
 };

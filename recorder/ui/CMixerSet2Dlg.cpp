@@ -3,13 +3,18 @@
 
 #include "AudioDeviceNames.h"
 #include "CDlgProcess.h"
+#include "InputLevelWidget.h"
 #include "MessageBoxes.h"
 #include "Player.h"
+#include "PrivateProfile.h"
 #include "RecorderTemplate.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -32,6 +37,11 @@ constexpr const char *kReversed = "The start position and end position is revers
 constexpr const char *kConfirmCut =
     " the head and tail data will be discarded, unrecoverable. Are you sure you cut?";
 constexpr const char *kTip = "Tip";
+
+// Whether the input meter shows (and keeps the stream open), kept in setting.ini.
+constexpr const char *kSettingFile = "setting.ini";
+constexpr const char *kMeterSection = "recorder";
+constexpr const char *kMeterKey = "InputMeter";
 
 QString objectNameOf(int id)
 {
@@ -74,6 +84,7 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
             CaptureStream::kFormatChoices[0].bytesPerSecond()),
       model_(CaptureStream::kFormatChoices[0].bytesPerSecond())
 {
+    clock_.start();
     setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
     // A Wayland compositor places windows itself: the recorder cannot dock
     // there, so it keeps a title bar to be moved by. The host makes it a
@@ -88,6 +99,7 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     font.setPointSize(9);
     setFont(font);
     buildControls();
+    buildMeter();
     refillDeviceLists();
     layOut(x, y);
     connectControls();
@@ -203,7 +215,12 @@ void CMixerSet2Dlg::layOut(int x, int y)
         button(id)->setGeometry(left, play->y(), kButtonWidth, kButtonHeight);
         left += kButtonWidth + kButtonGap;
     }
-    button(kRecord)->resize(kButtonWidth, kButtonHeight);
+    QPushButton *record = button(kRecord);
+    record->resize(kButtonWidth, kButtonHeight);
+    // The input meter fills the free room right of Record, up to the waveforms' right edge.
+    const int meterLeft = record->geometry().right() + 1 + kButtonGap;
+    inputLevel_->setGeometry(meterLeft, record->y(), placeholder.right() + 1 - meterLeft,
+                             kButtonHeight);
     // The device lists line up right of the longer caption.
     const int listLeft =
         std::max({outputs_->x(), label(kOutputsCaption)->geometry().right() + 1 + kButtonGap,
@@ -215,6 +232,59 @@ void CMixerSet2Dlg::layOut(int x, int y)
     dockedSize_ = QSize(placeholder.right() + 1 + 10, flow->geometry().bottom() + 1 + 10);
     setFixedSize(dockedSize_);
     dock(x, y);
+}
+
+void CMixerSet2Dlg::buildMeter()
+{
+    inputLevel_ = new InputLevelWidget(meter_, this);
+    connect(inputLevel_, &InputLevelWidget::clipMarksClicked, this, [this] {
+        meter_.clearClip();
+        inputLevel_->update();
+    });
+    meterAction_ = new QAction(QStringLiteral("Input meter"), this);
+    meterAction_->setObjectName(QStringLiteral("inputMeter"));
+    meterAction_->setCheckable(true);
+    const std::string kept = PrivateProfile::read(settingFile(), kMeterSection, kMeterKey);
+    meterAction_->setChecked(kept != "0");
+    inputLevel_->setVisible(meterAction_->isChecked());
+    connect(meterAction_, &QAction::toggled, this, &CMixerSet2Dlg::turnMeter);
+}
+
+std::filesystem::path CMixerSet2Dlg::settingFile() const
+{
+    return services_.folder / kSettingFile;
+}
+
+void CMixerSet2Dlg::turnMeter(bool on)
+{
+    PrivateProfile::write(settingFile(), kMeterSection, kMeterKey, on ? "1" : "0");
+    inputLevel_->setVisible(on);
+    if (on && isVisible())
+        capture_.arm();
+    else
+        capture_.disarm();
+}
+
+void CMixerSet2Dlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (meterAction_->isChecked())
+        capture_.arm();
+}
+
+void CMixerSet2Dlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    capture_.disarm();
+}
+
+void CMixerSet2Dlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!leftArea_.united(rightArea_).contains(event->pos()))
+        return;
+    QMenu menu(this);
+    menu.addAction(meterAction_);
+    menu.exec(event->globalPos());
 }
 
 void CMixerSet2Dlg::dock(int x, int y)
@@ -507,6 +577,19 @@ void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
 {
     view_.drawCaptureBlock(pcm, length);
     update(leftArea_.united(rightArea_));
+}
+
+void CMixerSet2Dlg::showLevel(const CaptureLevel &level)
+{
+    meter_.show(level, clock_.elapsed());
+    if (inputLevel_->isVisible())
+        inputLevel_->update();
+}
+
+void CMixerSet2Dlg::showInput(bool available)
+{
+    meter_.setInput(available);
+    inputLevel_->update();
 }
 
 void CMixerSet2Dlg::captureEnded(const TakeOutcome &ending)

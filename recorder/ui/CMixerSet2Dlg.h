@@ -4,17 +4,21 @@
 #include "BufferFile.h"
 #include "CaptureStream.h"
 #include "CaptureView.h"
+#include "InputMeter.h"
 #include "RecorderServices.h"
 #include "TakeModel.h"
 #include "WaveformView.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <optional>
 #include <string>
 #include <thread>
 
+class InputLevelWidget;
+class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -44,6 +48,7 @@ public:
     const WaveformView &waveform() const { return view_; }
     const BufferFile &bufferFile() const { return file_; }
     const TakeModel &model() const { return model_; }
+    const InputMeter &meter() const { return meter_; }
     unsigned startPosition() const { return model_.marks().startMs; }
     unsigned endPosition() const { return model_.marks().endMs; }
     bool startIsSet() const { return model_.marks().startSet; }
@@ -56,9 +61,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void buildControls();
+    void buildMeter();
+    std::filesystem::path settingFile() const;
+    void turnMeter(bool on);
     void layOut(int x, int y);
     void connectControls();
     QPushButton *button(int id) const;
@@ -89,6 +100,8 @@ private:
     void showElapsed(double seconds) override;
     void turnPage(int pageCount, std::uint32_t pageBytes) override;
     void drawBlock(const std::uint8_t *pcm, std::uint32_t length) override;
+    void showLevel(const CaptureLevel &level) override;
+    void showInput(bool available) override;
     void captureEnded(const TakeOutcome &ending) override;
 
     RecorderServices services_;
@@ -96,6 +109,10 @@ private:
     CaptureStream capture_;
     WaveformView view_;
     TakeModel model_;
+    InputMeter meter_;
+    QElapsedTimer clock_;
+    InputLevelWidget *inputLevel_ = nullptr;
+    QAction *meterAction_ = nullptr;
     QRect leftArea_;
     QRect rightArea_;
     QScrollBar *scroll_ = nullptr;

@@ -27,6 +27,8 @@ struct ThreadCheckingView : CaptureView {
         onWindowThread = onWindowThread && QThread::currentThread() == qApp->thread();
         blockLengths.push_back(length);
     }
+    void showLevel(const CaptureLevel &level) override { levels.push_back(level); }
+    void showInput(bool available) override { input = available; }
     void captureEnded(const TakeOutcome &outcome) override
     {
         ended = true;
@@ -37,6 +39,8 @@ struct ThreadCheckingView : CaptureView {
     bool onWindowThread = true;
     bool ended = false;
     TakeOutcome ending;
+    std::vector<CaptureLevel> levels;
+    std::optional<bool> input;
 };
 
 void runEventsFor(int milliseconds, const std::function<bool()> &until = {})
@@ -173,6 +177,7 @@ TEST_F(PulseAudioCaptureTest, DeviceTakesOneCaptureAtATime)
 {
     struct IgnoringListener : CaptureListener {
         void OnCaptureBuffer(CaptureBlock &) override {}
+        void OnCaptureLevel(const CaptureLevel &) override {}
         void OnCaptureDeviceLost() override {}
         void OnCaptureClosed() override {}
     } other;

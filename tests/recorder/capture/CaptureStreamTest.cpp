@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -23,6 +24,8 @@ struct RecordingView : CaptureView {
         pages.push_back({pageCount, pageBytes, elapsed.back()});
     }
     void drawBlock(const std::uint8_t *, std::uint32_t length) override { drawnBytes += length; }
+    void showLevel(const CaptureLevel &level) override { levels.push_back(level); }
+    void showInput(bool available) override { input = available; }
     void captureEnded(const TakeOutcome &ending) override
     {
         ++ended;
@@ -38,6 +41,8 @@ struct RecordingView : CaptureView {
     std::vector<double> elapsed;
     std::vector<Page> pages;
     std::uint64_t drawnBytes = 0;
+    std::vector<CaptureLevel> levels;
+    std::optional<bool> input;
     int ended = 0;
     std::vector<TakeOutcome> endings;
     // What the user was told when the takes ended.
