@@ -6,18 +6,12 @@
 
 namespace {
 
-// A sample's distance from silence in steps, and the most there can be.
-struct Magnitude {
-    int value;
-    int fullScale;
-};
-
-Magnitude magnitudeAt(const std::uint8_t *sample, std::uint16_t bits)
+// A sample's distance from silence, in steps of its bits.
+int magnitudeAt(const std::uint8_t *sample, std::uint16_t bits)
 {
     if (bits == 8)
-        return {std::abs(int(sample[0]) - 128), 128};
-    const auto value = std::int16_t(std::uint16_t(sample[0] | sample[1] << 8));
-    return {std::abs(int(value)), 32768};
+        return std::abs(int(sample[0]) - 128);
+    return std::abs(int(std::int16_t(std::uint16_t(sample[0] | sample[1] << 8))));
 }
 
 } // namespace
@@ -28,17 +22,16 @@ CaptureLevel CaptureLevel::measure(const std::uint8_t *pcm, std::size_t length,
     CaptureLevel level;
     const std::size_t frame = format.frameBytes();
     const std::size_t sampleBytes = format.bitsPerSample / 8;
-    if (frame == 0 || sampleBytes == 0)
+    if (frame == 0 || (format.bitsPerSample != 8 && format.bitsPerSample != 16))
         return level;
+    const int fullScale = 1 << (format.bitsPerSample - 1);
     std::array<int, 2> loudest{};
-    int fullScale = 1;
     for (std::size_t at = 0; at + frame <= length; at += frame) {
         for (std::size_t channel = 0; channel < std::min<std::size_t>(format.channels, 2);
-             ++channel) {
-            const Magnitude m = magnitudeAt(pcm + at + channel * sampleBytes, format.bitsPerSample);
-            loudest[channel] = std::max(loudest[channel], m.value);
-            fullScale = m.fullScale;
-        }
+             ++channel)
+            loudest[channel] =
+                std::max(loudest[channel],
+                         magnitudeAt(pcm + at + channel * sampleBytes, format.bitsPerSample));
     }
     if (format.channels == 1)
         loudest[1] = loudest[0];

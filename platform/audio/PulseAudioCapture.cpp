@@ -57,6 +57,7 @@ bool PulseAudioCapture::open(const PcmFormat &format, CaptureListener &listener)
     format_ = format;
     level_ = {};
     levelBytes_ = 0;
+    arrivedBytes_ = 0;
     levelStep_ = std::max<std::size_t>(format.bytesPerSecond() / kLevelsPerSecond, 1);
     pendingLimit_ = std::size_t(format.bytesPerSecond()) * kPendingSeconds;
     if (!connection_.ensureReady())
@@ -127,9 +128,10 @@ void PulseAudioCapture::start()
         return;
     connection_.lock();
     // What has arrived so far, and what the source still holds, was heard
-    // before this moment.
+    // before this moment. A source still waking has sent nothing yet: its
+    // latency then is no measure of anything, and all it sends is new.
     readStream();
-    heardBefore_ = heldBytes();
+    heardBefore_ = arrivedBytes_ > 0 ? heldBytes() : 0;
     running_ = true;
     connection_.unlock();
 }
@@ -341,6 +343,7 @@ void PulseAudioCapture::measure(const std::uint8_t *data, std::size_t bytes)
 {
     if (data)
         level_.merge(CaptureLevel::measure(data, bytes, format_));
+    arrivedBytes_ += bytes;
     levelBytes_ += bytes;
     if (levelBytes_ < levelStep_)
         return;

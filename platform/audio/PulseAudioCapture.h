@@ -88,6 +88,8 @@ private:
     // The level of what arrived since the last one was posted, over how many bytes.
     CaptureLevel level_;
     std::size_t levelBytes_ = 0;
+    // Bytes the stream has sent since it opened.
+    std::uint64_t arrivedBytes_ = 0;
     std::size_t levelStep_ = 0;
     bool running_ = false;
     bool draining_ = false;

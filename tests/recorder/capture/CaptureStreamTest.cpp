@@ -303,4 +303,90 @@ TEST_F(CaptureStreamTest, FullDiskEndsTheTakeKeepsAReadableFileAndSaysWhy)
     EXPECT_TRUE(std::equal(kept.begin(), kept.end(), pcm.begin()));
 }
 
+TEST_F(CaptureStreamTest, AnArmedDeviceRecordsFromTheClickOnAndStaysOpenBetweenTakes)
+{
+    capture.arm();
+    ASSERT_TRUE(device.isOpen());
+    EXPECT_FALSE(device.isStarted());
+    EXPECT_EQ(view.input, true);
+    const auto before = Pcm::sine(0.5, 440.0, 44100, 0.25);
+    play(before); // heard before Record: measured, not recorded
+    EXPECT_FALSE(view.levels.empty());
+    EXPECT_NEAR(view.levels.back().peak[0], 0.25, 0.01);
+
+    ASSERT_TRUE(start());
+    const auto pcm = Pcm::sine(1.0);
+    play(pcm);
+    stop();
+    EXPECT_EQ(take(), pcm);
+    EXPECT_TRUE(device.isOpen()) << "the meter goes on after the take";
+    EXPECT_FALSE(device.isStarted());
+
+    capture.disarm();
+    device.deliver();
+    EXPECT_FALSE(device.isOpen());
+    // Without arming, Record opens the device and the take's end closes it.
+    ASSERT_TRUE(start());
+    stop();
+    EXPECT_FALSE(device.isOpen());
+}
+
+TEST_F(CaptureStreamTest, DisarmingDuringATakeLetsItRunAndClosesTheDeviceAfterIt)
+{
+    capture.arm();
+    ASSERT_TRUE(start());
+    capture.disarm();
+    EXPECT_TRUE(device.isStarted());
+    play(std::vector<std::uint8_t>(2 * kBlock, 3));
+    stop();
+    EXPECT_EQ(take().size(), 2 * kBlock);
+    EXPECT_FALSE(device.isOpen());
+}
+
+TEST_F(CaptureStreamTest, ASourceThatVanishesWhileArmedShowsNoInputAndRecordSaysItWasRemoved)
+{
+    ASSERT_TRUE(start());
+    play(std::vector<std::uint8_t>(kBlock, 5));
+    stop();
+    const auto earlier = Pcm::readFile(file.bufferPath());
+    capture.arm();
+    device.loseDevice();
+    device.deliver();
+    EXPECT_EQ(view.input, false);
+    EXPECT_TRUE(view.endings.size() == 1) << "no take ended, nothing else to tell";
+
+    ASSERT_TRUE(file.prepareAside().done());
+    const TakeOutcome refused = capture.OpenCapture();
+    EXPECT_EQ(refused.problem, RecorderTexts::kDeviceRemoved);
+    EXPECT_FALSE(capture.isCapturing());
+    EXPECT_FALSE(file.hasPrepared());
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), earlier);
+    // What the server offers now is heard again, and the next Record takes it.
+    EXPECT_EQ(view.input, true);
+    EXPECT_TRUE(start());
+}
+
+TEST_F(CaptureStreamTest, ForcedStopsKeepWhatArrivedWithoutWaitingForWhatTheSourceHolds)
+{
+    const auto pcm = Pcm::sine(1.0);
+    ASSERT_TRUE(start());
+    play({pcm.begin(), pcm.begin() + 4 * kBlock});
+    device.holdBack({pcm.data() + 4 * kBlock, kBlock});
+    stop();
+    EXPECT_EQ(take().size(), 5 * kBlock) << "a stop takes what the source still held";
+
+    {
+        CaptureStream leaving(device, file, view, pageArmed);
+        leaving.arm();
+        ASSERT_TRUE(file.prepare().done() && leaving.OpenCapture().done());
+        play({pcm.begin(), pcm.begin() + 4 * kBlock});
+        device.capture({pcm.data() + 4 * kBlock, 1000}); // arrived, not yet delivered
+        device.holdBack({pcm.data() + 4 * kBlock + 1000, kBlock});
+        leaving.endNow();
+    }
+    EXPECT_EQ(take(), std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 4 * kBlock + 1000));
+    EXPECT_FALSE(device.isOpen()) << "the window went: no stream for a meter";
+    EXPECT_EQ(device.deliver(), 0u);
+}
+
 } // namespace
