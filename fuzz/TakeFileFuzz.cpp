@@ -2,11 +2,12 @@
 // The recorder's take on disk, as a capture leaves it (appended in pieces of
 // any size, then completed) or as a run that ended early may leave it (any
 // header, possibly still moved aside by a cut), taken up at start, then cut
-// to positions of any value. Completing and taking up leave a WAV file of
-// whole frames that the player reads as its header says; a file that is not
-// this recorder's take is left alone. A refused cut leaves the take byte for
-// byte as it was; a cut that is made keeps one run of whole frames of the old
-// data, which starts on a 50 ms boundary and ends on one or at the end.
+// to positions of any value, each perhaps undone. Completing and taking up
+// leave a WAV file of whole frames that the player reads as its header says;
+// a file that is not this recorder's take is left alone. A refused cut leaves
+// the take byte for byte as it was; a cut that is made keeps one run of whole
+// frames of the old data, which starts on a 50 ms boundary and ends on one or
+// at the end, and undoing it puts back the take byte for byte.
 #include "BufferFile.h"
 #include "FuzzCheck.h"
 #include "ScratchFolder.h"
@@ -109,7 +110,17 @@ std::uint32_t position(FuzzedDataProvider &input)
                                : input.ConsumeIntegral<std::uint32_t>();
 }
 
-void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
+void checkUndo(BufferFile &take, const Bytes &before)
+{
+    FUZZ_CHECK(ScratchFolder::read(take.undoPath()) == before);
+    FUZZ_CHECK(take.undoCut().done());
+    FUZZ_CHECK(ScratchFolder::read(take.bufferPath()) == before);
+    FUZZ_CHECK(!take.hasUndo());
+    const std::size_t data = before.size() > kHeader ? before.size() - kHeader : 0;
+    FUZZ_CHECK(take.dataBytes() == data - data % kFrame);
+}
+
+void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs, bool undo)
 {
     const Bytes before = ScratchFolder::read(take.bufferPath());
     const CutOutcome outcome = take.cut(startMs, endMs);
@@ -117,6 +128,11 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
     FUZZ_CHECK(!std::filesystem::exists(take.oldBufferPath()));
     if (!outcome.done()) {
         FUZZ_CHECK(after == before);
+        return;
+    }
+    FUZZ_CHECK(outcome.undoKept);
+    if (undo) {
+        checkUndo(take, before);
         return;
     }
     FUZZ_CHECK(after.size() >= kHeader);
@@ -204,7 +220,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int cuts = input.ConsumeIntegralInRange(1, 2);
     for (int i = 0; i < cuts; ++i) {
         const std::uint32_t startMs = position(input);
-        checkCut(take, startMs, position(input));
+        const std::uint32_t endMs = position(input);
+        checkCut(take, startMs, endMs, input.ConsumeBool());
     }
     return 0;
 }

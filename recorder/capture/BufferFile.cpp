@@ -4,13 +4,13 @@
 #include "BufferFileInspection.h"
 #include "FileInUseLock.h"
 #include "FullWrite.h"
+#include "LogCategories.h"
 #include "ProgramFolder.h"
 #include "RecorderTexts.h"
 #include "ReplacingFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -45,7 +45,7 @@ struct Descriptor {
 
 BufferFile::BufferFile(fs::path folder)
     : bufferPath_(folder / kBufferName), mp3Path_(folder / "NUVRecord.mp3"),
-      oldBufferPath_(folder / kOldBufferName)
+      oldBufferPath_(folder / kOldBufferName), undoPath_(folder / kUndoName)
 {
 }
 
@@ -87,6 +87,7 @@ void BufferFile::closeStream()
 std::uint32_t BufferFile::recover()
 {
     dataBytes_ = 0;
+    dropUndo();
     // A cut copies the take back from the old file and removes that only
     // once done: while it exists, it is the whole take.
     if (fs::exists(oldBufferPath_) && !FileInUseLock::isInUse(bufferPath_))
@@ -107,7 +108,8 @@ std::uint32_t BufferFile::recover()
     if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
         return dataBytes_; // someone plays it: its header is for another time
     if (size > repair->keptSize && ::ftruncate(file.value, off_t(repair->keptSize)) != 0)
-        std::perror("NUVRecord: trimming the recorded file");
+        qCWarning(lcRecorder) << "cannot trim" << bufferPath_.c_str() << ":"
+                              << RecorderTexts::causeOf(errno).c_str();
     writeHeader(file.value, dataBytes_);
     return dataBytes_;
 }
@@ -122,6 +124,7 @@ TakeOutcome BufferFile::prepareAside()
 {
     closeStream();
     prepared_.reset();
+    dropUndo();
     if (FileInUseLock::isInUse(bufferPath_))
         return {RecorderTexts::kRecordedFileUsed};
     // The new take is made beside the last one and takes its place only once
@@ -184,7 +187,8 @@ void BufferFile::complete()
     // A torn last frame (short write) or bytes the count never saw are cut
     // off; should that fail, a file longer than its header says still plays.
     if (size > kHeaderSize + held && ::ftruncate(file.value, off_t(kHeaderSize + held)) != 0)
-        std::perror("NUVRecord: trimming the recorded file");
+        qCWarning(lcRecorder) << "cannot trim" << bufferPath_.c_str() << ":"
+                              << RecorderTexts::causeOf(errno).c_str();
     dataBytes_ = held;
     writeHeader(file.value, held);
 }
@@ -217,9 +221,25 @@ bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64
             return false;
         }
     }
-    std::vector<std::uint8_t> step(kCopyStep);
     off_t in = off_t(kHeaderSize + span.start);
     off_t out = kHeaderSize;
+    // Copied by the kernel, which shares the blocks where the file system can
+    // and spares the copy through this process everywhere else. A file
+    // system that cannot (or an old kernel) leaves it to the loop below.
+    while (copied < span.length) {
+        const ssize_t n = ::copy_file_range(from, &in, to, &out, span.length - copied, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL ||
+                      errno == EBADF))
+            break;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return ::ftruncate(to, out) == 0; // the take ended early
+        copied += std::uint64_t(n);
+    }
+    std::vector<std::uint8_t> step(copied < span.length ? kCopyStep : 0);
     while (copied < span.length) {
         const ssize_t n = ::pread(from, step.data(),
                                   std::min<std::uint64_t>(kCopyStep, span.length - copied), in);
@@ -274,15 +294,58 @@ CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t endMs) const
     if (!complete) {
         // The take must survive a failed cut: put the untouched file back.
         ::rename(oldBufferPath_.c_str(), bufferPath_.c_str());
+        qCWarning(lcRecorder) << "the cut failed:"
+                              << RecorderTexts::causeOf(from.value < 0 || to.value < 0 ? openError
+                                                                                       : copyError)
+                                     .c_str();
         if (from.value < 0 || to.value < 0)
             return cannot(openError);
         return refused(RecorderTexts::format(RecorderTexts::kCutWriteFailed, bufferPath_.c_str(),
                                              RecorderTexts::causeOf(copyError).c_str()));
     }
-    ::unlink(oldBufferPath_.c_str());
     CutOutcome done;
     done.keptBytes = std::uint32_t(copied);
+    done.undoKept = keepUndo();
     return done;
+}
+
+bool BufferFile::keepUndo() const
+{
+    if (::rename(oldBufferPath_.c_str(), undoPath_.c_str()) == 0)
+        return true;
+    qCWarning(lcRecorder) << "the take before the cut cannot be kept to undo it:"
+                          << RecorderTexts::causeOf(errno).c_str();
+    ::unlink(oldBufferPath_.c_str());
+    return false;
+}
+
+bool BufferFile::hasUndo() const
+{
+    std::error_code error;
+    return fs::exists(undoPath_, error);
+}
+
+void BufferFile::dropUndo()
+{
+    ::unlink(undoPath_.c_str());
+}
+
+TakeOutcome BufferFile::undoCut()
+{
+    if (FileInUseLock::isInUse(bufferPath_))
+        return {RecorderTexts::kFileUsed};
+    if (::rename(undoPath_.c_str(), bufferPath_.c_str()) != 0) {
+        const int error = errno;
+        qCWarning(lcRecorder) << "cannot undo the cut:" << RecorderTexts::causeOf(error).c_str();
+        return {RecorderTexts::format(RecorderTexts::kCannotUndoCut, bufferPath_.c_str(),
+                                      RecorderTexts::causeOf(error).c_str())};
+    }
+    // The take as the cut found it: its header counted it then.
+    const Descriptor file(::open(bufferPath_.c_str(), O_RDONLY | O_CLOEXEC));
+    dataBytes_ = wholeFrames(file.value >= 0 && fileSize(file.value) > kHeaderSize
+                                 ? fileSize(file.value) - kHeaderSize
+                                 : 0);
+    return {};
 }
 
 void BufferFile::applyCut(const CutOutcome &outcome)

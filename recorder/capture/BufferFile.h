@@ -23,6 +23,8 @@ public:
     // The take, and the whole take while a cut writes the kept part in its place.
     static constexpr const char *kBufferName = "NUVRecord.wav";
     static constexpr const char *kOldBufferName = "NUVRecordOld.wav";
+    // The take as it was before the last cut, kept to undo that cut.
+    static constexpr const char *kUndoName = "NUVRecordUndo.wav";
     // Bytes a cut copies per step.
     static constexpr std::size_t kCopyStep = 1 << 20;
 
@@ -39,6 +41,7 @@ public:
     const std::filesystem::path &bufferPath() const { return bufferPath_; }
     const std::filesystem::path &mp3Path() const { return mp3Path_; }
     const std::filesystem::path &oldBufferPath() const { return oldBufferPath_; }
+    const std::filesystem::path &undoPath() const { return undoPath_; }
 
     const PcmFormat &format() const { return format_; }
     void setFormat(const PcmFormat &format) { format_ = format; }
@@ -50,13 +53,14 @@ public:
     // run ended is put back whole, and one whose header counts less than the
     // file holds (the run was killed mid-take) gets a header that counts every
     // whole frame, up to what a header can count; only a torn last frame is
-    // cut off. Returns the take's data bytes, 0 when there is none.
+    // cut off. The undo an earlier run kept is over. Returns the take's data
+    // bytes, 0 when there is none.
     std::uint32_t recover();
 
     // Starts a new take: a file holding a header and no data, open for
     // appending and marked as in use, replaces the last take. Refuses when
     // the take is in use or the new file cannot be made; the last take is
-    // then left as it was.
+    // then left as it was. The last cut can no longer be undone.
     TakeOutcome prepare();
     // prepare() in two steps, for a capture that may yet fail to start: the
     // new take is made beside the last one, which stays in place until
@@ -78,13 +82,20 @@ public:
 
     // Keeps the audio between startMs and endMs (endMs 0: to the end of the
     // take): start and length are whole 50 ms blocks, held to the audio there
-    // is. Reads and writes only the files, so it may run on another thread
-    // while nothing else touches the take.
+    // is. The kept part is on disk before the take as it was becomes the
+    // undo of this cut (replacing that of an earlier one); a cut that fails
+    // leaves the take, and the undo there was, as they were. Reads and writes
+    // only the files, so it may run on another thread while nothing else
+    // touches the take.
     CutOutcome cutFile(std::uint32_t startMs, std::uint32_t endMs) const;
     // Takes a cut that was done in: the take has its new length.
     void applyCut(const CutOutcome &outcome);
     // Both of the above at once.
     CutOutcome cut(std::uint32_t startMs, std::uint32_t endMs);
+    // Puts the take back as it was before the last cut, byte for byte.
+    TakeOutcome undoCut();
+    bool hasUndo() const;
+    void dropUndo();
 
 private:
     struct CutSpan {
@@ -93,6 +104,7 @@ private:
     };
     CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t data) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
+    bool keepUndo() const;
     bool writeHeader(int descriptor, std::uint32_t dataBytes) const;
     std::uint32_t wholeFrames(std::uint64_t bytes) const
     {
@@ -104,6 +116,7 @@ private:
     std::filesystem::path bufferPath_;
     std::filesystem::path mp3Path_;
     std::filesystem::path oldBufferPath_;
+    std::filesystem::path undoPath_;
     PcmFormat format_;
     std::uint32_t dataBytes_ = 0;
     std::uint32_t headerCounts_ = 0;

@@ -30,6 +30,7 @@ void TakeModel::startRecording()
         return;
     base_ = Mode::Recording;
     hasTake_ = false;
+    undo_.reset();
     marks_ = {};
     position_ = 0;
     positionMax_ = 0;
@@ -159,6 +160,7 @@ bool TakeModel::beginCut()
     if (work_ != Mode::Idle || !canCut() || !editingEnabled())
         return false;
     work_ = Mode::Cutting;
+    beforeCut_ = Shown{marks_, position_, positionMax_, pageBytes_};
     return true;
 }
 
@@ -168,14 +170,28 @@ void TakeModel::cutFailed()
         work_ = Mode::Idle;
 }
 
-void TakeModel::cutDone(std::uint32_t keptBytes)
+void TakeModel::cutDone(std::uint32_t keptBytes, bool undoKept)
 {
     if (work_ != Mode::Cutting)
         return;
     work_ = Mode::Idle;
+    undo_.reset();
+    if (undoKept)
+        undo_ = beforeCut_;
     marks_ = {};
     setPositionMax(bytesPerSecond_ > 0 ? int(keptBytes / bytesPerSecond_) : 0);
     position_ = 0;
+}
+
+void TakeModel::undoCut()
+{
+    if (!canUndoCut())
+        return;
+    marks_ = undo_->marks;
+    positionMax_ = undo_->positionMax;
+    position_ = undo_->position;
+    pageBytes_ = undo_->pageBytes;
+    undo_.reset();
 }
 
 bool TakeModel::beginSave()

@@ -8,7 +8,7 @@
 
 // What the recorder window shows of the take and what it may do next: the
 // mode, the start and end marks, the position (whole seconds) and the page of
-// the waveform it falls on. The window
+// the waveform it falls on, and the last cut while it can be undone. The window
 // renders it and never reads its widgets back; each action below is one the
 // window offers, and does nothing in a mode where the window does not offer it.
 class TakeModel {
@@ -75,7 +75,12 @@ public:
     bool canCut() const { return marks_.startSet || marks_.endSet; }
     bool beginCut();
     void cutFailed();
-    void cutDone(std::uint32_t keptBytes);
+    // undoKept: the take as it was stays on disk, so the cut can be undone.
+    void cutDone(std::uint32_t keptBytes, bool undoKept);
+    bool canUndoCut() const { return undo_.has_value() && mode() == Mode::Idle; }
+    // Back to what the take showed before the last cut: marks, position, pages.
+    void undoCut();
+    void forgetUndo() { undo_.reset(); }
 
     bool beginSave();
     void saveEnded();
@@ -87,6 +92,14 @@ public:
     std::uint32_t pageEndBytes(int seconds, std::uint32_t dataBytes) const;
 
 private:
+    // What a cut changes of what the window shows.
+    struct Shown {
+        TakeMarks marks;
+        int position;
+        int positionMax;
+        std::uint32_t pageBytes;
+    };
+
     void setPositionMax(int seconds);
 
     std::uint32_t bytesPerSecond_;
@@ -100,4 +113,6 @@ private:
     int positionMax_ = 0;
     std::uint32_t pageBytes_ = 0;
     std::optional<double> cursor_;
+    std::optional<Shown> beforeCut_;
+    std::optional<Shown> undo_;
 };

@@ -15,7 +15,9 @@ struct TakeOutcome {
     bool done() const { return problem.empty(); }
 };
 
-// A cut's outcome: when done, the kept take's length.
+// A cut's outcome: when done, the kept take's length, and whether the take
+// as it was is kept to undo the cut.
 struct CutOutcome : TakeOutcome {
     std::uint32_t keptBytes = 0;
+    bool undoKept = false;
 };

@@ -105,6 +105,7 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     connectControls();
     timer_.setSingleShot(false);
     connect(&timer_, &QTimer::timeout, this, &CMixerSet2Dlg::playbackTick);
+    // The take an earlier run left, and no cut of it to undo.
     if (const std::uint32_t earlier = file_.recover()) {
         model_.showTake(earlier);
         showEarlierTake();
@@ -120,8 +121,10 @@ CMixerSet2Dlg::~CMixerSet2Dlg()
     services_.player.stop(takePath());
     services_.player.close(takePath());
     // The window goes with the library (the host exits or unloads it): a
-    // take that runs is ended and completed on disk first.
+    // take that runs is ended and completed on disk first. The last cut can
+    // no longer be undone.
     capture_.endNow();
+    file_.dropUndo();
 }
 
 void CMixerSet2Dlg::showEarlierTake()
@@ -248,6 +251,11 @@ void CMixerSet2Dlg::buildMeter()
     meterAction_->setChecked(kept != "0");
     inputLevel_->setVisible(meterAction_->isChecked());
     connect(meterAction_, &QAction::toggled, this, &CMixerSet2Dlg::turnMeter);
+    undoAction_ = new QAction(QStringLiteral("Undo cut"), this);
+    undoAction_->setObjectName(QStringLiteral("undoCut"));
+    undoAction_->setShortcut(QKeySequence::Undo);
+    addAction(undoAction_);
+    connect(undoAction_, &QAction::triggered, this, &CMixerSet2Dlg::undoCut);
 }
 
 std::filesystem::path CMixerSet2Dlg::settingFile() const
@@ -283,6 +291,8 @@ void CMixerSet2Dlg::contextMenuEvent(QContextMenuEvent *event)
     if (!leftArea_.united(rightArea_).contains(event->pos()))
         return;
     QMenu menu(this);
+    menu.addAction(undoAction_);
+    menu.addSeparator();
     menu.addAction(meterAction_);
     menu.exec(event->globalPos());
 }
@@ -332,6 +342,7 @@ void CMixerSet2Dlg::render()
         scroll_->setValue(model_.position());
     }
     view_.setPageBytes(model_.pageBytes());
+    undoAction_->setEnabled(model_.canUndoCut());
     setEnabled(model_.windowEnabled());
 }
 
@@ -494,7 +505,25 @@ void CMixerSet2Dlg::finishCut(const CutOutcome &outcome)
         return;
     }
     file_.applyCut(outcome);
-    model_.cutDone(file_.dataBytes());
+    model_.cutDone(file_.dataBytes(), outcome.undoKept);
+    render();
+    view_.setDrawnBytes(0);
+    showPosition(model_.position());
+}
+
+void CMixerSet2Dlg::undoCut()
+{
+    if (!model_.canUndoCut())
+        return;
+    const TakeOutcome undone = file_.undoCut();
+    if (!undone.done()) {
+        if (!file_.hasUndo())
+            model_.forgetUndo();
+        render();
+        tell(undone);
+        return;
+    }
+    model_.undoCut();
     render();
     view_.setDrawnBytes(0);
     showPosition(model_.position());

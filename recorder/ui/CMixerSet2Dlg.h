@@ -83,6 +83,7 @@ private:
     void placeMark(TakeModel::MarkResult result);
     void cut();
     void finishCut(const CutOutcome &outcome);
+    void undoCut();
     void tell(const TakeOutcome &outcome);
     void save();
     void scrollAction(int action);
@@ -113,6 +114,7 @@ private:
     QElapsedTimer clock_;
     InputLevelWidget *inputLevel_ = nullptr;
     QAction *meterAction_ = nullptr;
+    QAction *undoAction_ = nullptr;
     QRect leftArea_;
     QRect rightArea_;
     QScrollBar *scroll_ = nullptr;

@@ -241,6 +241,53 @@ TEST_F(BufferFileTest, InspectionTellsWhatRecoveryWouldDoWithoutChangingAnything
     EXPECT_FALSE(BufferFileInspection::of(file.bufferPath()).exists);
 }
 
+TEST_F(BufferFileTest, UndoPutsBackTheExactTakeBeforeTheLastCutAlsoAfterACutThatFailed)
+{
+    record(176400 * 4);
+    const auto whole = Pcm::readFile(file.bufferPath());
+    const CutOutcome first = file.cut(1000, 3000);
+    ASSERT_TRUE(first.done() && first.undoKept);
+    const auto once = Pcm::readFile(file.bufferPath());
+    ASSERT_TRUE(file.cut(0, 1000).done());
+    ASSERT_TRUE(file.undoCut().done());
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), once) << "the last cut is undone";
+    EXPECT_EQ(file.dataBytes(), 2u * 176400);
+    EXPECT_FALSE(file.hasUndo());
+    EXPECT_FALSE(file.undoCut().done()) << "and only that one";
+
+    ASSERT_TRUE(file.cut(0, 1000).done());
+    CutOutcome refused;
+    {
+        const FileSizeLimit full(64 * 1024);
+        ASSERT_TRUE(full.active()) << full.error();
+        refused = file.cut(0, 0);
+    }
+    EXPECT_EQ(refused.problem, "Cannot write the recorded file " + file.bufferPath().string() +
+                                   ": File too large. The recording was not cut.");
+    ASSERT_TRUE(file.undoCut().done());
+    EXPECT_EQ(Pcm::readFile(file.bufferPath()), once);
+    EXPECT_NE(once, whole);
+    EXPECT_EQ(filesInFolder(), 1u);
+}
+
+TEST_F(BufferFileTest, TheUndoGoesWithTheNextRecordOrStartAndNotWhileTheTakePlays)
+{
+    record(176400 * 2);
+    ASSERT_TRUE(file.cut(1000, 0).done());
+    {
+        const FileInUseLock player = FileInUseLock::hold(file.bufferPath());
+        EXPECT_EQ(file.undoCut().problem, RecorderTexts::kFileUsed);
+    }
+    EXPECT_TRUE(file.hasUndo());
+    BufferFile nextRun(folder.path());
+    nextRun.recover();
+    EXPECT_FALSE(file.hasUndo());
+
+    ASSERT_TRUE(file.cut(0, 0).done());
+    ASSERT_TRUE(file.prepareAside().done());
+    EXPECT_FALSE(file.hasUndo());
+}
+
 // 20.5 s of audio, start 5 s, end 12 s: 140 blocks of 8820 bytes from 882000 on.
 TEST_F(BufferFileTest, CutKeepsWholeBlocksBetweenStartAndEnd)
 {

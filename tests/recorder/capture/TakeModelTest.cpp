@@ -161,10 +161,47 @@ TEST_F(TakeModelTest, ACutNeedsAMarkHoldsTheWindowAndKeepsTheMarksWhenItFails)
     EXPECT_EQ(model.marks(), (TakeMarks{true, true, 2000, 5000}));
 
     ASSERT_TRUE(model.beginCut());
-    model.cutDone(3 * kPerSecond);
+    model.cutDone(3 * kPerSecond, false);
     EXPECT_EQ(model.marks(), TakeMarks{});
     EXPECT_EQ(model.position(), 0);
     EXPECT_EQ(model.positionMax(), 3);
+    EXPECT_FALSE(model.canUndoCut()) << "nothing was kept to undo it with";
+}
+
+TEST_F(TakeModelTest, UndoShowsTheTakeAsItWasBeforeTheLastCutUntilTheNextRecord)
+{
+    record(40);
+    model.startRecording();
+    model.turnPage(2, 30 * kPerSecond);
+    model.stopRecording();
+    model.recordingEnded();
+    moveTo(31);
+    model.setStart();
+    moveTo(35);
+    model.setEnd();
+    ASSERT_TRUE(model.beginCut());
+    model.cutDone(4 * kPerSecond, true);
+    moveTo(2);
+    ASSERT_TRUE(model.canUndoCut());
+    ASSERT_TRUE(model.startPlaying(4000));
+    EXPECT_FALSE(model.canUndoCut()) << "not while playing";
+    model.stopPlaying();
+
+    // A failed cut leaves the undo of the last one.
+    model.setStart();
+    ASSERT_TRUE(model.beginCut());
+    model.cutFailed();
+    model.undoCut();
+    EXPECT_EQ(model.marks(), (TakeMarks{true, true, 31000, 35000}));
+    EXPECT_EQ(model.position(), 35);
+    EXPECT_EQ(model.positionMax(), 60);
+    EXPECT_EQ(model.pageBytes(), 30 * kPerSecond);
+    EXPECT_FALSE(model.canUndoCut()) << "once";
+
+    ASSERT_TRUE(model.beginCut());
+    model.cutDone(4 * kPerSecond, true);
+    model.startRecording();
+    EXPECT_FALSE(model.canUndoCut());
 }
 
 TEST_F(TakeModelTest, PlaybackGoesOnThroughACutOrASaveAndMayEndMeanwhile)

@@ -560,6 +560,41 @@ private slots:
         QVERIFY2(dialog_->meter().hasInput(), "the source there is now is heard again");
     }
 
+    void ctrlZUndoesTheLastCutWithItsMarksAndPageUntilTheNextRecord()
+    {
+        recordTake(35.0);
+        const auto before = bytesOf(take());
+        QAction *undo = dialog_->findChild<QAction *>("undoCut");
+        QVERIFY(undo && !undo->isEnabled());
+        scroll()->setValue(2);
+        button(1015)->click();
+        scroll()->setValue(33);
+        button(1016)->click();
+        button(1017)->click();
+        QTRY_VERIFY(!dialog_->cutRunning());
+        QCOMPARE(scroll()->maximum(), 31);
+        QVERIFY(undo->isEnabled());
+
+        QTest::keyClick(dialog_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(bytesOf(take()) == before);
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 35u * 176400);
+        QCOMPARE(dialog_->startPosition(), 2000u);
+        QCOMPARE(dialog_->endPosition(), 33000u);
+        QVERIFY(dialog_->startIsSet() && dialog_->endIsSet());
+        QCOMPARE(scroll()->maximum(), 34);
+        QCOMPARE(scroll()->value(), 33);
+        // The page that holds the position.
+        QCOMPARE(dialog_->waveform().drawnBytes(), dialog_->bufferFile().dataBytes());
+        QVERIFY(!undo->isEnabled());
+
+        button(1017)->click();
+        QTRY_VERIFY(!dialog_->cutRunning());
+        QVERIFY(undo->isEnabled());
+        recordTake(0.5);
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!dialog_->bufferFile().hasUndo());
+    }
+
     void saveWritesTheChosenFileBehindTheProgressWindow()
     {
         recordTake(1.0);
