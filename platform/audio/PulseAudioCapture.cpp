@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PulseAudioCapture.h"
 
+#include "LogCategories.h"
+
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 
@@ -64,6 +66,9 @@ bool PulseAudioCapture::open(const PcmFormat &format, CaptureListener &listener)
         return false;
     connection_.lock();
     const bool ready = connectStream(format);
+    const char *source = ready ? pa_stream_get_device_name(stream_) : nullptr;
+    qCDebug(lcAudio) << "capture stream" << (ready ? "opened on" : "could not open")
+                     << (source ? source : "");
     connection_.unlock();
     if (!ready)
         teardown();
@@ -288,6 +293,7 @@ void PulseAudioCapture::teardown()
     connection_.lock();
     stopTimer();
     PulseConnection::dropStream(stream_);
+    qCDebug(lcAudio) << "capture stream closed";
     running_ = false;
     draining_ = false;
     queued_.clear();
@@ -303,6 +309,7 @@ void PulseAudioCapture::onStreamState(pa_stream *stream, void *self)
     // end the capture the way a stop does, so the take so far is kept.
     const bool failed = !PA_STREAM_IS_GOOD(pa_stream_get_state(stream));
     if (failed && stream == capture->stream_ && !capture->closedPosted_) {
+        qCWarning(lcAudio) << "the capture stream's source or server went away";
         capture->stopTimer();
         capture->running_ = false;
         capture->draining_ = false;
