@@ -19,6 +19,13 @@ protected:
         model.recordingEnded();
     }
     void moveTo(int seconds) { model.setPosition(seconds); }
+    void mark(int start, int end)
+    {
+        moveTo(start);
+        ASSERT_EQ(model.setStart(), TakeModel::MarkResult::Accepted);
+        moveTo(end);
+        ASSERT_EQ(model.setEnd(), TakeModel::MarkResult::Accepted);
+    }
 
     TakeModel model{kPerSecond};
 };
@@ -65,10 +72,7 @@ TEST_F(TakeModelTest, ARefusedRecordShowsTheTakeThatIsStillThereOrNone)
 TEST_F(TakeModelTest, PlayStartsInsideTheMarksOrAtTheStartMark)
 {
     record(13);
-    moveTo(5);
-    ASSERT_EQ(model.setStart(), TakeModel::MarkResult::Accepted);
-    moveTo(12);
-    ASSERT_EQ(model.setEnd(), TakeModel::MarkResult::Accepted);
+    mark(5, 12);
     struct Case {
         int at;
         unsigned from;
@@ -147,10 +151,7 @@ TEST_F(TakeModelTest, ACutNeedsAMarkHoldsTheWindowAndKeepsTheMarksWhenItFails)
 {
     record(6);
     EXPECT_FALSE(model.beginCut());
-    moveTo(2);
-    model.setStart();
-    moveTo(5);
-    model.setEnd();
+    mark(2, 5);
     ASSERT_TRUE(model.beginCut());
     EXPECT_EQ(model.mode(), Mode::Cutting);
     EXPECT_FALSE(model.windowEnabled());
@@ -175,10 +176,7 @@ TEST_F(TakeModelTest, UndoShowsTheTakeAsItWasBeforeTheLastCutUntilTheNextRecord)
     model.turnPage(2, 30 * kPerSecond);
     model.stopRecording();
     model.recordingEnded();
-    moveTo(31);
-    model.setStart();
-    moveTo(35);
-    model.setEnd();
+    mark(31, 35);
     ASSERT_TRUE(model.beginCut());
     model.cutDone(4 * kPerSecond, true);
     moveTo(2);
