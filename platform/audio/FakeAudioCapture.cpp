@@ -31,7 +31,6 @@ void FakeAudioCapture::start()
 
 void FakeAudioCapture::reset()
 {
-    ++resets_;
     record(held_);
     held_.clear();
     started_ = false;
@@ -61,7 +60,6 @@ void FakeAudioCapture::handBackAll()
 
 void FakeAudioCapture::close()
 {
-    ++closes_;
     if (!open_)
         return;
     open_ = false;

@@ -44,8 +44,6 @@ public:
     bool isStarted() const { return started_; }
     const PcmFormat &format() const { return format_; }
     std::size_t queuedBlocks() const { return queued_.size(); }
-    int resetCount() const { return resets_; }
-    int closeCount() const { return closes_; }
 
 private:
     void handBack(CaptureBlock &block);
@@ -60,6 +58,4 @@ private:
     bool busy_ = false;
     bool open_ = false;
     bool started_ = false;
-    int resets_ = 0;
-    int closes_ = 0;
 };
