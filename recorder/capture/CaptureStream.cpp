@@ -40,10 +40,11 @@ bool CaptureStream::openDevice()
     format_ = kFormatChoices[0];
     deviceLost_ = false;
     deviceOpen_ = device_.open(format_, *this);
-    if (armed_) {
-        inputLost_ = !deviceOpen_;
+    // A source that went away stays gone for Record until one opens again;
+    // one that never opened is busy or absent, as without the meter.
+    inputLost_ = inputLost_ && !deviceOpen_;
+    if (armed_)
         view_.showInput(deviceOpen_);
-    }
     return deviceOpen_;
 }
 

@@ -364,6 +364,16 @@ TEST_F(CaptureStreamTest, ASourceThatVanishesWhileArmedShowsNoInputAndRecordSays
     // What the server offers now is heard again, and the next Record takes it.
     EXPECT_EQ(view.input, true);
     EXPECT_TRUE(start());
+    stop();
+
+    // A device that cannot open at all is busy, as without the meter.
+    capture.disarm();
+    device.deliver();
+    device.setDeviceBusy(true);
+    capture.arm();
+    EXPECT_EQ(view.input, false);
+    ASSERT_TRUE(file.prepareAside().done());
+    EXPECT_EQ(capture.OpenCapture().problem, RecorderTexts::kDeviceUsed);
 }
 
 TEST_F(CaptureStreamTest, ForcedStopsKeepWhatArrivedWithoutWaitingForWhatTheSourceHolds)
