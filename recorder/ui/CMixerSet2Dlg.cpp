@@ -4,6 +4,7 @@
 #include "AudioDeviceNames.h"
 #include "CDlgProcess.h"
 #include "InputLevelWidget.h"
+#include "LogCategories.h"
 #include "MessageBoxes.h"
 #include "Player.h"
 #include "PrivateProfile.h"
@@ -265,7 +266,9 @@ std::filesystem::path CMixerSet2Dlg::settingFile() const
 
 void CMixerSet2Dlg::turnMeter(bool on)
 {
-    PrivateProfile::write(settingFile(), kMeterSection, kMeterKey, on ? "1" : "0");
+    if (!PrivateProfile::write(settingFile(), kMeterSection, kMeterKey, on ? "1" : "0"))
+        qCWarning(lcRecorder) << "the input meter's setting could not be kept in"
+                              << settingFile().c_str();
     inputLevel_->setVisible(on);
     if (on && isVisible())
         capture_.arm();
