@@ -11,6 +11,8 @@ QAccessibleInterface *forInputLevel(const QString &className, QObject *object)
         return new InputLevelAccessible(static_cast<InputLevelWidget *>(object));
     return nullptr;
 }
+
+int metersAlive = 0;
 } // namespace
 
 InputLevelAccessible::InputLevelAccessible(InputLevelWidget *widget)
@@ -18,13 +20,16 @@ InputLevelAccessible::InputLevelAccessible(InputLevelWidget *widget)
 {
 }
 
-void InputLevelAccessible::install()
+void InputLevelAccessible::meterMade()
 {
-    static const bool installed = [] {
+    if (metersAlive++ == 0)
         QAccessible::installFactory(forInputLevel);
-        return true;
-    }();
-    Q_UNUSED(installed);
+}
+
+void InputLevelAccessible::meterGone()
+{
+    if (--metersAlive == 0)
+        QAccessible::removeFactory(forInputLevel);
 }
 
 const InputLevelWidget *InputLevelAccessible::meterWidget() const

@@ -10,8 +10,11 @@ class InputLevelWidget;
 class InputLevelAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit InputLevelAccessible(InputLevelWidget *widget);
-    // Makes Qt use this for every input meter; once is enough.
-    static void install();
+    // Qt uses this for input meters from the first one's making to the last
+    // one's end: the recorder library may be unloaded after that, and Qt must
+    // not call into it then.
+    static void meterMade();
+    static void meterGone();
 
     void *interface_cast(QAccessible::InterfaceType type) override;
     QString text(QAccessible::Text kind) const override;

@@ -28,9 +28,15 @@ QColor colourAt(double db)
 InputLevelWidget::InputLevelWidget(const InputMeter &meter, QWidget *parent)
     : QWidget(parent), meter_(meter)
 {
+    // Before anything asks for its accessible interface, which is kept once made.
+    InputLevelAccessible::meterMade();
     setObjectName(QLatin1String(kObjectName));
     setAccessibleName(QStringLiteral("Input level"));
-    InputLevelAccessible::install();
+}
+
+InputLevelWidget::~InputLevelWidget()
+{
+    InputLevelAccessible::meterGone();
 }
 
 void InputLevelWidget::paintEvent(QPaintEvent *)
