@@ -6,7 +6,6 @@
 #include "CaptureStream.h"
 #include "CaptureView.h"
 #include "FakeAudioCapture.h"
-#include "PrintedMessages.h"
 
 #include <cstdio>
 
@@ -18,8 +17,15 @@ struct QuietView : CaptureView {
     void showElapsed(double) override {}
     void turnPage(int, std::uint32_t) override {}
     void drawBlock(const std::uint8_t *, std::uint32_t) override {}
-    void captureEnded() override { ended = true; }
+    void showLevel(const CaptureLevel &) override {}
+    void showInput(bool) override {}
+    void captureEnded(const TakeOutcome &outcome) override
+    {
+        ended = true;
+        ending = outcome;
+    }
     bool ended = false;
+    TakeOutcome ending;
 };
 
 } // namespace
@@ -27,16 +33,15 @@ struct QuietView : CaptureView {
 int main()
 {
     const fs::path folder = BenchTake::scratchFolder();
-    PrintedMessages messages;
     FakeAudioCapture device;
-    BufferFile take(folder, messages);
+    BufferFile take(folder);
     QuietView view;
-    CaptureStream capture(device, take, view, messages);
+    CaptureStream capture(device, take, view);
     const auto second = BenchTake::music(1);
     const std::uint32_t block = BenchTake::kBytesPerSecond / 20;
 
     const BenchTake::Stopwatch watch;
-    if (!take.prepare() || !capture.OpenCapture())
+    if (!take.prepare().done() || !capture.OpenCapture().done())
         return 1;
     for (int s = 0; s < 600; ++s) {
         for (std::uint32_t at = 0; at < second.size(); at += block) {
@@ -50,7 +55,7 @@ int main()
     const bool complete = view.ended && take.dataBytes() == 600u * BenchTake::kBytesPerSecond;
     std::error_code error;
     fs::remove_all(folder, error);
-    if (!complete || messages.shown) {
+    if (!complete || !view.ending.done()) {
         std::fprintf(stderr, "the take did not come out whole\n");
         return 1;
     }

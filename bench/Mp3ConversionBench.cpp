@@ -42,9 +42,9 @@ int main()
 {
     const fs::path folder = BenchTake::scratchFolder();
     PrintedMessages messages;
-    BufferFile take(folder, messages);
+    BufferFile take(folder);
     const auto pcm = BenchTake::music(600);
-    if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+    if (!take.prepare().done() || take.append(pcm.data(), pcm.size()) != pcm.size())
         return 1;
     take.complete();
 

@@ -3,7 +3,11 @@
 // stops a capture and saves, against the stall of the same loop left idle
 // for a second in the same run. A stall beyond 50 ms (three frames at 60 Hz)
 // is one a user sees. Captures go to the sound server when one answers, else
-// to the scriptable device.
+// to the scriptable device. With a sound server, also: the stall while the
+// input meter runs for 10 s on a playing tone (at most one 60 Hz frame), how
+// long the window takes to go during a take (the exit path), and the share
+// of a core the meter costs while the window waits, against the same stream
+// open without it.
 #include "BenchTake.h"
 #include "BufferFile.h"
 #include "CMixerSet2Dlg.h"
@@ -14,24 +18,32 @@
 #include "PrintedMessages.h"
 #include "PulseAudioCapture.h"
 #include "SaveFileDialog.h"
+#include "WaveHeader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr long kGoalMs = 50;
+constexpr long kMeterGoalMs = 16;
+constexpr long kExitGoalMs = 50;
+constexpr double kMeterCoreGoal = 0.02;
 
 // Questions are answered yes; a notice means the run went wrong.
 class YesMessages : public MessageBoxes {
@@ -87,6 +99,7 @@ struct Measured {
     double seconds;
 };
 
+// done: when the act is over; one that never is runs for 10 s.
 Measured measure(const std::function<void()> &act, const std::function<bool()> &done)
 {
     EventLoopStallProbe probe;
@@ -94,27 +107,102 @@ Measured measure(const std::function<void()> &act, const std::function<bool()> &
     probe.start();
     clock.start();
     act();
-    runUntil(done);
+    runUntil([&] { return done() || clock.elapsed() >= 10000; });
     probe.stop();
     return {long(probe.longestStall().count()), clock.nsecsElapsed() / 1e9};
 }
 
-void report(const char *what, const Measured &measured, long idleMs)
+void report(const char *what, const Measured &measured, long idleMs, long goalMs = kGoalMs)
 {
     const double ratio = double(measured.stallMs) / double(std::max(idleMs, 1L));
     std::printf("  %s (%.2f s): longest stall %ld ms, %.1f x idle (goal <= %ld ms: %s)\n", what,
-                measured.seconds, measured.stallMs, ratio, kGoalMs,
-                measured.stallMs <= kGoalMs ? "met" : "NOT met");
+                measured.seconds, measured.stallMs, ratio, goalMs,
+                measured.stallMs <= goalMs ? "met" : "NOT met");
+}
+
+double cpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The share of one core the process used while its event loop ran this long.
+double coreShareOver(int milliseconds)
+{
+    QElapsedTimer wall;
+    const double before = cpuSeconds();
+    wall.start();
+    runFor(milliseconds);
+    return (cpuSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9);
+}
+
+// A stream open with nobody looking at its levels.
+struct IgnoringListener : CaptureListener {
+    void OnCaptureBuffer(CaptureBlock &) override {}
+    void OnCaptureLevel(const CaptureLevel &) override {}
+    void OnCaptureDeviceLost() override {}
+    void OnCaptureClosed() override {}
+};
+
+struct MeterMeasures {
+    Measured running;
+    double exitMs;
+    double meterShare;
+    double streamShare;
+};
+
+// The meter's stall on a playing tone, the window's exit during a take and
+// the meter's cost, all on the sound server.
+std::optional<MeterMeasures> measureMeter(const RecorderServices &services, const fs::path &folder)
+{
+    MeterMeasures measured{};
+    const auto tone = BenchTake::music(12);
+    const fs::path toneFile = folder / "tone.wav";
+    {
+        const auto header = WaveHeader{PcmFormat{}, WaveHeader::kSize, tone.size()}.bytes();
+        std::ofstream out(toneFile, std::ios::binary);
+        out.write(reinterpret_cast<const char *>(header.data()), std::streamsize(header.size()));
+        out.write(reinterpret_cast<const char *>(tone.data()), std::streamsize(tone.size()));
+        if (!out)
+            return std::nullopt;
+    }
+    auto window = std::make_unique<CMixerSet2Dlg>(services, 0, 0);
+    window->show();
+    runFor(1000);
+    QProcess player;
+    player.start("paplay", {"--latency-msec=20", QString::fromStdString(toneFile.string())});
+    measured.running = measure([] {}, [] { return false; });
+    player.waitForFinished();
+
+    window->findChild<QPushButton *>("1003")->click();
+    runFor(1000);
+    QElapsedTimer exit;
+    exit.start();
+    window.reset();
+    measured.exitMs = double(exit.nsecsElapsed()) / 1e6;
+
+    PulseAudioCapture stream;
+    IgnoringListener listener;
+    if (!stream.open(PcmFormat{}, listener))
+        return std::nullopt;
+    runFor(500);
+    measured.streamShare = coreShareOver(5000);
+    stream.abandon();
+    window = std::make_unique<CMixerSet2Dlg>(services, 0, 0);
+    window->show();
+    runFor(500);
+    measured.meterShare = coreShareOver(5000);
+    return measured;
 }
 
 bool writeTake(const fs::path &folder, const std::vector<std::uint8_t> &pcm)
 {
-    PrintedMessages messages;
-    BufferFile take(folder, messages);
-    if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+    BufferFile take(folder);
+    if (!take.prepare().done() || take.append(pcm.data(), pcm.size()) != pcm.size())
         return false;
     take.complete();
-    return !messages.shown;
+    return true;
 }
 
 } // namespace
@@ -134,10 +222,11 @@ int main(int argc, char **argv)
         auto pulse = std::make_unique<PulseAudioCapture>();
         struct Probe : CaptureListener {
             void OnCaptureBuffer(CaptureBlock &) override {}
+            void OnCaptureLevel(const CaptureLevel &) override {}
             void OnCaptureDeviceLost() override {}
             void OnCaptureClosed() override {}
         } listener;
-        if (pulse->open(AudioFormat{}, listener)) {
+        if (pulse->open(PcmFormat{}, listener)) {
             pulse->abandon();
             device = std::move(pulse);
         } else {
@@ -190,10 +279,12 @@ int main(int argc, char **argv)
 
     const bool saved = fs::exists(folder / "saved.wav");
     window.reset();
+    const std::optional<MeterMeasures> meter = fake ? std::nullopt : measureMeter(services, folder);
     std::error_code error;
     fs::remove_all(folder, error);
-    if (messages.failed() || !saved) {
-        std::fprintf(stderr, "a step of the run failed\n");
+    if (messages.failed() || !saved || !meter) {
+        std::fprintf(stderr,
+                     fake ? "the meter needs a sound server\n" : "a step of the run failed\n");
         return 1;
     }
     std::printf("recorder window, longest event-loop stall (capture on %s):\n",
@@ -202,5 +293,16 @@ int main(int argc, char **argv)
     report("cut of a 600 s take", cut, idleMs);
     report("stop of a capture", stop, idleMs);
     report("save of a 600 s take as WAV, start to end", save, idleMs);
+    report("meter running on a tone, 10 s", meter->running, idleMs, kMeterGoalMs);
+    std::printf(
+        "  exit during a take: the window went in %.1f ms, %.1f x idle (goal <= %ld ms: %s)\n",
+        meter->exitMs, meter->exitMs / double(std::max(idleMs, 1L)), kExitGoalMs,
+        meter->exitMs <= kExitGoalMs ? "met" : "NOT met");
+    const double cost = meter->meterShare - meter->streamShare;
+    std::printf("recorder window waiting with its meter on: %.2f %% of a core, the stream alone "
+                "%.2f %%\n",
+                100 * meter->meterShare, 100 * meter->streamShare);
+    std::printf("  the meter's cost %.2f %% of a core (goal <= %.0f %%: %s)\n", 100 * cost,
+                100 * kMeterCoreGoal, cost <= kMeterCoreGoal ? "met" : "NOT met");
     return 0;
 }

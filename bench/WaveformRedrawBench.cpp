@@ -3,7 +3,6 @@
 // reading the same bytes from the same file, best of twenty each, in one run.
 #include "BenchTake.h"
 #include "BufferFile.h"
-#include "PrintedMessages.h"
 #include "WaveformView.h"
 
 #include <algorithm>
@@ -31,16 +30,15 @@ double readPage(const fs::path &file, std::vector<std::uint8_t> &buffer)
 int main()
 {
     const fs::path folder = BenchTake::scratchFolder();
-    PrintedMessages messages;
-    BufferFile take(folder, messages);
+    BufferFile take(folder);
     const auto pcm = BenchTake::music(45);
-    if (!take.prepare() || take.append(pcm.data(), pcm.size()) != pcm.size())
+    if (!take.prepare().done() || take.append(pcm.data(), pcm.size()) != pcm.size())
         return 1;
     take.complete();
 
     WaveformView view(401, 67, BenchTake::kBytesPerSecond);
     view.setPageBytes(kPageBytes);
-    const WaveformSelection selection{true, true, 5000, 20000};
+    const TakeMarks selection{true, true, 5000, 20000};
     std::vector<std::uint8_t> buffer(kPageBytes);
     double redraw = 1e9, read = 1e9;
     for (int run = 0; run < 20; ++run) {

@@ -2,16 +2,16 @@
 // The recorder's take on disk, as a capture leaves it (appended in pieces of
 // any size, then completed) or as a run that ended early may leave it (any
 // header, possibly still moved aside by a cut), taken up at start, then cut
-// to positions of any value. Completing and taking up leave a WAV file of
-// whole frames that the player reads as its header says; a file that is not
-// this recorder's take is left alone. A refused cut leaves the take byte for
-// byte as it was; a cut that is made keeps one run of whole frames of the old
-// data, which starts on a 50 ms boundary and ends on one or at the end.
+// to positions of any value, each perhaps undone. Completing and taking up
+// leave a WAV file of whole frames that the player reads as its header says;
+// a file that is not this recorder's take is left alone. A refused cut leaves
+// the take byte for byte as it was; a cut that is made keeps one run of whole
+// frames of the old data, which starts on a 50 ms boundary and ends on one or
+// at the end, and undoing it puts back the take byte for byte.
 #include "BufferFile.h"
 #include "FuzzCheck.h"
-#include "MessageBoxes.h"
 #include "ScratchFolder.h"
-#include "WaveFileInfo.h"
+#include "WaveHeader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -36,12 +36,6 @@ constexpr std::size_t kMostData = 2 * kBytesPerSecond;
 constexpr std::size_t kLargestPiece = 65536;
 constexpr int kMostPieces = 16;
 constexpr std::uint32_t kLikelyPositionMs = 4000;
-
-class SilentMessageBoxes : public MessageBoxes {
-public:
-    void inform(const std::string &, const std::string &) override {}
-    bool ask(const std::string &, const std::string &) override { return true; }
-};
 
 // PCM in which every frame holds its own number, so any run of it tells
 // where it was taken from.
@@ -89,11 +83,11 @@ bool writeFile(const std::filesystem::path &file, const Bytes &bytes)
         file, std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
 }
 
-std::optional<WaveFileInfo> playerView(const std::filesystem::path &file)
+std::optional<WaveHeader> playerView(const std::filesystem::path &file)
 {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     FUZZ_CHECK(fd >= 0);
-    std::optional<WaveFileInfo> info = WaveFileInfo::read(fd);
+    std::optional<WaveHeader> info = WaveHeader::read(fd);
     ::close(fd);
     return info;
 }
@@ -106,7 +100,7 @@ void checkComplete(BufferFile &take, std::size_t appended)
     FUZZ_CHECK(take.dataBytes() == held);
     FUZZ_CHECK(Bytes(file.begin(), file.begin() + kHeader) == headerFor(std::uint32_t(held)));
     FUZZ_CHECK(std::equal(file.begin() + kHeader, file.end(), numberedFrames().begin()));
-    const std::optional<WaveFileInfo> info = playerView(take.bufferPath());
+    const std::optional<WaveHeader> info = playerView(take.bufferPath());
     FUZZ_CHECK(info && info->dataOffset == kHeader && info->dataBytes == held);
 }
 
@@ -116,14 +110,29 @@ std::uint32_t position(FuzzedDataProvider &input)
                                : input.ConsumeIntegral<std::uint32_t>();
 }
 
-void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
+void checkUndo(BufferFile &take, const Bytes &before)
+{
+    FUZZ_CHECK(ScratchFolder::read(take.undoPath()) == before);
+    FUZZ_CHECK(take.undoCut().done());
+    FUZZ_CHECK(ScratchFolder::read(take.bufferPath()) == before);
+    FUZZ_CHECK(!take.hasUndo());
+    const std::size_t data = before.size() > kHeader ? before.size() - kHeader : 0;
+    FUZZ_CHECK(take.dataBytes() == data - data % kFrame);
+}
+
+void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs, bool undo)
 {
     const Bytes before = ScratchFolder::read(take.bufferPath());
-    const std::optional<std::uint32_t> seconds = take.cut(startMs, endMs);
+    const CutOutcome outcome = take.cut(startMs, endMs);
     const Bytes after = ScratchFolder::read(take.bufferPath());
     FUZZ_CHECK(!std::filesystem::exists(take.oldBufferPath()));
-    if (!seconds) {
+    if (!outcome.done()) {
         FUZZ_CHECK(after == before);
+        return;
+    }
+    FUZZ_CHECK(outcome.undoKept);
+    if (undo) {
+        checkUndo(take, before);
         return;
     }
     FUZZ_CHECK(after.size() >= kHeader);
@@ -131,7 +140,7 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
     const std::size_t kept = after.size() - kHeader;
     FUZZ_CHECK(Bytes(after.begin(), after.begin() + kHeader) == headerFor(std::uint32_t(kept)));
     FUZZ_CHECK(take.dataBytes() == kept);
-    FUZZ_CHECK(*seconds == kept / kBytesPerSecond);
+    FUZZ_CHECK(take.wholeSeconds() == kept / kBytesPerSecond);
     FUZZ_CHECK(kept % kFrame == 0);
     if (kept == 0)
         return;
@@ -141,7 +150,7 @@ void checkCut(BufferFile &take, std::uint32_t startMs, std::uint32_t endMs)
     FUZZ_CHECK(start + kept <= data);
     FUZZ_CHECK(std::equal(after.begin() + kHeader, after.end(), before.begin() + kHeader + start));
     FUZZ_CHECK(kept % kCutStep == 0 || data - (start + kept) < kFrame);
-    const std::optional<WaveFileInfo> info = playerView(take.bufferPath());
+    const std::optional<WaveHeader> info = playerView(take.bufferPath());
     FUZZ_CHECK(info && info->dataBytes == kept);
 }
 
@@ -174,12 +183,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     FuzzedDataProvider input(data, size);
     ScratchFolder::clear();
-    SilentMessageBoxes messages;
-    BufferFile take(ScratchFolder::path(), messages);
+    BufferFile take(ScratchFolder::path());
     const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, kMostData);
 
     if (input.ConsumeBool()) {
-        FUZZ_CHECK(take.prepare());
+        FUZZ_CHECK(take.prepare().done());
         std::size_t appended = 0;
         for (int pieces = 1; appended < length; ++pieces) {
             // The last piece takes the rest: capture blocks are never tiny.
@@ -212,7 +220,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int cuts = input.ConsumeIntegralInRange(1, 2);
     for (int i = 0; i < cuts; ++i) {
         const std::uint32_t startMs = position(input);
-        checkCut(take, startMs, position(input));
+        const std::uint32_t endMs = position(input);
+        checkCut(take, startMs, endMs, input.ConsumeBool());
     }
     return 0;
 }

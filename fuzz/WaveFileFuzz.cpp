@@ -4,7 +4,7 @@
 // every position maps to a whole frame inside the data, later positions to
 // later bytes.
 #include "FuzzCheck.h"
-#include "WaveFileInfo.h"
+#include "WaveHeader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -29,15 +29,14 @@ int memoryFile(const std::uint8_t *data, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const int fd = memoryFile(data, size);
-    const std::optional<WaveFileInfo> info = WaveFileInfo::read(fd);
+    const std::optional<WaveHeader> info = WaveHeader::read(fd);
     ::close(fd);
     if (!info)
         return 0;
-    FUZZ_CHECK(info->channels >= 1 && info->blockAlign > 0);
-    FUZZ_CHECK(info->blockAlign == info->channels * info->bitsPerSample / 8);
-    FUZZ_CHECK(info->averageBytesPerSecond == info->samplesPerSecond * info->blockAlign);
+    const std::uint16_t frame = info->format.frameBytes();
+    FUZZ_CHECK(info->format.channels >= 1 && frame > 0 && info->format.bytesPerSecond() > 0);
     FUZZ_CHECK(info->dataOffset >= 12 && info->dataOffset + info->dataBytes <= size);
-    FUZZ_CHECK(info->dataBytes % info->blockAlign == 0);
+    FUZZ_CHECK(info->dataBytes % frame == 0);
 
     FuzzedDataProvider positions(data, size);
     std::uint64_t previous = 0;
@@ -45,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int i = 0; i < 8; ++i) {
         ms += positions.ConsumeIntegral<std::uint16_t>();
         const std::uint64_t byte = info->byteAt(ms);
-        FUZZ_CHECK(byte <= info->dataBytes && byte % info->blockAlign == 0 && byte >= previous);
+        FUZZ_CHECK(byte <= info->dataBytes && byte % frame == 0 && byte >= previous);
         previous = byte;
     }
     FUZZ_CHECK(info->byteAt(info->lengthMs()) <= info->dataBytes);

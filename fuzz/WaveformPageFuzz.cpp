@@ -18,7 +18,7 @@
 namespace {
 
 constexpr unsigned kBytesPerSecond = 176400;
-constexpr std::size_t kHeader = WaveformView::headerBytes;
+constexpr std::size_t kHeader = WaveHeader::kSize;
 
 bool onlyPaletteColours(const QImage &picture)
 {
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     view.setPageBytes(input.ConsumeBool() ? 0 : input.ConsumeIntegralInRange(1u, 8192u));
     view.setDrawnBytes(input.ConsumeIntegralInRange(0u, 8192u));
     const unsigned limit = input.ConsumeIntegralInRange(0u, 16384u);
-    WaveformSelection selection;
+    TakeMarks selection;
     selection.startSet = input.ConsumeBool();
     selection.endSet = input.ConsumeBool();
     selection.startMs = input.ConsumeIntegral<unsigned>();

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-bool FakeAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
+bool FakeAudioCapture::open(const PcmFormat &format, CaptureListener &listener)
 {
     if (busy_ || open_)
         return false;
@@ -31,8 +31,26 @@ void FakeAudioCapture::start()
 
 void FakeAudioCapture::reset()
 {
-    ++resets_;
+    record(held_);
+    held_.clear();
     started_ = false;
+    handBackAll();
+}
+
+void FakeAudioCapture::stopAtOnce()
+{
+    held_.clear();
+    started_ = false;
+    handBackAll();
+}
+
+void FakeAudioCapture::holdBack(std::span<const std::uint8_t> bytes)
+{
+    held_.insert(held_.end(), bytes.begin(), bytes.end());
+}
+
+void FakeAudioCapture::handBackAll()
+{
     while (!queued_.empty()) {
         CaptureBlock &block = *queued_.front();
         queued_.pop_front();
@@ -42,12 +60,12 @@ void FakeAudioCapture::reset()
 
 void FakeAudioCapture::close()
 {
-    ++closes_;
     if (!open_)
         return;
     open_ = false;
     started_ = false;
     queued_.clear();
+    held_.clear();
     CaptureListener *listener = listener_;
     notifications_.push_back([listener] { listener->OnCaptureClosed(); });
 }
@@ -61,7 +79,8 @@ void FakeAudioCapture::loseDevice()
 {
     if (!open_)
         return;
-    reset();
+    started_ = false;
+    handBackAll();
     CaptureListener *listener = listener_;
     notifications_.push_back([listener] { listener->OnCaptureDeviceLost(); });
     close();
@@ -72,12 +91,24 @@ void FakeAudioCapture::abandon()
     open_ = false;
     started_ = false;
     queued_.clear();
+    held_.clear();
     notifications_.clear();
 }
 
 void FakeAudioCapture::capture(std::span<const std::uint8_t> bytes)
 {
-    while (started_ && !bytes.empty() && !queued_.empty()) {
+    if (!open_)
+        return;
+    CaptureListener *listener = listener_;
+    const CaptureLevel level = CaptureLevel::measure(bytes.data(), bytes.size(), format_);
+    notifications_.push_back([listener, level] { listener->OnCaptureLevel(level); });
+    if (started_)
+        record(bytes);
+}
+
+void FakeAudioCapture::record(std::span<const std::uint8_t> bytes)
+{
+    while (!bytes.empty() && !queued_.empty()) {
         CaptureBlock &block = *queued_.front();
         const std::size_t n = std::min<std::size_t>(block.length - block.recorded, bytes.size());
         std::memcpy(block.data + block.recorded, bytes.data(), n);

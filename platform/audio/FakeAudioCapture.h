@@ -7,25 +7,32 @@
 #include <deque>
 #include <functional>
 #include <span>
+#include <vector>
 
 // A scriptable capture device for tests and benchmarks. Captured bytes are
 // given by the script; notifications wait in a queue until deliver() runs
 // them, the way posted window messages wait for the event loop.
 class FakeAudioCapture : public AudioCapture {
 public:
-    bool open(const AudioFormat &format, CaptureListener &listener) override;
+    bool open(const PcmFormat &format, CaptureListener &listener) override;
     void addBuffer(CaptureBlock &block) override;
     void start() override;
     void reset() override;
+    void stopAtOnce() override;
     void close() override;
     void deliverUntilClosed() override;
     void abandon() override;
 
     // Script: whether the next open finds the device free.
     void setDeviceBusy(bool busy) { busy_ = busy; }
-    // The device records these bytes into the queued blocks while started;
-    // every block that fills is handed back. Bytes with no block left are lost.
+    // The source hears these bytes: while the device is open their level is
+    // handed back, and while it is started they are recorded into the queued
+    // blocks; every block that fills is handed back. Bytes with no block
+    // left are lost.
     void capture(std::span<const std::uint8_t> bytes);
+    // The source has heard these bytes but not sent them yet: a reset waits
+    // for them and records them, a stop at once does not.
+    void holdBack(std::span<const std::uint8_t> bytes);
     // The device goes away the way an unplugged card does: it hands back what
     // it holds, says it was lost and closes.
     void loseDevice();
@@ -35,21 +42,20 @@ public:
 
     bool isOpen() const { return open_; }
     bool isStarted() const { return started_; }
-    const AudioFormat &format() const { return format_; }
+    const PcmFormat &format() const { return format_; }
     std::size_t queuedBlocks() const { return queued_.size(); }
-    int resetCount() const { return resets_; }
-    int closeCount() const { return closes_; }
 
 private:
     void handBack(CaptureBlock &block);
+    void handBackAll();
+    void record(std::span<const std::uint8_t> bytes);
 
-    AudioFormat format_;
+    PcmFormat format_;
     CaptureListener *listener_ = nullptr;
     std::deque<CaptureBlock *> queued_;
     std::deque<std::function<void()>> notifications_;
+    std::vector<std::uint8_t> held_;
     bool busy_ = false;
     bool open_ = false;
     bool started_ = false;
-    int resets_ = 0;
-    int closes_ = 0;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PulseAudioCapture.h"
 
+#include "LogCategories.h"
+
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 
@@ -19,6 +21,8 @@ constexpr std::uint32_t kPendingSeconds = 10;
 // How long a stop waits, beyond the latency the server reported, for the
 // audio it still held; a server that sends nothing more ends the take there.
 constexpr pa_usec_t kDrainGraceUsec = 250 * PA_USEC_PER_MSEC;
+// A level goes to the listener for every stretch this long.
+constexpr std::uint32_t kLevelsPerSecond = 20;
 
 } // namespace
 
@@ -32,7 +36,7 @@ PulseAudioCapture::~PulseAudioCapture()
     teardown();
 }
 
-bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listener)
+bool PulseAudioCapture::open(const PcmFormat &format, CaptureListener &listener)
 {
     if (stream_) {
         connection_.lock();
@@ -51,20 +55,27 @@ bool PulseAudioCapture::open(const AudioFormat &format, CaptureListener &listene
     closeRequested_ = false;
     running_ = false;
     draining_ = false;
-    taken_ = stopAt_ = 0;
-    frameBytes_ = std::size_t(format.channels) * (format.bitsPerSample / 8);
-    pendingLimit_ = std::size_t(format.sampleRate) * frameBytes_ * kPendingSeconds;
+    taken_ = stopAt_ = heardBefore_ = 0;
+    format_ = format;
+    level_ = {};
+    levelBytes_ = 0;
+    arrivedBytes_ = 0;
+    levelStep_ = std::max<std::size_t>(format.bytesPerSecond() / kLevelsPerSecond, 1);
+    pendingLimit_ = std::size_t(format.bytesPerSecond()) * kPendingSeconds;
     if (!connection_.ensureReady())
         return false;
     connection_.lock();
     const bool ready = connectStream(format);
+    const char *source = ready ? pa_stream_get_device_name(stream_) : nullptr;
+    qCDebug(lcAudio) << "capture stream" << (ready ? "opened on" : "could not open")
+                     << (source ? source : "");
     connection_.unlock();
     if (!ready)
         teardown();
     return ready;
 }
 
-bool PulseAudioCapture::connectStream(const AudioFormat &format)
+bool PulseAudioCapture::connectStream(const PcmFormat &format)
 {
     pa_sample_spec spec;
     spec.format = format.bitsPerSample == 16 ? PA_SAMPLE_S16LE : PA_SAMPLE_U8;
@@ -83,10 +94,12 @@ bool PulseAudioCapture::connectStream(const AudioFormat &format)
         static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMilliseconds * 1000, &spec));
     // Never moved: a take that silently went on recording another source
     // (a monitor, the laptop's microphone) would be worse than one that ends.
-    // The timing updates tell a stop how much the source still holds.
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED | PA_STREAM_DONT_MOVE |
-        PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
+    // The timing updates tell a start and a stop how much the source still
+    // holds. Not corked: a running stream keeps the source awake, so a take
+    // begins the moment Record is pressed, not once the source has woken.
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
+                                       PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
     if (pa_stream_connect_record(stream_, nullptr, &attr, flags) < 0)
         return false;
     for (;;) {
@@ -119,16 +132,13 @@ void PulseAudioCapture::start()
     if (!stream_)
         return;
     connection_.lock();
+    // What has arrived so far, and what the source still holds, was heard
+    // before this moment. A source still waking has sent nothing yet: its
+    // latency then is no measure of anything, and all it sends is new.
+    readStream();
+    heardBefore_ = arrivedBytes_ > 0 ? heldBytes() : 0;
     running_ = true;
-    // Once this returns the server records: what is heard from then on is
-    // the take's (one round trip to the server).
-    connection_.await(pa_stream_cork(stream_, 0, onCorkDone, this));
     connection_.unlock();
-}
-
-void PulseAudioCapture::onCorkDone(pa_stream *, int, void *self)
-{
-    static_cast<PulseAudioCapture *>(self)->connection_.signal();
 }
 
 void PulseAudioCapture::reset()
@@ -147,23 +157,52 @@ void PulseAudioCapture::reset()
     connection_.unlock();
 }
 
-void PulseAudioCapture::startDrain()
+void PulseAudioCapture::stopAtOnce()
 {
-    // What the source has captured but not sent yet belongs to the take: the
-    // stream's latency says how much that is.
+    if (!stream_)
+        return;
+    connection_.lock();
+    if (running_) {
+        readStream();
+        stopAt_ = taken_;
+        draining_ = true;
+        // What has arrived reaches the listener as fast as it queues the
+        // blocks again; the timer only ends a listener that stopped queueing.
+        stopTimer();
+        drainTimer_ = pa_context_rttime_new(
+            connection_.context(), pa_rtclock_now() + kDrainGraceUsec, onDrainTimeout, this);
+        if (drained())
+            finishDrain();
+    } else {
+        fillQueued();
+        handBackAll();
+        pending_.clear();
+    }
+    connection_.unlock();
+}
+
+std::uint64_t PulseAudioCapture::heldBytes() const
+{
+    // The stream's latency: what the source has heard but not sent yet.
     pa_usec_t latency = 0;
     int negative = 0;
     if (pa_stream_get_latency(stream_, &latency, &negative) < 0 || negative)
         latency = 0;
-    const pa_sample_spec *spec = pa_stream_get_sample_spec(stream_);
-    std::uint64_t held = pa_usec_to_bytes(latency, spec);
-    held -= held % frameBytes_;
+    const std::uint64_t held = pa_usec_to_bytes(latency, pa_stream_get_sample_spec(stream_));
+    return held - held % std::max<std::uint16_t>(format_.frameBytes(), 1);
+}
+
+void PulseAudioCapture::startDrain()
+{
+    // What the source has heard but not sent yet belongs to the take.
+    const std::uint64_t held = heldBytes();
     stopAt_ = taken_ + held;
     draining_ = true;
     if (drained()) {
         finishDrain();
         return;
     }
+    const pa_usec_t latency = pa_bytes_to_usec(held, pa_stream_get_sample_spec(stream_));
     drainTimer_ = pa_context_rttime_new(
         connection_.context(), pa_rtclock_now() + latency + kDrainGraceUsec, onDrainTimeout, this);
 }
@@ -178,8 +217,6 @@ void PulseAudioCapture::finishDrain()
     stopTimer();
     draining_ = false;
     running_ = false;
-    if (pa_operation *operation = pa_stream_cork(stream_, 1, nullptr, nullptr))
-        pa_operation_unref(operation);
     fillQueued();
     handBackAll();
     pending_.clear();
@@ -256,6 +293,7 @@ void PulseAudioCapture::teardown()
     connection_.lock();
     stopTimer();
     PulseConnection::dropStream(stream_);
+    qCDebug(lcAudio) << "capture stream closed";
     running_ = false;
     draining_ = false;
     queued_.clear();
@@ -270,7 +308,8 @@ void PulseAudioCapture::onStreamState(pa_stream *stream, void *self)
     // The source went away (the stream may not move), or the server did:
     // end the capture the way a stop does, so the take so far is kept.
     const bool failed = !PA_STREAM_IS_GOOD(pa_stream_get_state(stream));
-    if (failed && stream == capture->stream_ && (capture->running_ || capture->draining_)) {
+    if (failed && stream == capture->stream_ && !capture->closedPosted_) {
+        qCWarning(lcAudio) << "the capture stream's source or server went away";
         capture->stopTimer();
         capture->running_ = false;
         capture->draining_ = false;
@@ -294,6 +333,7 @@ void PulseAudioCapture::readStream()
         std::size_t bytes = 0;
         if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
             break;
+        measure(static_cast<const std::uint8_t *>(data), bytes);
         if (running_)
             take(static_cast<const std::uint8_t *>(data), bytes);
         pa_stream_drop(stream_);
@@ -306,8 +346,26 @@ void PulseAudioCapture::readStream()
         finishDrain();
 }
 
+void PulseAudioCapture::measure(const std::uint8_t *data, std::size_t bytes)
+{
+    if (data)
+        level_.merge(CaptureLevel::measure(data, bytes, format_));
+    arrivedBytes_ += bytes;
+    levelBytes_ += bytes;
+    if (levelBytes_ < levelStep_)
+        return;
+    postLevel(level_);
+    level_ = {};
+    levelBytes_ = 0;
+}
+
 void PulseAudioCapture::take(const std::uint8_t *data, std::size_t bytes)
 {
+    const auto before = std::size_t(std::min<std::uint64_t>(heardBefore_, bytes));
+    heardBefore_ -= before;
+    bytes -= before;
+    if (data)
+        data += before;
     // After a stop, only what the source held at that moment.
     if (draining_)
         bytes = std::size_t(std::min<std::uint64_t>(bytes, stopAt_ - std::min(stopAt_, taken_)));
@@ -350,6 +408,12 @@ void PulseAudioCapture::handBackAll()
         queued_.pop_front();
         handBack(block);
     }
+}
+
+void PulseAudioCapture::postLevel(const CaptureLevel &level)
+{
+    CaptureListener *listener = listener_;
+    post([listener, level] { listener->OnCaptureLevel(level); });
 }
 
 void PulseAudioCapture::postLost()

@@ -10,12 +10,12 @@
 #include <unistd.h>
 
 namespace {
-std::optional<WaveFileInfo> infoOf(const std::string &file)
+std::optional<WaveHeader> infoOf(const std::string &file)
 {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::optional<WaveFileInfo> info = WaveFileInfo::read(fd);
+    std::optional<WaveHeader> info = WaveHeader::read(fd);
     ::close(fd);
     return info;
 }
@@ -32,7 +32,7 @@ unsigned PulsePlayer::length(const std::string &file)
 {
     if (fd_ >= 0 && file == openName_)
         return info_.lengthMs();
-    const std::optional<WaveFileInfo> info = infoOf(file);
+    const std::optional<WaveHeader> info = infoOf(file);
     return info ? info->lengthMs() : 0;
 }
 
@@ -81,7 +81,7 @@ bool PulsePlayer::openFile(const std::string &file)
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const std::optional<WaveFileInfo> info = WaveFileInfo::read(fd);
+    const std::optional<WaveHeader> info = WaveHeader::read(fd);
     // The take is in use while it plays: the recorder may not delete or
     // rewrite the buffer file meanwhile.
     if (!info || !FileInUseLock::markOpen(fd)) {
@@ -126,7 +126,7 @@ void PulsePlayer::feed(std::size_t bytes)
             endByte_ = nextByte_; // the file shrank under us: play what was there
             break;
         }
-        const std::size_t whole = std::size_t(got) - std::size_t(got) % info_.blockAlign;
+        const std::size_t whole = std::size_t(got) - std::size_t(got) % info_.format.frameBytes();
         if (whole == 0 ||
             pa_stream_write(stream_, chunk_.data(), whole, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
             endByte_ = nextByte_;
@@ -169,8 +169,9 @@ void PulsePlayer::onDrained(pa_stream *stream, int, void *self)
 
 bool PulsePlayer::startStream(unsigned fromMs, unsigned toMs)
 {
-    const pa_sample_format_t format = info_.bitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-    const pa_sample_spec spec{format, info_.samplesPerSecond, std::uint8_t(info_.channels)};
+    const pa_sample_format_t format =
+        info_.format.bitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    const pa_sample_spec spec{format, info_.format.sampleRate, std::uint8_t(info_.format.channels)};
     connection_.lock();
     stream_ = pa_stream_new(connection_.context(), "take", &spec, nullptr);
     if (!stream_) {

@@ -3,7 +3,7 @@
 
 #include "Player.h"
 #include "PulseConnection.h"
-#include "WaveFileInfo.h"
+#include "WaveHeader.h"
 
 #include <cstdint>
 #include <vector>
@@ -39,7 +39,7 @@ private:
     PulseConnection connection_;
     std::string openName_;
     int fd_ = -1;
-    WaveFileInfo info_;
+    WaveHeader info_;
     pa_stream *stream_ = nullptr; // guarded by the loop's lock
     bool playing_ = false;        // guarded by the loop's lock
     bool playedOut_ = false;      // guarded by the loop's lock

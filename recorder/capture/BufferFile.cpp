@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BufferFile.h"
 
+#include "BufferFileInspection.h"
 #include "FileInUseLock.h"
 #include "FullWrite.h"
-#include "MessageBoxes.h"
+#include "LogCategories.h"
 #include "ProgramFolder.h"
 #include "RecorderTexts.h"
 #include "ReplacingFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -21,18 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void put32(std::uint8_t *at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = std::uint8_t(value >> (8 * i));
-}
-
-std::uint32_t get32(const std::uint8_t *at)
-{
-    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
-           std::uint32_t(at[3]) << 24;
-}
 
 std::uint64_t fileSize(int descriptor)
 {
@@ -55,9 +43,9 @@ struct Descriptor {
 
 } // namespace
 
-BufferFile::BufferFile(fs::path folder, MessageBoxes &messages)
-    : bufferPath_(folder / "NUVRecord.wav"), mp3Path_(folder / "NUVRecord.mp3"),
-      oldBufferPath_(folder / "NUVRecordOld.wav"), messages_(messages)
+BufferFile::BufferFile(fs::path folder)
+    : bufferPath_(folder / kBufferName), mp3Path_(folder / "NUVRecord.mp3"),
+      oldBufferPath_(folder / kOldBufferName), undoPath_(folder / kUndoName)
 {
 }
 
@@ -71,38 +59,22 @@ fs::path BufferFile::defaultFolder()
     return ProgramFolder::writablePath();
 }
 
-std::array<std::uint8_t, BufferFile::kHeaderSize> BufferFile::header(const WaveFormat &format,
-                                                                     std::uint32_t dataBytes)
-{
-    std::array<std::uint8_t, kHeaderSize> out{};
-    std::memcpy(&out[0], "RIFF", 4);
-    put32(&out[4], dataBytes + 38);
-    std::memcpy(&out[8], "WAVEfmt ", 8);
-    put32(&out[16], WaveFormat::kSize);
-    const auto block = format.bytes();
-    std::copy(block.begin(), block.end(), out.begin() + 20);
-    std::memcpy(&out[38], "data", 4);
-    put32(&out[42], dataBytes);
-    return out;
-}
-
 bool BufferFile::writeHeader(int descriptor, std::uint32_t dataBytes) const
 {
-    const auto bytes = header(format_, dataBytes);
+    const auto bytes = WaveHeader{format_, kHeaderSize, dataBytes}.bytes();
     return FullWrite::at(descriptor, bytes.data(), bytes.size(), 0);
 }
 
-std::uint32_t BufferFile::wholeFrames(const WaveFormat &format, std::uint64_t bytes)
+std::uint32_t BufferFile::wholeSeconds() const
 {
-    // Capped first: the cap itself is no whole number of frames.
-    const std::uint64_t frame = std::max<std::uint16_t>(format.blockAlign, 1);
-    const std::uint64_t counted = std::min<std::uint64_t>(bytes, kMaxDataBytes);
-    return std::uint32_t(counted - counted % frame);
+    const std::uint32_t perSecond = format_.bytesPerSecond();
+    return perSecond > 0 ? dataBytes_ / perSecond : 0;
 }
 
-void BufferFile::tell(const std::string &text) const
+TakeOutcome BufferFile::cannotRecordInto(const std::string &cause) const
 {
-    messages_.inform(text, RecorderTexts::kNotify);
+    return {RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
+                                  cause.c_str())};
 }
 
 void BufferFile::closeStream()
@@ -115,6 +87,7 @@ void BufferFile::closeStream()
 std::uint32_t BufferFile::recover()
 {
     dataBytes_ = 0;
+    dropUndo();
     // A cut copies the take back from the old file and removes that only
     // once done: while it exists, it is the whole take.
     if (fs::exists(oldBufferPath_) && !FileInUseLock::isInUse(bufferPath_))
@@ -123,72 +96,60 @@ std::uint32_t BufferFile::recover()
     std::array<std::uint8_t, kHeaderSize> head{};
     if (file.value < 0 || ::pread(file.value, head.data(), head.size(), 0) != ssize_t(head.size()))
         return 0;
-    const auto expected = header(format_, 0);
-    // Only a take of this recorder, in its format, is touched.
-    if (!std::equal(head.begin(), head.begin() + 4, expected.begin()) ||
-        !std::equal(head.begin() + 8, head.begin() + 42, expected.begin() + 8))
-        return 0;
     const std::uint64_t size = fileSize(file.value);
-    const std::uint32_t present = wholeFrames(size - kHeaderSize);
-    // Only a torn last frame is cut off: audio beyond what a header can
-    // count stays in the file, as the cap is no reason to lose it.
-    const std::uint64_t frame = std::max<std::uint16_t>(format_.blockAlign, 1);
-    const std::uint64_t whole = size - (size - kHeaderSize) % frame;
-    dataBytes_ = present;
-    if (get32(&head[42]) == present && get32(&head[4]) == present + 38 && size == whole)
-        return present;
+    // Only a take of this recorder, in its format, is touched.
+    const std::optional<BufferFileInspection::Repair> repair =
+        BufferFileInspection::repairFor(head, size, format_);
+    if (!repair)
+        return 0;
+    dataBytes_ = repair->countedData;
+    if (!repair->needed)
+        return dataBytes_;
     if (::flock(file.value, LOCK_EX | LOCK_NB) != 0)
-        return present; // someone plays it: its header is for another time
-    if (size > whole && ::ftruncate(file.value, off_t(whole)) != 0)
-        std::perror("NUVRecord: trimming the recorded file");
-    writeHeader(file.value, present);
-    return present;
+        return dataBytes_; // someone plays it: its header is for another time
+    if (size > repair->keptSize && ::ftruncate(file.value, off_t(repair->keptSize)) != 0)
+        qCWarning(lcRecorder) << "cannot trim" << bufferPath_.c_str() << ":"
+                              << RecorderTexts::causeOf(errno).c_str();
+    writeHeader(file.value, dataBytes_);
+    return dataBytes_;
 }
 
-bool BufferFile::prepare()
+TakeOutcome BufferFile::prepare()
 {
-    return prepareAside() && putInPlace();
+    const TakeOutcome aside = prepareAside();
+    return aside.done() ? putInPlace() : aside;
 }
 
-bool BufferFile::prepareAside()
+TakeOutcome BufferFile::prepareAside()
 {
     closeStream();
     prepared_.reset();
-    if (FileInUseLock::isInUse(bufferPath_)) {
-        tell(RecorderTexts::kRecordedFileUsed);
-        return false;
-    }
+    dropUndo();
+    if (FileInUseLock::isInUse(bufferPath_))
+        return {RecorderTexts::kRecordedFileUsed};
     // The new take is made beside the last one and takes its place only once
     // it has its header: a disk that cannot hold even that keeps the last take.
     auto fresh = std::make_unique<ReplacingFile>(bufferPath_);
     const bool made = fresh->create();
     const bool written = made && writeHeader(fresh->descriptor(), 0);
     const int writeError = errno;
-    if (!written) {
-        const std::string cause = made ? RecorderTexts::causeOf(writeError) : fresh->errorText();
-        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
-                                   cause.c_str()));
-        return false;
-    }
+    if (!written)
+        return cannotRecordInto(made ? RecorderTexts::causeOf(writeError) : fresh->errorText());
     prepared_ = std::move(fresh);
-    return true;
+    return {};
 }
 
-bool BufferFile::putInPlace()
+TakeOutcome BufferFile::putInPlace()
 {
     const std::unique_ptr<ReplacingFile> fresh = std::move(prepared_);
-    if (!fresh || !fresh->commit(false)) {
-        const std::string cause = fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF);
-        tell(RecorderTexts::format(RecorderTexts::kCannotRecordInto, bufferPath_.c_str(),
-                                   cause.c_str()));
-        return false;
-    }
+    if (!fresh || !fresh->commit(false))
+        return cannotRecordInto(fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF));
     dataBytes_ = 0;
     headerCounts_ = 0;
     descriptor_ = fresh->release();
     ::lseek(descriptor_, kHeaderSize, SEEK_SET);
     FileInUseLock::markOpen(descriptor_);
-    return true;
+    return {};
 }
 
 void BufferFile::dropPrepared()
@@ -206,7 +167,7 @@ std::size_t BufferFile::append(const std::uint8_t *data, std::size_t length)
     const int writeError = errno;
     dataBytes_ += std::uint32_t(done);
     // Once a second of audio more: two numbers rewritten in place, no flush.
-    if (format_.avgBytesPerSec > 0 && dataBytes_ - headerCounts_ >= format_.avgBytesPerSec) {
+    if (format_.bytesPerSecond() > 0 && dataBytes_ - headerCounts_ >= format_.bytesPerSecond()) {
         headerCounts_ = wholeFrames(dataBytes_);
         writeHeader(descriptor_, headerCounts_);
     }
@@ -226,7 +187,8 @@ void BufferFile::complete()
     // A torn last frame (short write) or bytes the count never saw are cut
     // off; should that fail, a file longer than its header says still plays.
     if (size > kHeaderSize + held && ::ftruncate(file.value, off_t(kHeaderSize + held)) != 0)
-        std::perror("NUVRecord: trimming the recorded file");
+        qCWarning(lcRecorder) << "cannot trim" << bufferPath_.c_str() << ":"
+                              << RecorderTexts::causeOf(errno).c_str();
     dataBytes_ = held;
     writeHeader(file.value, held);
 }
@@ -234,7 +196,7 @@ void BufferFile::complete()
 BufferFile::CutSpan BufferFile::cutSpan(std::uint32_t startMs, std::uint32_t endMs,
                                         std::uint64_t data) const
 {
-    const std::uint64_t perSecond = format_.avgBytesPerSec;
+    const std::uint64_t perSecond = format_.bytesPerSecond();
     const std::uint64_t step = std::max<std::uint64_t>(perSecond / 20, 1);
     CutSpan span;
     span.start = std::uint64_t(startMs) * perSecond / 1000;
@@ -259,9 +221,25 @@ bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64
             return false;
         }
     }
-    std::vector<std::uint8_t> step(kCopyStep);
     off_t in = off_t(kHeaderSize + span.start);
     off_t out = kHeaderSize;
+    // Copied by the kernel, which shares the blocks where the file system can
+    // and spares the copy through this process everywhere else. A file
+    // system that cannot (or an old kernel) leaves it to the loop below.
+    while (copied < span.length) {
+        const ssize_t n = ::copy_file_range(from, &in, to, &out, span.length - copied, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL ||
+                      errno == EBADF))
+            break;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return ::ftruncate(to, out) == 0; // the take ended early
+        copied += std::uint64_t(n);
+    }
+    std::vector<std::uint8_t> step(copied < span.length ? kCopyStep : 0);
     while (copied < span.length) {
         const ssize_t n = ::pread(from, step.data(),
                                   std::min<std::uint64_t>(kCopyStep, span.length - copied), in);
@@ -280,17 +258,18 @@ bool BufferFile::copyKeptPart(int from, int to, const CutSpan &span, std::uint64
     return copied == span.length || ::ftruncate(to, out) == 0;
 }
 
-BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t endMs) const
+CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t endMs) const
 {
-    const auto cannot = [this](int error) {
-        return CutOutcome{0, RecorderTexts::format(RecorderTexts::kCannotCut, bufferPath_.c_str(),
-                                                   RecorderTexts::causeOf(error).c_str())};
+    const auto refused = [](std::string problem) { return CutOutcome{{std::move(problem)}}; };
+    const auto cannot = [this, &refused](int error) {
+        return refused(RecorderTexts::format(RecorderTexts::kCannotCut, bufferPath_.c_str(),
+                                             RecorderTexts::causeOf(error).c_str()));
     };
     if (FileInUseLock::isInUse(bufferPath_))
-        return {0, RecorderTexts::kFileUsed};
+        return refused(RecorderTexts::kFileUsed);
     const FileInUseLock sole = FileInUseLock::takeSole(bufferPath_);
     if (!sole.held())
-        return errno == EWOULDBLOCK ? CutOutcome{0, RecorderTexts::kFileUsed} : cannot(errno);
+        return errno == EWOULDBLOCK ? refused(RecorderTexts::kFileUsed) : cannot(errno);
     ::unlink(oldBufferPath_.c_str());
     if (::rename(bufferPath_.c_str(), oldBufferPath_.c_str()) != 0)
         return cannot(errno);
@@ -315,26 +294,69 @@ BufferFile::CutOutcome BufferFile::cutFile(std::uint32_t startMs, std::uint32_t 
     if (!complete) {
         // The take must survive a failed cut: put the untouched file back.
         ::rename(oldBufferPath_.c_str(), bufferPath_.c_str());
+        qCWarning(lcRecorder) << "the cut failed:"
+                              << RecorderTexts::causeOf(from.value < 0 || to.value < 0 ? openError
+                                                                                       : copyError)
+                                     .c_str();
         if (from.value < 0 || to.value < 0)
             return cannot(openError);
-        return {0, RecorderTexts::format(RecorderTexts::kCutWriteFailed, bufferPath_.c_str(),
-                                         RecorderTexts::causeOf(copyError).c_str())};
+        return refused(RecorderTexts::format(RecorderTexts::kCutWriteFailed, bufferPath_.c_str(),
+                                             RecorderTexts::causeOf(copyError).c_str()));
     }
+    CutOutcome done;
+    done.keptBytes = std::uint32_t(copied);
+    done.undoKept = keepUndo();
+    return done;
+}
+
+bool BufferFile::keepUndo() const
+{
+    if (::rename(oldBufferPath_.c_str(), undoPath_.c_str()) == 0)
+        return true;
+    qCWarning(lcRecorder) << "the take before the cut cannot be kept to undo it:"
+                          << RecorderTexts::causeOf(errno).c_str();
     ::unlink(oldBufferPath_.c_str());
-    return {std::uint32_t(copied), {}};
+    return false;
 }
 
-std::optional<std::uint32_t> BufferFile::applyCut(const CutOutcome &outcome)
+bool BufferFile::hasUndo() const
 {
-    if (!outcome.problem.empty()) {
-        tell(outcome.problem);
-        return std::nullopt;
+    std::error_code error;
+    return fs::exists(undoPath_, error);
+}
+
+void BufferFile::dropUndo()
+{
+    ::unlink(undoPath_.c_str());
+}
+
+TakeOutcome BufferFile::undoCut()
+{
+    if (FileInUseLock::isInUse(bufferPath_))
+        return {RecorderTexts::kFileUsed};
+    if (::rename(undoPath_.c_str(), bufferPath_.c_str()) != 0) {
+        const int error = errno;
+        qCWarning(lcRecorder) << "cannot undo the cut:" << RecorderTexts::causeOf(error).c_str();
+        return {RecorderTexts::format(RecorderTexts::kCannotUndoCut, bufferPath_.c_str(),
+                                      RecorderTexts::causeOf(error).c_str())};
     }
-    dataBytes_ = outcome.keptBytes;
-    return format_.avgBytesPerSec > 0 ? outcome.keptBytes / format_.avgBytesPerSec : 0;
+    // The take as the cut found it: its header counted it then.
+    const Descriptor file(::open(bufferPath_.c_str(), O_RDONLY | O_CLOEXEC));
+    dataBytes_ = wholeFrames(file.value >= 0 && fileSize(file.value) > kHeaderSize
+                                 ? fileSize(file.value) - kHeaderSize
+                                 : 0);
+    return {};
 }
 
-std::optional<std::uint32_t> BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)
+void BufferFile::applyCut(const CutOutcome &outcome)
 {
-    return applyCut(cutFile(startMs, endMs));
+    if (outcome.done())
+        dataBytes_ = outcome.keptBytes;
+}
+
+CutOutcome BufferFile::cut(std::uint32_t startMs, std::uint32_t endMs)
+{
+    const CutOutcome outcome = cutFile(startMs, endMs);
+    applyCut(outcome);
+    return outcome;
 }

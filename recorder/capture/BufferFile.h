@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "WaveFormat.h"
+#include "TakeOutcome.h"
+#include "WaveHeader.h"
 
 #include <array>
 #include <cstdint>
@@ -10,7 +11,6 @@
 #include <optional>
 #include <string>
 
-class MessageBoxes;
 class ReplacingFile;
 
 // The recorder's take on disk: a RIFF WAVE file with a fixed 46-byte header
@@ -19,19 +19,18 @@ class ReplacingFile;
 // part between two positions.
 class BufferFile {
 public:
-    static constexpr std::uint32_t kHeaderSize = 46;
+    static constexpr std::uint32_t kHeaderSize = WaveHeader::kSize;
+    // The take, and the whole take while a cut writes the kept part in its place.
+    static constexpr const char *kBufferName = "NUVRecord.wav";
+    static constexpr const char *kOldBufferName = "NUVRecordOld.wav";
+    // The take as it was before the last cut, kept to undo that cut.
+    static constexpr const char *kUndoName = "NUVRecordUndo.wav";
     // Bytes a cut copies per step.
     static constexpr std::size_t kCopyStep = 1 << 20;
 
-    // What a cut did: the kept take's length, or why the take was left as it was.
-    struct CutOutcome {
-        std::uint32_t keptBytes = 0;
-        std::string problem; // empty: the cut is done
-    };
-
     // folder: where the buffer files live (the program folder, or its
     // writable stand-in).
-    BufferFile(std::filesystem::path folder, MessageBoxes &messages);
+    explicit BufferFile(std::filesystem::path folder);
     ~BufferFile();
     BufferFile(const BufferFile &) = delete;
     BufferFile &operator=(const BufferFile &) = delete;
@@ -42,38 +41,33 @@ public:
     const std::filesystem::path &bufferPath() const { return bufferPath_; }
     const std::filesystem::path &mp3Path() const { return mp3Path_; }
     const std::filesystem::path &oldBufferPath() const { return oldBufferPath_; }
+    const std::filesystem::path &undoPath() const { return undoPath_; }
 
-    const WaveFormat &format() const { return format_; }
-    void setFormat(const WaveFormat &format) { format_ = format; }
+    const PcmFormat &format() const { return format_; }
+    void setFormat(const PcmFormat &format) { format_ = format; }
     std::uint32_t dataBytes() const { return dataBytes_; }
-
-    // The most PCM a header can count: the RIFF size (data + 38) is 32 bits.
-    static constexpr std::uint32_t kMaxDataBytes = UINT32_MAX - 38;
-    // bytes of PCM held to what a header can count, in whole sample frames.
-    static std::uint32_t wholeFrames(const WaveFormat &format, std::uint64_t bytes);
-
-    // The header of a file holding dataBytes bytes of PCM in this format.
-    static std::array<std::uint8_t, kHeaderSize> header(const WaveFormat &format,
-                                                        std::uint32_t dataBytes);
+    // The take's length in whole seconds.
+    std::uint32_t wholeSeconds() const;
 
     // Takes up the take an earlier run left: one a cut was rewriting when the
     // run ended is put back whole, and one whose header counts less than the
     // file holds (the run was killed mid-take) gets a header that counts every
     // whole frame, up to what a header can count; only a torn last frame is
-    // cut off. Returns the take's data bytes, 0 when there is none.
+    // cut off. The undo an earlier run kept is over. Returns the take's data
+    // bytes, 0 when there is none.
     std::uint32_t recover();
 
     // Starts a new take: a file holding a header and no data, open for
-    // appending and marked as in use, replaces the last take. Refuses (after
-    // telling the user) when the take is in use or the new file cannot be
-    // made; the last take is then left as it was.
-    bool prepare();
+    // appending and marked as in use, replaces the last take. Refuses when
+    // the take is in use or the new file cannot be made; the last take is
+    // then left as it was. The last cut can no longer be undone.
+    TakeOutcome prepare();
     // prepare() in two steps, for a capture that may yet fail to start: the
     // new take is made beside the last one, which stays in place until
     // putInPlace() replaces it or dropPrepared() removes the new one.
-    bool prepareAside();
+    TakeOutcome prepareAside();
     bool hasPrepared() const { return prepared_ != nullptr; }
-    bool putInPlace();
+    TakeOutcome putInPlace();
     void dropPrepared();
     bool isOpen() const { return descriptor_ >= 0; }
     // Appends PCM to the open take; returns the bytes that reached the file
@@ -88,14 +82,20 @@ public:
 
     // Keeps the audio between startMs and endMs (endMs 0: to the end of the
     // take): start and length are whole 50 ms blocks, held to the audio there
-    // is. Reads and writes only the files, so it may run on another thread
-    // while nothing else touches the take.
+    // is. The kept part is on disk before the take as it was becomes the
+    // undo of this cut (replacing that of an earlier one); a cut that fails
+    // leaves the take, and the undo there was, as they were. Reads and writes
+    // only the files, so it may run on another thread while nothing else
+    // touches the take.
     CutOutcome cutFile(std::uint32_t startMs, std::uint32_t endMs) const;
-    // Takes a cut's outcome in: the new length, or the user is told why there
-    // is none. Returns the kept take's whole seconds.
-    std::optional<std::uint32_t> applyCut(const CutOutcome &outcome);
+    // Takes a cut that was done in: the take has its new length.
+    void applyCut(const CutOutcome &outcome);
     // Both of the above at once.
-    std::optional<std::uint32_t> cut(std::uint32_t startMs, std::uint32_t endMs);
+    CutOutcome cut(std::uint32_t startMs, std::uint32_t endMs);
+    // Puts the take back as it was before the last cut, byte for byte.
+    TakeOutcome undoCut();
+    bool hasUndo() const;
+    void dropUndo();
 
 private:
     struct CutSpan {
@@ -104,16 +104,20 @@ private:
     };
     CutSpan cutSpan(std::uint32_t startMs, std::uint32_t endMs, std::uint64_t data) const;
     bool copyKeptPart(int from, int to, const CutSpan &span, std::uint64_t &copied) const;
+    bool keepUndo() const;
     bool writeHeader(int descriptor, std::uint32_t dataBytes) const;
-    std::uint32_t wholeFrames(std::uint64_t bytes) const { return wholeFrames(format_, bytes); }
+    std::uint32_t wholeFrames(std::uint64_t bytes) const
+    {
+        return WaveHeader::wholeFrames(format_, bytes);
+    }
     void closeStream();
-    void tell(const std::string &text) const;
+    TakeOutcome cannotRecordInto(const std::string &cause) const;
 
     std::filesystem::path bufferPath_;
     std::filesystem::path mp3Path_;
     std::filesystem::path oldBufferPath_;
-    MessageBoxes &messages_;
-    WaveFormat format_;
+    std::filesystem::path undoPath_;
+    PcmFormat format_;
     std::uint32_t dataBytes_ = 0;
     std::uint32_t headerCounts_ = 0;
     int descriptor_ = -1;

@@ -52,7 +52,8 @@ int CAudioPlayRec::SetFormat(int channelMode, std::uint32_t samplesPerSecond,
     for (Slot &slot : slots_)
         closeSlot(slot);
     samplesPerChunk_ = 0;
-    format_ = WaveFormat::forWriter(channelMode, samplesPerSecond, bitsPerSample);
+    format_ = PcmFormat{std::uint16_t(channelMode != 0 ? 2 : 1),
+                        std::min<std::uint16_t>(bitsPerSample, 16), samplesPerSecond};
     return 1;
 }
 
@@ -80,7 +81,7 @@ bool CAudioPlayRec::LoadEncoder()
 
 std::uint32_t CAudioPlayRec::OpenEncoderStream(Slot &slot)
 {
-    const auto config = Mp3EncoderConfig::forOutput(format_.channels, format_.samplesPerSec);
+    const auto config = Mp3EncoderConfig::forOutput(format_.channels, format_.sampleRate);
     return encoder_.initStream(config, samplesPerChunk_, outputSize_, slot.stream);
 }
 
@@ -104,7 +105,7 @@ bool CAudioPlayRec::OpenOutput(int index, const std::string &path)
         return true;
     slot.path = path;
     const std::uint32_t error = OpenEncoderStream(slot);
-    inputCapacity_ = format_.avgBytesPerSec * 5 / 20;
+    inputCapacity_ = format_.bytesPerSecond() * 5 / 20;
     if (error != Mp3EncoderLibrary::Successful) {
         tell(RecorderTexts::format(RecorderTexts::kEncoderStreamFailed, (unsigned long)error),
              RecorderTexts::kApplication);
@@ -208,7 +209,7 @@ bool CAudioPlayRec::finish(Slot &slot)
         // The rest of the input, down to whole frames, then what the encoder
         // still holds; without this the end of every take would be lost.
         const std::uint32_t rest =
-            slot.fill - slot.fill % std::max<std::uint32_t>(format_.blockAlign, 2);
+            slot.fill - slot.fill % std::max<std::uint32_t>(format_.frameBytes(), 2);
         if (rest > 0)
             EncodeChunk(slot, reinterpret_cast<const std::uint8_t *>(slot.input.data()), rest);
     }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "Mp3EncoderLibrary.h"
+#include "PcmFormat.h"
 #include "ReplacingFile.h"
-#include "WaveFormat.h"
 
 #include <array>
 #include <cstdint>
@@ -46,7 +46,7 @@ public:
     // then not put in place.
     bool ReleaseOutput();
 
-    const WaveFormat &format() const { return format_; }
+    const PcmFormat &format() const { return format_; }
     std::uint32_t samplesPerChunk() const { return samplesPerChunk_; }
     std::uint32_t inputCapacity() const { return inputCapacity_; }
     std::uint32_t outputBufferSize(int slot) const;
@@ -76,7 +76,7 @@ private:
 
     MessageBoxes &messages_;
     Mp3EncoderLibrary encoder_;
-    WaveFormat format_;
+    PcmFormat format_;
     std::uint32_t samplesPerChunk_ = 0;
     std::uint32_t inputCapacity_ = 0;
     std::uint32_t outputSize_ = 0;

@@ -3,17 +3,19 @@
 
 #include "BufferFile.h"
 #include "CaptureView.h"
-#include "MessageBoxes.h"
+#include "LogCategories.h"
 #include "RecorderTexts.h"
+#include "TakeModel.h"
 
 #include <cerrno>
 
-static_assert(CaptureFormat::used().averageBytesPerSecond() / 20 <= CaptureStream::kBlockCapacity,
+static_assert(CaptureStream::kFormatChoices[0].bytesPerSecond() / 20 <=
+                  CaptureStream::kBlockCapacity,
               "the capture format's 50 ms blocks must fit the allocated blocks");
 
 CaptureStream::CaptureStream(AudioCapture &device, BufferFile &file, CaptureView &view,
-                             MessageBoxes &messages, bool &pageArmed)
-    : device_(device), file_(file), view_(view), messages_(messages), pageArmed_(pageArmed)
+                             bool &pageArmed)
+    : device_(device), file_(file), view_(view), pageArmed_(pageArmed)
 {
     for (int i = 0; i < kBlockCount; ++i) {
         blocks_[i].data = storage_[i].data();
@@ -33,32 +35,78 @@ bool &CaptureStream::processPageArmed()
     return armed;
 }
 
-bool CaptureStream::OpenCapture()
+bool CaptureStream::openDevice()
 {
-    const CaptureFormat used = CaptureFormat::used();
-    format_ = WaveFormat::forCapture(used);
+    format_ = kFormatChoices[0];
+    deviceLost_ = false;
+    deviceOpen_ = device_.open(format_, *this);
+    // A source that went away stays gone for Record until one opens again;
+    // one that never opened is busy or absent, as without the meter.
+    inputLost_ = inputLost_ && !deviceOpen_;
+    if (armed_)
+        view_.showInput(deviceOpen_);
+    return deviceOpen_;
+}
+
+void CaptureStream::arm()
+{
+    armed_ = true;
+    if (!deviceOpen_)
+        openDevice();
+}
+
+void CaptureStream::disarm()
+{
+    armed_ = false;
+    inputLost_ = false;
+    if (deviceOpen_ && !capturing_ && !closing_) {
+        closing_ = true;
+        device_.close();
+    }
+}
+
+TakeOutcome CaptureStream::OpenCapture()
+{
+    if (armed_ && inputLost_) {
+        // The source heard until now is gone: no take starts on whatever
+        // the server would record instead. The meter shows what there is now.
+        file_.dropPrepared();
+        if (!deviceOpen_)
+            openDevice();
+        return {RecorderTexts::kDeviceRemoved};
+    }
+    // A device on its way to closing is not there to record with: the close
+    // comes first (and reopens it when armed).
+    if (closing_)
+        device_.deliverUntilClosed();
+    format_ = kFormatChoices[0];
     file_.setFormat(format_);
     sixteenBit_ = format_.bitsPerSample == 16;
     pageCount_ = 0;
     pageBytes_ = 0;
     discarding_ = false;
-    deviceLost_ = false;
     quiet_ = false;
     writeError_ = 0;
     for (CaptureBlock &block : blocks_) {
-        block.length = format_.avgBytesPerSec / 20;
+        block.length = format_.bytesPerSecond() / 20;
         block.recorded = 0;
     }
-    const AudioFormat device{used.channels, used.bitsPerSample, used.samplesPerSecond};
-    if (!device_.open(device, *this)) {
+    if (!deviceOpen_ && !openDevice()) {
         // Nothing will be recorded: the last take stays the take.
         file_.dropPrepared();
-        messages_.inform(RecorderTexts::kDeviceUsed, RecorderTexts::kApplication);
-        return false;
+        return {RecorderTexts::kDeviceUsed, RecorderTexts::kApplication};
     }
-    if (file_.hasPrepared() && !file_.putInPlace()) {
-        device_.abandon();
-        return false;
+    deviceLost_ = false;
+    cardRemoved_ = false;
+    if (file_.hasPrepared()) {
+        const TakeOutcome placed = file_.putInPlace();
+        if (!placed.done()) {
+            if (!armed_) {
+                device_.abandon();
+                deviceOpen_ = false;
+            }
+            return placed;
+        }
     }
     for (CaptureBlock &block : blocks_)
         device_.addBuffer(block);
@@ -66,7 +114,8 @@ bool CaptureStream::OpenCapture()
     device_.start();
     capturing_ = true;
     confirmFree_ = true;
-    return true;
+    qCDebug(lcRecorder) << "take started in" << file_.bufferPath().c_str();
+    return {};
 }
 
 void CaptureStream::StopCapture()
@@ -79,26 +128,30 @@ void CaptureStream::StopForRemovedDevice()
 {
     if (!capturing_)
         return;
-    deviceLost_ = true;
+    cardRemoved_ = true;
     StopCapture();
 }
 
 void CaptureStream::endNow()
 {
+    armed_ = false;
     if (!capturing_)
         return;
     quiet_ = true;
-    if (!discarding_)
-        StopCapture();
+    device_.stopAtOnce();
+    device_.close();
     device_.deliverUntilClosed();
 }
 
 void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
 {
-    if (discarding_)
+    if (discarding_) {
+        // Queued again, so that what has arrived drains and the close follows at once.
+        device_.addBuffer(block);
         return;
+    }
     if (block.recorded != 0) {
-        const double elapsed = double(capturedBytes_) / format_.avgBytesPerSec;
+        const double elapsed = double(capturedBytes_) / format_.bytesPerSecond();
         view_.showElapsed(elapsed);
         if (elapsed >= kMaxSeconds) {
             endTake();
@@ -112,6 +165,8 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
             // would be worse than a shorter one, so it ends here and keeps
             // what reached the disk. append() set errno for either case.
             writeError_ = errno != 0 ? errno : ENOSPC;
+            qCWarning(lcRecorder) << "the take stops: cannot write" << file_.bufferPath().c_str()
+                                  << RecorderTexts::causeOf(writeError_).c_str();
             endTake();
             return;
         }
@@ -120,38 +175,67 @@ void CaptureStream::OnCaptureBuffer(CaptureBlock &block)
     device_.addBuffer(block);
 }
 
+void CaptureStream::OnCaptureLevel(const CaptureLevel &level)
+{
+    view_.showLevel(level);
+}
+
 void CaptureStream::OnCaptureDeviceLost()
 {
     deviceLost_ = true;
+    qCWarning(lcRecorder) << "the recording source went away"
+                          << (capturing_ ? "during a take" : "");
 }
 
 void CaptureStream::OnCaptureClosed()
 {
+    deviceOpen_ = false;
+    closing_ = false;
+    const bool lost = deviceLost_;
+    if (capturing_)
+        takeEnded();
+    if (!armed_)
+        return;
+    if (lost) {
+        inputLost_ = true;
+        view_.showInput(false);
+    } else {
+        openDevice();
+    }
+}
+
+void CaptureStream::takeEnded()
+{
     capturing_ = false;
     file_.complete();
     confirmFree_ = false;
-    view_.captureEnded();
+    qCDebug(lcRecorder) << "take ended," << file_.dataBytes() << "bytes";
+    view_.captureEnded(ending());
+}
+
+TakeOutcome CaptureStream::ending() const
+{
     if (quiet_)
-        return;
+        return {};
     if (writeError_ != 0)
-        messages_.inform(RecorderTexts::format(RecorderTexts::kDiskFull, file_.bufferPath().c_str(),
-                                               RecorderTexts::causeOf(writeError_).c_str()),
-                         RecorderTexts::kNotify);
-    else if (deviceLost_)
-        messages_.inform(RecorderTexts::kDeviceRemoved, RecorderTexts::kNotify);
+        return {RecorderTexts::format(RecorderTexts::kDiskFull, file_.bufferPath().c_str(),
+                                      RecorderTexts::causeOf(writeError_).c_str())};
+    if (deviceLost_ || cardRemoved_)
+        return {RecorderTexts::kDeviceRemoved};
+    return {};
 }
 
 void CaptureStream::endTake()
 {
     discarding_ = true;
-    device_.reset();
+    device_.stopAtOnce();
     device_.close();
 }
 
 void CaptureStream::applyPageRule(double elapsed)
 {
     const auto seconds = static_cast<std::uint64_t>(elapsed);
-    if (seconds % kPageSeconds != 0) {
+    if (seconds % TakeModel::kPageSeconds != 0) {
         pageArmed_ = true;
         return;
     }

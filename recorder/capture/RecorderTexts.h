@@ -21,6 +21,7 @@ inline constexpr const char *kCreateFileFailed = "Error creating file %s: %s";
 inline constexpr const char *kCannotRecordInto =
     "Cannot record into %s: %s. The recording did not start.";
 inline constexpr const char *kCannotCut = "Cannot cut the recording in %s: %s";
+inline constexpr const char *kCannotUndoCut = "Cannot undo the cut of %s: %s";
 inline constexpr const char *kCutWriteFailed =
     "Cannot write the recorded file %s: %s. The recording was not cut.";
 inline constexpr const char *kDiskFull =

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "WaveFormat.h"
+#include "PcmFormat.h"
 #include "WorkerBridge.h"
 
 #include <QDialog>
@@ -30,7 +30,7 @@ public:
     CDlgProcess(std::filesystem::path sourcePath, QWidget *parent);
     ~CDlgProcess() override;
 
-    void setFormat(const WaveFormat &format) { format_ = format; }
+    void setFormat(const PcmFormat &format) { format_ = format; }
     void setMessages(MessageBoxes &messages) { messages_ = &messages; }
     // Replaces the system's save-as dialog (tests).
     void setSaveDialog(SaveFileDialog &dialog) { saveDialog_ = &dialog; }
@@ -53,7 +53,7 @@ private:
     void pollWorker();
 
     std::filesystem::path source_;
-    WaveFormat format_;
+    PcmFormat format_;
     MessageBoxes *messages_ = nullptr;
     SaveFileDialog *saveDialog_ = nullptr;
     std::unique_ptr<SaveFileDialog> systemDialog_;

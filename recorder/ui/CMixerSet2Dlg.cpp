@@ -3,16 +3,23 @@
 
 #include "AudioDeviceNames.h"
 #include "CDlgProcess.h"
+#include "InputLevelWidget.h"
+#include "LogCategories.h"
 #include "MessageBoxes.h"
 #include "Player.h"
+#include "PrivateProfile.h"
 #include "RecorderTemplate.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -31,6 +38,11 @@ constexpr const char *kReversed = "The start position and end position is revers
 constexpr const char *kConfirmCut =
     " the head and tail data will be discarded, unrecoverable. Are you sure you cut?";
 constexpr const char *kTip = "Tip";
+
+// Whether the input meter shows (and keeps the stream open), kept in setting.ini.
+constexpr const char *kSettingFile = "setting.ini";
+constexpr const char *kMeterSection = "recorder";
+constexpr const char *kMeterKey = "InputMeter";
 
 QString objectNameOf(int id)
 {
@@ -68,11 +80,12 @@ void fill(QComboBox *list, const std::vector<std::string> &names)
 
 CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint), services_(services),
-      file_(services.folder, services.messages),
-      capture_(services.capture, file_, *this, services.messages),
+      file_(services.folder), capture_(services.capture, file_, *this),
       view_(waveformPlaceholder().width(), waveformPlaceholder().height(),
-            CaptureFormat::used().averageBytesPerSecond())
+            CaptureStream::kFormatChoices[0].bytesPerSecond()),
+      model_(CaptureStream::kFormatChoices[0].bytesPerSecond())
 {
+    clock_.start();
     setObjectName(objectNameOf(RecorderTemplate::kRecorderDialog));
     // A Wayland compositor places windows itself: the recorder cannot dock
     // there, so it keeps a title bar to be moved by. The host makes it a
@@ -87,14 +100,18 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     font.setPointSize(9);
     setFont(font);
     buildControls();
+    buildMeter();
     refillDeviceLists();
     layOut(x, y);
-    enableEditing(false);
     connectControls();
     timer_.setSingleShot(false);
     connect(&timer_, &QTimer::timeout, this, &CMixerSet2Dlg::playbackTick);
-    if (const std::uint32_t earlier = file_.recover())
-        showEarlierTake(earlier);
+    // The take an earlier run left, and no cut of it to undo.
+    if (const std::uint32_t earlier = file_.recover()) {
+        model_.showTake(earlier);
+        showEarlierTake();
+    }
+    render();
 }
 
 CMixerSet2Dlg::~CMixerSet2Dlg()
@@ -105,20 +122,18 @@ CMixerSet2Dlg::~CMixerSet2Dlg()
     services_.player.stop(takePath());
     services_.player.close(takePath());
     // The window goes with the library (the host exits or unloads it): a
-    // take that runs is ended and completed on disk first.
+    // take that runs is ended and completed on disk first. The last cut can
+    // no longer be undone.
     capture_.endNow();
+    file_.dropUndo();
 }
 
-void CMixerSet2Dlg::showEarlierTake(std::uint32_t dataBytes)
+void CMixerSet2Dlg::showEarlierTake()
 {
     // The take of an earlier run is there to play, cut and save, and a new
     // one asks before it replaces it.
     capture_.holdEarlierTake();
-    const std::uint32_t perSecond = file_.format().avgBytesPerSec;
-    const std::uint32_t page = CaptureStream::kPageSeconds * perSecond;
-    view_.setPageBytes(dataBytes > page ? page : 0);
-    scroll_->setRange(0, int(dataBytes / perSecond));
-    enableEditing(true);
+    render();
     view_.setDrawnBytes(0);
     redrawUpTo(1);
 }
@@ -180,9 +195,9 @@ void CMixerSet2Dlg::buildControls()
     // The format list offers both formats with the second selected; captures
     // use the first whatever it shows.
     auto *formats = findChild<QComboBox *>(objectNameOf(kFormatList));
-    for (const CaptureFormat &format : CaptureFormat::choices())
+    for (const PcmFormat &format : CaptureStream::kFormatChoices)
         formats->addItem(QStringLiteral("%1 Hz, %2 bit, stereo")
-                             .arg(format.samplesPerSecond)
+                             .arg(format.sampleRate)
                              .arg(format.bitsPerSample));
     formats->setCurrentIndex(1);
     scroll_->setPageStep(1);
@@ -204,7 +219,12 @@ void CMixerSet2Dlg::layOut(int x, int y)
         button(id)->setGeometry(left, play->y(), kButtonWidth, kButtonHeight);
         left += kButtonWidth + kButtonGap;
     }
-    button(kRecord)->resize(kButtonWidth, kButtonHeight);
+    QPushButton *record = button(kRecord);
+    record->resize(kButtonWidth, kButtonHeight);
+    // The input meter fills the free room right of Record, up to the waveforms' right edge.
+    const int meterLeft = record->geometry().right() + 1 + kButtonGap;
+    inputLevel_->setGeometry(meterLeft, record->y(), placeholder.right() + 1 - meterLeft,
+                             kButtonHeight);
     // The device lists line up right of the longer caption.
     const int listLeft =
         std::max({outputs_->x(), label(kOutputsCaption)->geometry().right() + 1 + kButtonGap,
@@ -216,6 +236,68 @@ void CMixerSet2Dlg::layOut(int x, int y)
     dockedSize_ = QSize(placeholder.right() + 1 + 10, flow->geometry().bottom() + 1 + 10);
     setFixedSize(dockedSize_);
     dock(x, y);
+}
+
+void CMixerSet2Dlg::buildMeter()
+{
+    inputLevel_ = new InputLevelWidget(meter_, this);
+    connect(inputLevel_, &InputLevelWidget::clipMarksClicked, this, [this] {
+        meter_.clearClip();
+        inputLevel_->update();
+    });
+    meterAction_ = new QAction(QStringLiteral("Input meter"), this);
+    meterAction_->setObjectName(QStringLiteral("inputMeter"));
+    meterAction_->setCheckable(true);
+    const std::string kept = PrivateProfile::read(settingFile(), kMeterSection, kMeterKey);
+    meterAction_->setChecked(kept != "0");
+    inputLevel_->setVisible(meterAction_->isChecked());
+    connect(meterAction_, &QAction::toggled, this, &CMixerSet2Dlg::turnMeter);
+    undoAction_ = new QAction(QStringLiteral("Undo cut"), this);
+    undoAction_->setObjectName(QStringLiteral("undoCut"));
+    undoAction_->setShortcut(QKeySequence::Undo);
+    addAction(undoAction_);
+    connect(undoAction_, &QAction::triggered, this, &CMixerSet2Dlg::undoCut);
+}
+
+std::filesystem::path CMixerSet2Dlg::settingFile() const
+{
+    return services_.folder / kSettingFile;
+}
+
+void CMixerSet2Dlg::turnMeter(bool on)
+{
+    if (!PrivateProfile::write(settingFile(), kMeterSection, kMeterKey, on ? "1" : "0"))
+        qCWarning(lcRecorder) << "the input meter's setting could not be kept in"
+                              << settingFile().c_str();
+    inputLevel_->setVisible(on);
+    if (on && isVisible())
+        capture_.arm();
+    else
+        capture_.disarm();
+}
+
+void CMixerSet2Dlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (meterAction_->isChecked())
+        capture_.arm();
+}
+
+void CMixerSet2Dlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    capture_.disarm();
+}
+
+void CMixerSet2Dlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!leftArea_.united(rightArea_).contains(event->pos()))
+        return;
+    QMenu menu(this);
+    menu.addAction(undoAction_);
+    menu.addSeparator();
+    menu.addAction(meterAction_);
+    menu.exec(event->globalPos());
 }
 
 void CMixerSet2Dlg::dock(int x, int y)
@@ -233,6 +315,8 @@ void CMixerSet2Dlg::connectControls()
     connect(button(kSave), &QPushButton::clicked, this, &CMixerSet2Dlg::save);
     connect(button(1), &QPushButton::clicked, this, &QDialog::accept);
     connect(button(2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(scroll_, &QScrollBar::valueChanged, this,
+            [this](int seconds) { model_.setPosition(seconds); });
     connect(scroll_, &QScrollBar::actionTriggered, this, &CMixerSet2Dlg::scrollAction);
     connect(scroll_, &QScrollBar::sliderReleased, this, &CMixerSet2Dlg::scrollReleased);
 }
@@ -243,65 +327,76 @@ void CMixerSet2Dlg::refillDeviceLists()
     fill(outputs_, services_.devices.outputs());
 }
 
-void CMixerSet2Dlg::enableEditing(bool enable)
+void CMixerSet2Dlg::render()
 {
+    QPushButton *record = button(kRecord);
+    record->setText(model_.recordShowsStop() ? QStringLiteral("Stop") : QStringLiteral("Record"));
+    record->setEnabled(model_.recordEnabled());
+    button(kPlay)->setText(model_.playShowsStop() ? QStringLiteral("Stop")
+                                                  : QStringLiteral("Play"));
+    const bool editing = model_.editingEnabled();
     for (int id : {kStart, kEnd, kPlay, kSave, kCut})
-        button(id)->setEnabled(enable);
-    scroll_->setVisible(enable);
+        button(id)->setEnabled(editing);
+    scroll_->setVisible(editing);
+    {
+        // The bar shows the model: a range that clamps it is no new position.
+        const QSignalBlocker quiet(scroll_);
+        scroll_->setRange(0, model_.positionMax());
+        scroll_->setValue(model_.position());
+    }
+    view_.setPageBytes(model_.pageBytes());
+    undoAction_->setEnabled(model_.canUndoCut());
+    setEnabled(model_.windowEnabled());
 }
 
-WaveformSelection CMixerSet2Dlg::selection() const
+void CMixerSet2Dlg::tell(const TakeOutcome &outcome)
 {
-    return {startSet_, endSet_, startMs_, endMs_};
+    if (!outcome.done())
+        services_.messages.inform(outcome.problem, outcome.caption);
 }
 
 void CMixerSet2Dlg::record()
 {
     if (!capture_.confirmFree() && !services_.messages.ask(kConfirmRecord, kNotify))
         return;
-    QPushButton *recordButton = button(kRecord);
-    if (recordButton->text() == QLatin1String("Stop")) {
-        recordButton->setText(QStringLiteral("Record"));
+    if (model_.recordShowsStop()) {
         // Until the device has handed over the rest of the take.
-        recordButton->setEnabled(false);
+        model_.stopRecording();
+        render();
         capture_.StopCapture();
         return;
     }
-    recordButton->setText(QStringLiteral("Stop"));
-    enableEditing(false);
+    model_.startRecording();
     view_.resetTake();
-    startMs_ = endMs_ = 0;
-    startSet_ = endSet_ = false;
-    cursorShown_ = false;
+    render();
     update();
     // The new take replaces the last one only once the device has opened: a
     // busy device or a missing sound server leaves the last take as it was.
-    if (!file_.prepareAside()) {
+    TakeOutcome started = file_.prepareAside();
+    if (started.done())
+        started = capture_.OpenCapture();
+    if (!started.done()) {
+        tell(started);
         recordRefused();
-        return;
     }
-    button(kStart)->setText(QStringLiteral("Start"));
-    button(kEnd)->setText(QStringLiteral("End"));
-    if (!capture_.OpenCapture())
-        recordRefused();
 }
 
 // Nothing was recorded: the last take is still the take, to play, cut and save.
 void CMixerSet2Dlg::recordRefused()
 {
-    button(kRecord)->setText(QStringLiteral("Record"));
-    if (const std::uint32_t kept = file_.recover())
-        showEarlierTake(kept);
+    const std::uint32_t kept = file_.recover();
+    model_.recordingRefused(kept);
+    if (kept != 0)
+        showEarlierTake();
+    render();
 }
 
 void CMixerSet2Dlg::play()
 {
-    QPushButton *playButton = button(kPlay);
-    if (playButton->text() != QLatin1String("Play")) {
-        playButton->setText(QStringLiteral("Play"));
-        timer_.stop();
+    if (model_.playShowsStop()) {
+        model_.stopPlaying();
         stopPlayback();
-        button(kRecord)->setEnabled(true);
+        render();
         return;
     }
     const unsigned length = services_.player.length(takePath());
@@ -309,27 +404,14 @@ void CMixerSet2Dlg::play()
         services_.messages.inform(kRecordFirst, kNotify);
         return;
     }
-    if (endMs_ == 0)
-        endMs_ = length;
-    const int p = scroll_->value();
-    const unsigned page = unsigned(p / 30);
-    view_.setDrawnBytes(page * view_.pageBytes());
+    view_.setDrawnBytes(model_.pageStartBytes(model_.position()));
     redrawUpTo(view_.drawnBytes() + 1);
-    const unsigned at = unsigned(p) * 1000;
-    if (startMs_ <= at && at < endMs_) {
-        services_.player.play(takePath(), at, endMs_);
-    } else {
-        services_.player.play(takePath(), startMs_, endMs_);
-        scroll_->setValue(int(startMs_ / 1000));
-    }
-    playButton->setText(QStringLiteral("Stop"));
-    showPosition(scroll_->value());
-    startTimer100();
-    button(kRecord)->setEnabled(false);
-}
-
-void CMixerSet2Dlg::startTimer100()
-{
+    const std::optional<TakeModel::PlayRange> range = model_.startPlaying(length);
+    if (!range)
+        return;
+    services_.player.play(takePath(), range->fromMs, range->toMs);
+    render();
+    showPosition(model_.position());
     timer_.start(kPlaybackTimerMs);
 }
 
@@ -338,7 +420,6 @@ void CMixerSet2Dlg::stopPlayback()
     services_.player.stop(takePath());
     services_.player.close(takePath());
     timer_.stop();
-    button(kPlay)->setText(QStringLiteral("Play"));
 }
 
 void CMixerSet2Dlg::playbackTick()
@@ -347,123 +428,130 @@ void CMixerSet2Dlg::playbackTick()
     if (services_.player.mode(takePath()) == "stopped") {
         // Played to the end: the file is released so that a new take or a cut may replace it.
         services_.player.close(takePath());
-        button(kPlay)->setText(QStringLiteral("Play"));
-        cursorShown_ = false;
-        scroll_->setValue(0);
+        model_.playedOut();
         label(kPlayTime)->setText(QStringLiteral("Play Over"));
-        button(kRecord)->setEnabled(true);
+        render();
         update();
         return;
     }
     const unsigned q = services_.player.position(takePath());
-    scroll_->setValue(int(q / 1000));
+    model_.playingAt(q);
+    render();
     label(kPlayTime)->setText(QString::asprintf("Play:%.01fs", q / 1000.0));
     const unsigned length = services_.player.length(takePath());
     if (length != 0)
         redrawUpTo(unsigned(double(q) / length * file_.dataBytes()));
-    drawCursor(q / 1000.0);
-    cursorShown_ = true;
-    startTimer100();
+    update();
+    timer_.start(kPlaybackTimerMs);
 }
 
 void CMixerSet2Dlg::redrawUpTo(unsigned limit)
 {
-    if (view_.redrawPage(limit, file_.bufferPath(), selection()))
+    if (view_.redrawPage(limit, file_.bufferPath(), model_.marks()))
         update();
-}
-
-void CMixerSet2Dlg::drawCursor(double seconds)
-{
-    cursorSeconds_ = seconds;
-    update();
 }
 
 void CMixerSet2Dlg::showPosition(int seconds)
 {
-    cursorShown_ = true;
-    drawCursor(seconds);
+    model_.showCursorAt(seconds);
+    update();
     label(kPlayTime)->setText(QString::asprintf("Play:%d.0s", seconds));
-    const unsigned pageBytes = view_.pageBytes(), data = file_.dataBytes();
-    const unsigned page = unsigned(std::max(seconds, 0) / 30);
-    const unsigned pageEnd = pageBytes == 0 ? data : std::min(pageBytes + page * pageBytes, data);
-    if (view_.drawnBytes() != pageEnd) {
-        view_.setDrawnBytes(page * pageBytes);
+    if (view_.drawnBytes() != model_.pageEndBytes(seconds, file_.dataBytes())) {
+        view_.setDrawnBytes(model_.pageStartBytes(seconds));
         redrawUpTo(view_.drawnBytes() + 1);
     }
 }
 
 void CMixerSet2Dlg::setStart()
 {
-    const int s = scroll_->value();
-    if (endMs_ != 0 && int(endMs_ / 1000) < s) {
-        services_.messages.inform(kReversed, kNotify);
-        return;
-    }
-    startSet_ = true;
-    startMs_ = unsigned(s) * 1000;
-    view_.setDrawnBytes(0);
-    showPosition(scroll_->value());
+    placeMark(model_.setStart());
 }
 
 void CMixerSet2Dlg::setEnd()
 {
-    const int s = scroll_->value();
-    if (s < int(startMs_ / 1000)) {
+    placeMark(model_.setEnd());
+}
+
+void CMixerSet2Dlg::placeMark(TakeModel::MarkResult result)
+{
+    if (result == TakeModel::MarkResult::Reversed) {
         services_.messages.inform(kReversed, kNotify);
         return;
     }
-    endSet_ = true;
-    endMs_ = unsigned(s) * 1000;
     view_.setDrawnBytes(0);
-    showPosition(scroll_->value());
+    showPosition(model_.position());
 }
 
 void CMixerSet2Dlg::cut()
 {
-    if (!startSet_ && !endSet_)
+    if (!model_.canCut())
         return;
-    if (!services_.messages.ask(kConfirmCut, kTip))
+    if (!services_.messages.ask(kConfirmCut, kTip) || !model_.beginCut())
         return;
     // A long take takes a while to copy: the window waits, the event loop runs.
-    setEnabled(false);
-    const unsigned startMs = startMs_, endMs = endMs_;
-    cutWorker_ = std::thread([this, startMs, endMs] {
-        const BufferFile::CutOutcome outcome = file_.cutFile(startMs, endMs);
+    render();
+    const TakeMarks marks = model_.marks();
+    cutWorker_ = std::thread([this, marks] {
+        const CutOutcome outcome = file_.cutFile(marks.startMs, marks.endMs);
         QMetaObject::invokeMethod(
             this, [this, outcome] { finishCut(outcome); }, Qt::QueuedConnection);
     });
 }
 
-void CMixerSet2Dlg::finishCut(const BufferFile::CutOutcome &outcome)
+void CMixerSet2Dlg::finishCut(const CutOutcome &outcome)
 {
     cutWorker_.join();
-    setEnabled(true);
-    const std::optional<std::uint32_t> seconds = file_.applyCut(outcome);
-    if (!seconds)
+    if (!outcome.done()) {
+        model_.cutFailed();
+        render();
+        tell(outcome);
         return;
-    scroll_->setRange(0, int(*seconds));
-    scroll_->setValue(0);
-    startMs_ = endMs_ = 0;
-    startSet_ = endSet_ = false;
+    }
+    file_.applyCut(outcome);
+    model_.cutDone(file_.dataBytes(), outcome.undoKept);
+    render();
     view_.setDrawnBytes(0);
-    showPosition(scroll_->value());
+    showPosition(model_.position());
+}
+
+void CMixerSet2Dlg::undoCut()
+{
+    if (!model_.canUndoCut())
+        return;
+    const TakeOutcome undone = file_.undoCut();
+    if (!undone.done()) {
+        if (!file_.hasUndo())
+            model_.forgetUndo();
+        render();
+        tell(undone);
+        return;
+    }
+    model_.undoCut();
+    render();
+    view_.setDrawnBytes(0);
+    showPosition(model_.position());
 }
 
 void CMixerSet2Dlg::save()
 {
+    if (!model_.beginSave())
+        return;
     CDlgProcess progress(file_.bufferPath(), this);
     progress.setFormat(file_.format());
     progress.setMessages(services_.messages);
     if (services_.saveDialog)
         progress.setSaveDialog(*services_.saveDialog);
     progress.exec();
+    model_.saveEnded();
 }
 
 void CMixerSet2Dlg::scrollAction(int action)
 {
     // The bar has already moved to where the action takes it.
     const int target = scroll_->sliderPosition();
+    model_.scrolledTo(target);
     stopPlayback();
+    render();
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
     case QAbstractSlider::SliderSingleStepSub:
@@ -481,7 +569,7 @@ void CMixerSet2Dlg::scrollAction(int action)
 
 void CMixerSet2Dlg::scrollReleased()
 {
-    showPosition(scroll_->value());
+    showPosition(model_.position());
 }
 
 void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
@@ -490,9 +578,10 @@ void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.drawImage(leftArea_.topLeft(), view_.leftPicture());
     painter.drawImage(rightArea_.topLeft(), view_.rightPicture());
-    if (!cursorShown_)
+    const std::optional<double> cursor = model_.cursorSeconds();
+    if (!cursor)
         return;
-    const std::optional<int> x = view_.cursorX(cursorSeconds_);
+    const std::optional<int> x = view_.cursorX(*cursor);
     if (!x)
         return;
     const int column = leftArea_.left() + *x, top = leftArea_.top(), h = view_.height();
@@ -504,15 +593,15 @@ void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
 void CMixerSet2Dlg::showElapsed(double seconds)
 {
     label(kRecordTime)->setText(QString::asprintf("Rec:%.01fs", seconds));
-    scroll_->setRange(0, int(seconds));
-    scroll_->setValue(0);
+    model_.recorded(seconds);
+    render();
 }
 
 void CMixerSet2Dlg::turnPage(int pageCount, std::uint32_t pageBytes)
 {
     view_.startCapturePage();
-    view_.setPageBytes(pageBytes);
-    scroll_->setRange(0, pageCount * 30);
+    model_.turnPage(pageCount, pageBytes);
+    render();
     update();
 }
 
@@ -522,18 +611,31 @@ void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
     update(leftArea_.united(rightArea_));
 }
 
-void CMixerSet2Dlg::captureEnded()
+void CMixerSet2Dlg::showLevel(const CaptureLevel &level)
 {
-    button(kRecord)->setText(QStringLiteral("Record"));
-    button(kRecord)->setEnabled(true);
-    enableEditing(true);
+    meter_.show(level, clock_.elapsed());
+    if (inputLevel_->isVisible())
+        inputLevel_->update();
+}
+
+void CMixerSet2Dlg::showInput(bool available)
+{
+    meter_.setInput(available);
+    inputLevel_->update();
+}
+
+void CMixerSet2Dlg::captureEnded(const TakeOutcome &ending)
+{
+    model_.recordingEnded();
+    render();
+    tell(ending);
 }
 
 void CMixerSet2Dlg::deviceRemoved()
 {
     if (!capture_.isCapturing())
         return;
-    button(kRecord)->setText(QStringLiteral("Record"));
-    button(kRecord)->setEnabled(false);
+    model_.stopRecording();
+    render();
     capture_.StopForRemovedDevice();
 }

@@ -4,16 +4,21 @@
 #include "BufferFile.h"
 #include "CaptureStream.h"
 #include "CaptureView.h"
+#include "InputMeter.h"
 #include "RecorderServices.h"
+#include "TakeModel.h"
 #include "WaveformView.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <optional>
 #include <string>
 #include <thread>
 
+class InputLevelWidget;
+class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -42,10 +47,12 @@ public:
 
     const WaveformView &waveform() const { return view_; }
     const BufferFile &bufferFile() const { return file_; }
-    unsigned startPosition() const { return startMs_; }
-    unsigned endPosition() const { return endMs_; }
-    bool startIsSet() const { return startSet_; }
-    bool endIsSet() const { return endSet_; }
+    const TakeModel &model() const { return model_; }
+    const InputMeter &meter() const { return meter_; }
+    unsigned startPosition() const { return model_.marks().startMs; }
+    unsigned endPosition() const { return model_.marks().endMs; }
+    bool startIsSet() const { return model_.marks().startSet; }
+    bool endIsSet() const { return model_.marks().endSet; }
     bool playbackTimerRunning() const { return timer_.isActive(); }
     // A cut copies the kept audio on a thread of its own; the window waits, disabled.
     bool cutRunning() const { return cutWorker_.joinable(); }
@@ -54,9 +61,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void buildControls();
+    void buildMeter();
+    std::filesystem::path settingFile() const;
+    void turnMeter(bool on);
     void layOut(int x, int y);
     void connectControls();
     QPushButton *button(int id) const;
@@ -67,32 +80,41 @@ private:
     void play();
     void setStart();
     void setEnd();
+    void placeMark(TakeModel::MarkResult result);
     void cut();
-    void finishCut(const BufferFile::CutOutcome &outcome);
+    void finishCut(const CutOutcome &outcome);
+    void undoCut();
+    void tell(const TakeOutcome &outcome);
     void save();
     void scrollAction(int action);
     void scrollReleased();
 
+    // Sets every control from the model.
+    void render();
     void stopPlayback();
     void showPosition(int seconds);
     void redrawUpTo(unsigned limit);
-    void drawCursor(double seconds);
-    void enableEditing(bool enable);
-    void startTimer100();
-    void showEarlierTake(std::uint32_t dataBytes);
+    void showEarlierTake();
     std::string takePath() const;
-    WaveformSelection selection() const;
 
     // CaptureView
     void showElapsed(double seconds) override;
     void turnPage(int pageCount, std::uint32_t pageBytes) override;
     void drawBlock(const std::uint8_t *pcm, std::uint32_t length) override;
-    void captureEnded() override;
+    void showLevel(const CaptureLevel &level) override;
+    void showInput(bool available) override;
+    void captureEnded(const TakeOutcome &ending) override;
 
     RecorderServices services_;
     BufferFile file_;
     CaptureStream capture_;
     WaveformView view_;
+    TakeModel model_;
+    InputMeter meter_;
+    QElapsedTimer clock_;
+    InputLevelWidget *inputLevel_ = nullptr;
+    QAction *meterAction_ = nullptr;
+    QAction *undoAction_ = nullptr;
     QRect leftArea_;
     QRect rightArea_;
     QScrollBar *scroll_ = nullptr;
@@ -101,11 +123,4 @@ private:
     QTimer timer_;
     QSize dockedSize_;
     std::thread cutWorker_;
-
-    bool startSet_ = false;
-    bool endSet_ = false;
-    unsigned startMs_ = 0;
-    unsigned endMs_ = 0;
-    bool cursorShown_ = false;
-    double cursorSeconds_ = 0;
 };

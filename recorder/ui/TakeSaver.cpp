@@ -10,6 +10,7 @@
 #include "ReplacingFile.h"
 #include "SaveFileDialog.h"
 #include "SaveProgress.h"
+#include "WaveHeader.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -45,7 +46,7 @@ bool sameFile(const fs::path &a, const fs::path &b)
 }
 } // namespace
 
-TakeSaver::TakeSaver(fs::path source, const WaveFormat &format, SaveFileDialog &dialog,
+TakeSaver::TakeSaver(fs::path source, const PcmFormat &format, SaveFileDialog &dialog,
                      MessageBoxes &messages, SaveProgress &progress)
     : source_(std::move(source)), format_(format), dialog_(dialog), messages_(messages),
       progress_(progress), encoderLibrary_(Mp3EncoderLibrary::kDefaultFile)
@@ -94,9 +95,9 @@ bool TakeSaver::fail(const std::string &cause)
 
 bool TakeSaver::saveMp3(const std::string &path)
 {
-    const std::size_t blockBytes = format_.avgBytesPerSec / 20;
+    const std::size_t blockBytes = format_.bytesPerSecond() / 20;
     CAudioPlayRec writer(messages_, encoderLibrary_);
-    writer.SetFormat(1, format_.samplesPerSec, format_.bitsPerSample);
+    writer.SetFormat(1, format_.sampleRate, format_.bitsPerSample);
     if (!writer.OpenOutput(0, path))
         return fail();
     File source(std::fopen(source_.c_str(), "rb"));
@@ -141,7 +142,7 @@ bool TakeSaver::saveWav(const std::string &path)
     // The header says what is really there: a take cut short behind the
     // recorder's back is saved as the audio it still holds.
     const std::uint64_t length = lengthOf(source.get());
-    const std::uint32_t data = BufferFile::wholeFrames(
+    const std::uint32_t data = WaveHeader::wholeFrames(
         format_, length > BufferFile::kHeaderSize ? length - BufferFile::kHeaderSize : 0);
     ReplacingFile target(path);
     if (!target.create())
@@ -160,7 +161,7 @@ bool TakeSaver::saveWav(const std::string &path)
 
 bool TakeSaver::copyWav(std::FILE *source, std::uint32_t dataBytes, int target, int &error)
 {
-    const auto header = BufferFile::header(format_, dataBytes);
+    const auto header = WaveHeader{format_, WaveHeader::kSize, dataBytes}.bytes();
     const std::uint64_t total = header.size() + std::uint64_t(dataBytes);
     progress_.setRange(total);
     if (std::fseek(source, long(BufferFile::kHeaderSize), SEEK_SET) != 0 && dataBytes > 0) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "PcmFormat.h"
 #include "SaveDecision.h"
-#include "WaveFormat.h"
 
 #include <atomic>
 #include <filesystem>
@@ -21,7 +21,7 @@ class SaveProgress;
 // that fails or is stopped leaves it as it was, and leaves nothing else behind.
 class TakeSaver {
 public:
-    TakeSaver(std::filesystem::path source, const WaveFormat &format, SaveFileDialog &dialog,
+    TakeSaver(std::filesystem::path source, const PcmFormat &format, SaveFileDialog &dialog,
               MessageBoxes &messages, SaveProgress &progress);
     // Encoder library to load instead of the usual one (tests).
     void setEncoderLibrary(std::string file) { encoderLibrary_ = std::move(file); }
@@ -40,7 +40,7 @@ private:
     bool fail(const std::string &cause = {});
 
     std::filesystem::path source_;
-    WaveFormat format_;
+    PcmFormat format_;
     SaveFileDialog &dialog_;
     MessageBoxes &messages_;
     SaveProgress &progress_;

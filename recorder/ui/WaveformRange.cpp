@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaveformRange.h"
 
+#include "TakeModel.h"
 #include "WaveformPalette.h"
 
 namespace {
-constexpr double pageSeconds = 30.0;
+constexpr double pageSeconds = TakeModel::kPageSeconds;
 
 int columnOf(unsigned ms, unsigned page, int width)
 {
@@ -12,9 +13,9 @@ int columnOf(unsigned ms, unsigned page, int width)
 }
 } // namespace
 
-WaveformRange::WaveformRange(const WaveformSelection &selection, unsigned page, int width)
-    : selection_(selection), startX_(columnOf(selection.startMs, page, width)),
-      endX_(columnOf(selection.endMs, page, width))
+WaveformRange::WaveformRange(const TakeMarks &marks, unsigned page, int width)
+    : marks_(marks), startX_(columnOf(marks.startMs, page, width)),
+      endX_(columnOf(marks.endMs, page, width))
 {
 }
 
@@ -22,15 +23,15 @@ WaveformRange::Column WaveformRange::column(int x) const
 {
     using namespace WaveformPalette;
     Column result{normalTrace, false, false};
-    if (selection_.startSet) {
+    if (marks_.startSet) {
         result.startMarker = x == startX_;
         result.base = x > startX_ ? insideRange : outsideRange;
-        if (selection_.endSet) {
+        if (marks_.endSet) {
             result.endMarker = x == endX_;
             if (x > endX_)
                 result.base = outsideRange;
         }
-    } else if (selection_.endSet) {
+    } else if (marks_.endSet) {
         result.endMarker = x == endX_;
         result.base = x < endX_ ? insideRange : outsideRange;
     }

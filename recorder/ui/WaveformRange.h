@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QColor>
+#include "TakeMarks.h"
 
-// Start and end positions as the recorder dialog holds them.
-struct WaveformSelection {
-    bool startSet = false;
-    bool endSet = false;
-    unsigned startMs = 0;
-    unsigned endMs = 0;
-};
+#include <QColor>
 
 // Chooses the trace colour of each column of a page redrawn from the file, and
 // where the start and end marks fall on that page.
@@ -21,11 +15,11 @@ public:
         bool endMarker;
     };
 
-    WaveformRange(const WaveformSelection &selection, unsigned page, int width);
+    WaveformRange(const TakeMarks &marks, unsigned page, int width);
     Column column(int x) const;
 
 private:
-    WaveformSelection selection_;
+    TakeMarks marks_;
     int startX_;
     int endX_;
 };

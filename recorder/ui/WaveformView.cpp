@@ -119,7 +119,7 @@ void WaveformView::drawCaptureBlock(const std::uint8_t *pcm, std::size_t length)
 }
 
 bool WaveformView::redrawPage(unsigned limit, const std::filesystem::path &bufferFile,
-                              const WaveformSelection &selection)
+                              const TakeMarks &marks)
 {
     if (drawnBytes_ >= limit)
         return false;
@@ -127,12 +127,12 @@ bool WaveformView::redrawPage(unsigned limit, const std::filesystem::path &buffe
     if (!file || std::fseek(file.get(), 0, SEEK_END) != 0)
         return false;
     const long fileLength = std::ftell(file.get());
-    if (fileLength <= long(headerBytes))
+    if (fileLength <= long(WaveHeader::kSize))
         return false;
-    std::size_t offset = headerBytes;
+    std::size_t offset = WaveHeader::kSize;
     // A take shorter than one page has no page size yet and is one page as a
     // whole; nothing beyond one page can be shown, so nothing more is read.
-    std::size_t wanted = std::min(std::size_t(fileLength) - headerBytes, bytesPerPage_);
+    std::size_t wanted = std::min(std::size_t(fileLength) - WaveHeader::kSize, bytesPerPage_);
     if (pageBytes_ != 0) {
         offset += std::size_t(limit / pageBytes_) * pageBytes_;
         wanted = pageBytes_;
@@ -154,7 +154,7 @@ bool WaveformView::redrawPage(unsigned limit, const std::filesystem::path &buffe
         if (read == 0) {
             clearPictures();
             const unsigned page = pageBytes_ != 0 ? limit / pageBytes_ : 0;
-            pageRange_ = WaveformRange(selection, page, width());
+            pageRange_ = WaveformRange(marks, page, width());
             xCounter_ = 0;
             beginTrace(&*pageRange_);
         }

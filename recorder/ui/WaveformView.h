@@ -2,6 +2,8 @@
 #pragma once
 
 #include "ColumnTrace.h"
+#include "TakeModel.h"
+#include "WaveHeader.h"
 #include "WaveformRange.h"
 #include "WaveformStrip.h"
 
@@ -17,9 +19,8 @@
 // column.
 class WaveformView {
 public:
-    static constexpr std::size_t headerBytes = 46;
     static constexpr int pointsPerColumn = 300;
-    static constexpr double pageSeconds = 30.0;
+    static constexpr double pageSeconds = TakeModel::kPageSeconds;
     // A page is read from the file in pieces of at most this many bytes, each
     // traced while it is still in the processor's cache.
     static constexpr std::size_t bytesPerPiece = 262144;
@@ -51,7 +52,7 @@ public:
     // drawn (limit not beyond the drawn-bytes marker) or the file gives no data.
     // Returns whether the pictures changed.
     bool redrawPage(unsigned limit, const std::filesystem::path &bufferFile,
-                    const WaveformSelection &selection);
+                    const TakeMarks &marks);
 
     // The cursor's column for a position in seconds, or nothing when it falls
     // on the right edge of the page.

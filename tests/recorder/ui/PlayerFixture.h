@@ -2,7 +2,6 @@
 #pragma once
 
 #include "Player.h"
-#include "WaveFileInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +21,6 @@ protected:
                  testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav");
     }
     void TearDown() override { std::filesystem::remove(path_); }
-
-    std::optional<WaveFileInfo> info() const
-    {
-        const int fd = ::open(path_.c_str(), O_RDONLY);
-        std::optional<WaveFileInfo> result = WaveFileInfo::read(fd);
-        ::close(fd);
-        return result;
-    }
 
     // What the recorder asks before it deletes or rewrites the take.
     bool lockedByPlayer() const

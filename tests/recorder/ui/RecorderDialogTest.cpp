@@ -3,9 +3,13 @@
 #include "FakeAudioCapture.h"
 #include "FakeAudioDeviceNames.h"
 #include "FakePlayer.h"
+#include "InputLevelWidget.h"
+#include "Pcm.h"
 #include "RecordingMessageBoxes.h"
 #include "SaveFileDialog.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -65,6 +69,7 @@ private:
         return dialog_->findChild<QLabel *>(QString::number(id))->text();
     }
     QScrollBar *scroll() { return dialog_->findChild<QScrollBar *>("1014"); }
+    QAction *meterAction() { return dialog_->findChild<QAction *>("inputMeter"); }
     std::string take() { return dialog_->bufferFile().bufferPath().string(); }
 
     // Records `seconds` of a quiet tone through the fake device, block by block.
@@ -357,10 +362,13 @@ private slots:
         QCOMPARE(messages_->shown.back().text,
                  std::string("The recorded file is used, please close the recorded file!"));
         QCOMPARE(text(1003), QString("Record"));
-        QVERIFY(!capture_->isOpen());
+        QVERIFY(!capture_->isStarted());
         QVERIFY(button(1006)->isEnabled());
         ::close(fd);
 
+        // Without the meter the device opens at Record, and may be busy then.
+        meterAction()->setChecked(false);
+        capture_->deliver();
         capture_->setDeviceBusy(true);
         const auto earlier = bytesOf(take());
         button(1003)->click();
@@ -405,7 +413,6 @@ private slots:
         QCOMPARE(messages_->shown.back().text,
                  std::string("The recording device was removed; the take so far is kept."));
     }
-
 
     void aTakeLeftByAnEarlierRunIsThereToPlayAndAsksBeforeItIsReplaced()
     {
@@ -468,6 +475,124 @@ private slots:
         dialog_->playbackTick();
         QCOMPARE(dialog_->waveform().drawnBytes(), data);
         QCOMPARE(scroll()->value(), 31);
+    }
+
+    void theInputMeterSitsBesideRecordAndReadsTheSourcesPeak()
+    {
+        auto *meter = dialog_->findChild<QWidget *>("inputLevel");
+        QVERIFY(meter && meter->isVisible());
+        QVERIFY2(capture_->isOpen(), "the meter's stream is open while the window shows");
+        QVERIFY(!capture_->isStarted());
+        // Beside Record, inside the window, over no other control.
+        QVERIFY(meter->geometry().left() > button(1003)->geometry().right());
+        QVERIFY(dialog_->rect().contains(meter->geometry()));
+        for (QWidget *other : dialog_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (other != meter && other->isVisible())
+                QVERIFY2(!other->geometry().intersects(meter->geometry()),
+                         qPrintable(other->objectName()));
+
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(meter);
+        QVERIFY(reader && reader->valueInterface());
+        capture_->capture(Pcm::sine(0.05, 1000.0, 44100, 0.5));
+        capture_->deliver();
+        QCOMPARE(reader->text(QAccessible::Value), QString("-6.0"));
+        QVERIFY(std::abs(reader->valueInterface()->currentValue().toDouble() + 6.02) < 0.01);
+        capture_->capture(std::vector<std::uint8_t>(8820, 0));
+        capture_->deliver();
+        QCOMPARE(reader->text(QAccessible::Value), QString("-inf"));
+
+        const std::vector<std::uint8_t> fullScale = {0xff, 0x7f, 0xff, 0x7f};
+        capture_->capture(fullScale);
+        capture_->deliver();
+        QVERIFY(dialog_->meter().clipped(0) && dialog_->meter().clipped(1));
+        capture_->capture(std::vector<std::uint8_t>(8820, 0));
+        capture_->deliver();
+        QVERIFY2(dialog_->meter().clipped(0), "lit until clicked");
+        QTest::mouseClick(meter, Qt::LeftButton);
+        QVERIFY(!dialog_->meter().clipped(0) && !dialog_->meter().clipped(1));
+    }
+
+    void turningTheMeterOffClosesItsStreamAndTheChoiceIsKept()
+    {
+        meterAction()->setChecked(false);
+        capture_->deliver();
+        QVERIFY(!capture_->isOpen());
+        QVERIFY(!dialog_->findChild<QWidget *>("inputLevel")->isVisible());
+        std::ifstream setting(folder_->filePath("setting.ini").toStdString());
+        const std::string kept{std::istreambuf_iterator<char>(setting), {}};
+        QVERIFY(kept.find("InputMeter=0") != std::string::npos);
+
+        dialog_.reset();
+        makeDialog();
+        QVERIFY(!meterAction()->isChecked());
+        QVERIFY(!capture_->isOpen());
+        recordTake(0.5); // opened at Record, closed with the take
+        QVERIFY(!capture_->isOpen());
+        meterAction()->setChecked(true);
+        QVERIFY(capture_->isOpen());
+    }
+
+    void hidingTheWindowClosesTheStreamAndShowingOpensIt()
+    {
+        QVERIFY(capture_->isOpen());
+        dialog_->hide();
+        capture_->deliver();
+        QVERIFY(!capture_->isOpen());
+        dialog_->show();
+        QVERIFY(capture_->isOpen());
+    }
+
+    void aSourceThatVanishesShowsNoInputAndRecordSaysItWasRemoved()
+    {
+        capture_->loseDevice();
+        capture_->deliver();
+        QVERIFY(!dialog_->meter().hasInput());
+        auto *meter = dialog_->findChild<QWidget *>("inputLevel");
+        QCOMPARE(QAccessible::queryAccessibleInterface(meter)->text(QAccessible::Description),
+                 QString("no input"));
+        QVERIFY(messages_->shown.empty());
+        button(1003)->click();
+        QCOMPARE(messages_->shown.back().text,
+                 std::string("The recording device was removed; the take so far is kept."));
+        QCOMPARE(text(1003), QString("Record"));
+        QVERIFY(!capture_->isStarted());
+        QVERIFY(!std::filesystem::exists(take()));
+        QVERIFY2(dialog_->meter().hasInput(), "the source there is now is heard again");
+    }
+
+    void ctrlZUndoesTheLastCutWithItsMarksAndPageUntilTheNextRecord()
+    {
+        recordTake(35.0);
+        const auto before = bytesOf(take());
+        QAction *undo = dialog_->findChild<QAction *>("undoCut");
+        QVERIFY(undo && !undo->isEnabled());
+        scroll()->setValue(2);
+        button(1015)->click();
+        scroll()->setValue(33);
+        button(1016)->click();
+        button(1017)->click();
+        QTRY_VERIFY(!dialog_->cutRunning());
+        QCOMPARE(scroll()->maximum(), 31);
+        QVERIFY(undo->isEnabled());
+
+        QTest::keyClick(dialog_.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(bytesOf(take()) == before);
+        QCOMPARE(dialog_->bufferFile().dataBytes(), 35u * 176400);
+        QCOMPARE(dialog_->startPosition(), 2000u);
+        QCOMPARE(dialog_->endPosition(), 33000u);
+        QVERIFY(dialog_->startIsSet() && dialog_->endIsSet());
+        QCOMPARE(scroll()->maximum(), 34);
+        QCOMPARE(scroll()->value(), 33);
+        // The page that holds the position.
+        QCOMPARE(dialog_->waveform().drawnBytes(), dialog_->bufferFile().dataBytes());
+        QVERIFY(!undo->isEnabled());
+
+        button(1017)->click();
+        QTRY_VERIFY(!dialog_->cutRunning());
+        QVERIFY(undo->isEnabled());
+        recordTake(0.5);
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!dialog_->bufferFile().hasUndo());
     }
 
     void saveWritesTheChosenFileBehindTheProgressWindow()

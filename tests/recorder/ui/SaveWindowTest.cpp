@@ -96,7 +96,7 @@ private:
 
     int save(CDlgProcess &window)
     {
-        window.setFormat(WaveFormat{});
+        window.setFormat(PcmFormat{});
         window.setMessages(messages_);
         window.setSaveDialog(dialog_);
         window.exec();
@@ -153,7 +153,7 @@ private slots:
         int result = -1;
         QVERIFY(runInMainLoop([&] {
             CDlgProcess window(take(), nullptr);
-            window.setFormat(WaveFormat{});
+            window.setFormat(PcmFormat{});
             window.setMessages(boxes);
             window.setSaveDialog(dialog_);
             window.exec();
@@ -172,7 +172,7 @@ private slots:
         dialog_.answer = SaveFileDialog::Choice{target.string(), 1};
         QVERIFY(runInMainLoop([&] {
             CDlgProcess window(longTake, nullptr);
-            window.setFormat(WaveFormat{});
+            window.setFormat(PcmFormat{});
             window.setMessages(messages_);
             window.setSaveDialog(dialog_);
             QTimer::singleShot(200, [] { QCoreApplication::exit(0); });

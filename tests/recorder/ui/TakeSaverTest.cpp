@@ -66,7 +66,7 @@ protected:
     bool save(const std::string &name, int filter)
     {
         dialog_.answer = SaveFileDialog::Choice{(folder_ / name).string(), filter};
-        TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
+        TakeSaver saver(source_, PcmFormat{}, dialog_, messages_, progress_);
         return saver.run();
     }
 
@@ -148,7 +148,7 @@ TEST_F(TakeSaverTest, AnEmptyBufferFileGivesAnEmptyWavOrAnMp3WithoutAudio)
 TEST_F(TakeSaverTest, CancelOrANameWithoutTypeWritesNothingAndSaysNothing)
 {
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.1));
-    TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
+    TakeSaver saver(source_, PcmFormat{}, dialog_, messages_, progress_);
     EXPECT_FALSE(saver.run());
     EXPECT_FALSE(save("take.txt", 0));
     EXPECT_FALSE(save("", 2));
@@ -222,7 +222,7 @@ TEST_F(TakeSaverTest, ASaveToldToStopLeavesTheFileItWasToReplace)
     for (const char *name : {"old.wav", "old.mp3"}) {
         WaveTestFiles::write(folder_ / name, {}, old);
         dialog_.answer = SaveFileDialog::Choice{(folder_ / name).string(), 1};
-        TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
+        TakeSaver saver(source_, PcmFormat{}, dialog_, messages_, progress_);
         saver.setStopRequest(stop);
         EXPECT_FALSE(saver.run());
         EXPECT_EQ(fs::file_size(folder_ / name), old.size()) << name;
@@ -286,7 +286,7 @@ TEST_F(TakeSaverTest, AMissingEncoderLibraryIsToldBeforeFailedToSave)
 {
     WaveTestFiles::writeTake(source_, WaveTestFiles::tone(0.1));
     dialog_.answer = SaveFileDialog::Choice{(folder_ / "take.mp3").string(), 1};
-    TakeSaver saver(source_, WaveFormat{}, dialog_, messages_, progress_);
+    TakeSaver saver(source_, PcmFormat{}, dialog_, messages_, progress_);
     saver.setEncoderLibrary("libnot-an-encoder.so.0");
     EXPECT_FALSE(saver.run());
     EXPECT_FALSE(fs::exists(folder_ / "take.mp3"));

@@ -160,7 +160,7 @@ TEST_F(BufferFileFixture, PageColoursFollowTheStartAndEndPositions)
     writeTake(pcmOf(20.0, constant(4000), constant(4000)));
     const int row = rowOf(4000, 68);
     struct Case {
-        WaveformSelection selection;
+        TakeMarks selection;
         QRgb at3s, at8s, at18s;
         int markerColumn;
     };
@@ -194,7 +194,7 @@ TEST_F(BufferFileFixture, ALaterPageIsReadFromItsOwnOffsetAndItsMarksShifted)
         45.0, [](double t) { return std::int16_t(t < 30.0 ? 0 : 30000); }, constant(0)));
     WaveformView view(pageWidth, 68, A);
     view.setPageBytes(30 * A);
-    const WaveformSelection selection{true, false, 35000, 0};
+    const TakeMarks selection{true, false, 35000, 0};
     ASSERT_TRUE(view.redrawPage(30 * A + 1, path_, selection));
     EXPECT_EQ(view.drawnBytes(), 15 * A);
     const int loud = rowOf(30000, 68);
@@ -218,7 +218,7 @@ TEST_F(BufferFileFixture, ARedrawBelowTheDrawnMarkerChangesNothing)
     ASSERT_TRUE(view.redrawPage(1, path_, {}));
     EXPECT_EQ(view.drawnBytes(), 2 * A);
     const QImage before = view.leftPicture().copy();
-    const WaveformSelection other{true, true, 0, 1000};
+    const TakeMarks other{true, true, 0, 1000};
     EXPECT_FALSE(view.redrawPage(2 * A, path_, other));
     EXPECT_FALSE(view.redrawPage(100, path_, other));
     EXPECT_EQ(view.leftPicture(), before);
