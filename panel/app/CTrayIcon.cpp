@@ -38,6 +38,8 @@ void CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemp
 
 bool CTrayIcon::appear()
 {
+    appeared_ = true;
+    applyStatusIcon();
     add();
     watcher_.start();
     return enabled_;
@@ -98,23 +100,25 @@ void CTrayIcon::showStatus(const QString &iconName, const QString &tooltip)
 {
     if (!icon_)
         return;
-    // Each change reaches a StatusNotifierItem host as a signal it acts on.
-    if (iconName != statusIcon_) {
-        statusIcon_ = iconName;
-        setStatusIcon(iconName);
-    }
+    statusIcon_ = iconName;
+    if (appeared_)
+        applyStatusIcon();
     const QString cut = tooltip.left(kMaxTooltipLength);
     if (cut != icon_->toolTip())
         icon_->setToolTip(cut);
 }
 
-void CTrayIcon::setStatusIcon(const QString &iconName)
+// The icon theme's where one is installed (a StatusNotifierItem host is
+// then given its name), else the program's own copy, else the icon it was
+// made with. Each change reaches a StatusNotifierItem host as a signal it acts
+// on, so only a change is shown.
+void CTrayIcon::applyStatusIcon()
 {
-    // The icon theme's where one is installed (a StatusNotifierItem host is
-    // then given its name), else the program's own copy, else the icon it
-    // was made with.
-    const QIcon own(QStringLiteral(":/icons/%1.png").arg(iconName));
-    icon_->setIcon(QIcon::fromTheme(iconName, own.isNull() ? createdIcon_ : own));
+    if (statusIcon_.isEmpty() || statusIcon_ == shownIcon_)
+        return;
+    shownIcon_ = statusIcon_;
+    const QIcon own(QStringLiteral(":/icons/%1.png").arg(statusIcon_));
+    icon_->setIcon(QIcon::fromTheme(statusIcon_, own.isNull() ? createdIcon_ : own));
 }
 
 QAction *CTrayIcon::item(int id) const

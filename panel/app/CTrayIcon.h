@@ -58,7 +58,8 @@ public:
     // Menu items by their id, in submenus too.
     QAction *item(int id) const;
     // What the icon shows of the card: a themed icon by name (the icon given
-    // at Create where none has it) and the tooltip.
+    // at Create where none has it) and the tooltip. The icon theme is looked
+    // up once the icon is to appear, not before the window's first frame.
     void showStatus(const QString &iconName, const QString &tooltip);
 
     QSystemTrayIcon *icon() const { return icon_.get(); }
@@ -82,7 +83,7 @@ private:
 
     void buildMenu(const MenuTemplate &menu);
     void fill(QMenu &menu, const std::vector<MenuItemTemplate> &items);
-    void setStatusIcon(const QString &iconName);
+    void applyStatusIcon();
     void activated(int reason);
     void add();
     void watch();
@@ -90,7 +91,9 @@ private:
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     QIcon createdIcon_;
-    QString statusIcon_;
+    QString statusIcon_; // asked for
+    QString shownIcon_;
+    bool appeared_ = false;
     QTimer watcher_;
     bool enabled_ = false;
     KindProbe probe_ = detectKind;
