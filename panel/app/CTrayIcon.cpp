@@ -28,8 +28,9 @@ CTrayIcon::~CTrayIcon()
 void CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemplate &menu)
 {
     buildMenu(menu);
+    createdIcon_ = icon;
     icon_ = std::make_unique<QSystemTrayIcon>(icon);
-    icon_->setToolTip(tooltip.left(127));
+    icon_->setToolTip(tooltip.left(kMaxTooltipLength));
     icon_->setContextMenu(menu_.get());
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
@@ -37,6 +38,8 @@ void CTrayIcon::Create(const QString &tooltip, const QIcon &icon, const MenuTemp
 
 bool CTrayIcon::appear()
 {
+    appeared_ = true;
+    applyStatusIcon();
     add();
     watcher_.start();
     return enabled_;
@@ -47,14 +50,28 @@ void CTrayIcon::buildMenu(const MenuTemplate &menu)
     menu_ = std::make_unique<QMenu>();
     menu_->setTitle(menu.caption);
     menu_->setObjectName(QString::number(menu.id));
+    fill(*menu_, menu.items);
+}
+
+void CTrayIcon::fill(QMenu &menu, const std::vector<MenuItemTemplate> &items)
+{
     QActionGroup *radios = nullptr;
-    for (const MenuItemTemplate &item : menu.items) {
-        if (item.isSeparator()) {
-            menu_->addSeparator();
+    for (const MenuItemTemplate &item : items) {
+        if (item.isSeparator() || item.isSubmenu())
             radios = nullptr;
+        if (item.isSeparator()) {
+            menu.addSeparator();
             continue;
         }
-        QAction *action = menu_->addAction(item.caption);
+        if (item.isSubmenu()) {
+            // A child of its menu, so that item() finds its items too.
+            auto *submenu = new QMenu(item.caption, &menu);
+            submenu->setObjectName(QString::number(item.command));
+            menu.addMenu(submenu);
+            fill(*submenu, item.items);
+            continue;
+        }
+        QAction *action = menu.addAction(item.caption);
         action->setObjectName(QString::number(item.command));
         if (item.isDefault) {
             QFont bold = action->font();
@@ -64,7 +81,7 @@ void CTrayIcon::buildMenu(const MenuTemplate &menu)
         action->setCheckable(item.check != MenuItemTemplate::Check::None);
         if (item.check == MenuItemTemplate::Check::Radio) {
             if (!radios) {
-                radios = new QActionGroup(menu_.get());
+                radios = new QActionGroup(&menu);
                 radios->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
             }
             radios->addAction(action);
@@ -77,6 +94,31 @@ void CTrayIcon::buildMenu(const MenuTemplate &menu)
                 itemHandler_(id, checked);
         });
     }
+}
+
+void CTrayIcon::showStatus(const QString &iconName, const QString &tooltip)
+{
+    if (!icon_)
+        return;
+    statusIcon_ = iconName;
+    if (appeared_)
+        applyStatusIcon();
+    const QString cut = tooltip.left(kMaxTooltipLength);
+    if (cut != icon_->toolTip())
+        icon_->setToolTip(cut);
+}
+
+// The icon theme's where one is installed (a StatusNotifierItem host is
+// then given its name), else the program's own copy, else the icon it was
+// made with. Each change reaches a StatusNotifierItem host as a signal it acts
+// on, so only a change is shown.
+void CTrayIcon::applyStatusIcon()
+{
+    if (statusIcon_.isEmpty() || statusIcon_ == shownIcon_)
+        return;
+    shownIcon_ = statusIcon_;
+    const QIcon own(QStringLiteral(":/icons/%1.png").arg(statusIcon_));
+    icon_->setIcon(QIcon::fromTheme(statusIcon_, own.isNull() ? createdIcon_ : own));
 }
 
 QAction *CTrayIcon::item(int id) const

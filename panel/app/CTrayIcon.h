@@ -55,8 +55,12 @@ public:
     // activation (when the icon is surely registered); tests name one.
     void setKindProbe(KindProbe probe) { probe_ = std::move(probe); }
 
-    // Menu items by their id.
+    // Menu items by their id, in submenus too.
     QAction *item(int id) const;
+    // What the icon shows of the card: a themed icon by name (the icon given
+    // at Create where none has it) and the tooltip. The icon theme is looked
+    // up once the icon is to appear, not before the window's first frame.
+    void showStatus(const QString &iconName, const QString &tooltip);
 
     QSystemTrayIcon *icon() const { return icon_.get(); }
     QMenu *menu() const { return menu_.get(); }
@@ -74,13 +78,22 @@ public:
     static constexpr int kWatcherWaitMs = 500;
 
 private:
+    // What a tooltip of the notification area holds, its terminator aside.
+    static constexpr int kMaxTooltipLength = 127;
+
     void buildMenu(const MenuTemplate &menu);
+    void fill(QMenu &menu, const std::vector<MenuItemTemplate> &items);
+    void applyStatusIcon();
     void activated(int reason);
     void add();
     void watch();
 
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
+    QIcon createdIcon_;
+    QString statusIcon_; // asked for
+    QString shownIcon_;
+    bool appeared_ = false;
     QTimer watcher_;
     bool enabled_ = false;
     KindProbe probe_ = detectKind;

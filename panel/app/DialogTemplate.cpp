@@ -38,7 +38,10 @@ bool numbers(const QStringList &words, int first, int count, std::vector<int> &o
 
 MenuItemTemplate menuItem(int command, const QStringList &words)
 {
-    MenuItemTemplate item{command, words[2].mid(1), words.contains(QStringLiteral("DEFAULT"))};
+    MenuItemTemplate item;
+    item.command = command;
+    item.caption = words[2].mid(1);
+    item.isDefault = words.contains(QStringLiteral("DEFAULT"));
     if (words.contains(QStringLiteral("RADIO")))
         item.check = MenuItemTemplate::Check::Radio;
     else if (words.contains(QStringLiteral("CHECKABLE")))
@@ -52,6 +55,8 @@ std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString
 {
     DialogTemplate dialog;
     bool haveDialog = false;
+    // The submenu that items go into until its END.
+    MenuItemTemplate *submenu = nullptr;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
@@ -73,18 +78,31 @@ std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString
                 haveDialog = true;
             }
         } else if (kind == QLatin1String("MENU")) {
-            ok = numbers(words, 1, 1, values) && words.size() == 3 && isCaption(words[2]);
+            ok = !submenu && numbers(words, 1, 1, values) && words.size() == 3 &&
+                 isCaption(words[2]);
             if (ok)
                 dialog.menus.push_back({values[0], words[2].mid(1), {}});
+        } else if (kind == QLatin1String("POPUP")) {
+            ok = !dialog.menus.empty() && !submenu && numbers(words, 1, 1, values) &&
+                 values[0] != 0 && words.size() == 3 && isCaption(words[2]);
+            if (ok) {
+                submenu = &dialog.menus.back().items.emplace_back();
+                submenu->command = values[0];
+                submenu->caption = words[2].mid(1);
+            }
+        } else if (kind == QLatin1String("END")) {
+            ok = submenu && submenu->isSubmenu() && words.size() == 1;
+            submenu = nullptr;
         } else if (kind == QLatin1String("MENUITEM")) {
             ok = !dialog.menus.empty() && numbers(words, 1, 1, values) && values[0] != 0 &&
                  words.size() >= 3 && isCaption(words[2]);
             if (ok)
-                dialog.menus.back().items.push_back(menuItem(values[0], words));
+                (submenu ? submenu->items : dialog.menus.back().items)
+                    .push_back(menuItem(values[0], words));
         } else if (kind == QLatin1String("MENUSEPARATOR")) {
             ok = !dialog.menus.empty() && words.size() == 1;
             if (ok)
-                dialog.menus.back().items.push_back({});
+                (submenu ? submenu->items : dialog.menus.back().items).push_back({});
         } else {
             ok = numbers(words, 1, 5, values);
             if (ok) {
@@ -104,6 +122,11 @@ std::optional<DialogTemplate> DialogTemplate::parse(const QString &text, QString
                 *error = QStringLiteral("line %1: %2").arg(n + 1).arg(line);
             return std::nullopt;
         }
+    }
+    if (submenu) {
+        if (error)
+            *error = QStringLiteral("POPUP without END");
+        return std::nullopt;
     }
     if (!haveDialog) {
         if (error)

@@ -21,11 +21,13 @@ struct ControlTemplate {
 
 struct MenuItemTemplate {
     enum class Check { None, Checkable, Radio };
-    int command = 0; // 0: a separator
+    int command = 0; // 0: a separator; a submenu's id
     QString caption;
     bool isDefault = false;
     Check check = Check::None;
+    std::vector<MenuItemTemplate> items; // a submenu's items, never empty in one
     bool isSeparator() const { return command == 0; }
+    bool isSubmenu() const { return !items.empty(); }
 };
 
 struct MenuTemplate {

@@ -7,10 +7,13 @@
 PanelProgram::PanelProgram(PanelEnvironment environment)
     : environment_(std::move(environment)), session_(sessionSetup(environment_)),
       window_(session_, environment_.messages), dock_(window_, session_),
-      visibility_(window_, tray_), autostart_(environment_.autostartFolder)
+      visibility_(window_, tray_), autostart_(environment_.autostartFolder),
+      options_(PresetFiles(environment_.settingsFolder).settingFile()),
+      desktop_(session_, visibility_, options_)
 {
     QObject::connect(&window_, &CVarnelDlg::recordClicked, &window_,
                      [this] { window_.showRecorderShown(dock_.toggle()); });
+    QObject::connect(&desktop_, &DesktopServices::sleeping, &window_, [this] { dock_.endTake(); });
 }
 
 PanelProgram::~PanelProgram() = default;
@@ -46,7 +49,7 @@ bool PanelProgram::initialise()
     tray_.setAddedHandler([this] { visibility_.trayAdded(); });
     tray_.Create(QStringLiteral("NUV Control"), window_.icon(), menu ? *menu : MenuTemplate{});
     trayMenu_ = std::make_unique<TrayMenu>(tray_, session_, window_, visibility_, autostart_,
-                                           environment_.programFolder);
+                                           options_, environment_.programFolder);
     return true;
 }
 
@@ -56,5 +59,6 @@ void PanelProgram::showAtStart(bool hidden)
     AfterFirstPaint::run(window_, [this] {
         session_.makeMissingFiles();
         tray_.appear();
+        desktop_.start();
     });
 }

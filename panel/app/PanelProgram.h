@@ -5,6 +5,8 @@
 #include "CTrayIcon.h"
 #include "CVarnelDlg.h"
 #include "CardChannel.h"
+#include "DesktopOptions.h"
+#include "DesktopServices.h"
 #include "HidCardSession.h"
 #include "RecorderDock.h"
 #include "TrayMenu.h"
@@ -33,7 +35,7 @@ struct PanelEnvironment {
 
 // The running panel put together: the card session and what observes it
 // (the window, the tray icon and its menu, the window's visibility rules, the
-// docked recorder).
+// docked recorder, the services on the desktop's buses).
 class PanelProgram {
 public:
     explicit PanelProgram(PanelEnvironment environment);
@@ -44,7 +46,7 @@ public:
     bool initialise();
     // hidden: start in the tray without showing the window. What need not
     // hold up the first frame (the first start's settings files, the tray
-    // icon) follows it.
+    // icon, logind and the shortcuts portal) follows it.
     void showAtStart(bool hidden);
     // Exit or Escape was chosen: the program is to end, even when its main
     // loop has not started yet.
@@ -65,5 +67,7 @@ private:
     CTrayIcon tray_;
     WindowVisibility visibility_;
     AutostartEntry autostart_;
+    DesktopOptions options_;
+    DesktopServices desktop_;
     std::unique_ptr<TrayMenu> trayMenu_;
 };

@@ -39,6 +39,11 @@ bool RecorderDock::toggle()
     return library_.openDlg(rightTop.x(), rightTop.y(), kWidth, kHeight) != 0;
 }
 
+void RecorderDock::endTake()
+{
+    library_.deviceRemoved();
+}
+
 void RecorderDock::cardChanged()
 {
     if (isConnected(session_.cardState()))

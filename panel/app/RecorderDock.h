@@ -26,6 +26,9 @@ public:
     bool load(const std::filesystem::path &programFolder);
     // The Record button: true when the recorder shows after it.
     bool toggle();
+    // The system is about to sleep: a take in progress ends and is kept, as
+    // when its source goes away.
+    void endTake();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

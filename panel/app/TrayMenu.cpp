@@ -5,6 +5,7 @@
 #include "CTrayIcon.h"
 #include "CVarnelDlg.h"
 #include "CardSession.h"
+#include "CardStatusText.h"
 #include "ControlIds.h"
 #include "WindowVisibility.h"
 
@@ -15,10 +16,10 @@
 #include <algorithm>
 
 TrayMenu::TrayMenu(CTrayIcon &tray, CardSession &session, CVarnelDlg &window,
-                   WindowVisibility &visibility, AutostartEntry &autostart,
+                   WindowVisibility &visibility, AutostartEntry &autostart, DesktopOptions &options,
                    std::filesystem::path programFolder)
     : tray_(tray), session_(session), window_(window), visibility_(visibility),
-      autostart_(autostart), programFolder_(std::move(programFolder))
+      autostart_(autostart), options_(options), programFolder_(std::move(programFolder))
 {
     tray_.setItemHandler([this](int item, bool checked) { chosen(item, checked); });
     connect(tray_.menu(), &QMenu::aboutToShow, this, [this] { update(); });
@@ -42,6 +43,30 @@ void TrayMenu::update()
         preset->setChecked(shown.preset() == static_cast<int>(i) + 1);
         preset->setEnabled(shown.isEnabled(ControlId::kPresetButtons[i]));
     }
+    updateOptions();
+    updateStatus();
+}
+
+void TrayMenu::updateOptions()
+{
+    const bool notifications = options_.isOn(Option::Notifications);
+    for (const auto &[id, option] : kOptionItems) {
+        QAction *item = tray_.item(id);
+        if (!item)
+            continue;
+        item->setChecked(options_.isOn(option));
+        // Each kind keeps its mark while all are off, ready for when they are on.
+        const bool kind = option != Option::Notifications && option != Option::RestorePreset;
+        item->setEnabled(!kind || notifications);
+    }
+}
+
+void TrayMenu::updateStatus()
+{
+    const CardState card = session_.cardState();
+    tray_.showStatus(CardStatusText::iconName(card, session_.shown()),
+                     QString::fromLatin1(kTooltipTitle) + QLatin1Char('\n') +
+                         CardStatusText::line(card, session_.shown()));
 }
 
 void TrayMenu::chosen(int item, bool checked)
@@ -55,6 +80,9 @@ void TrayMenu::chosen(int item, bool checked)
         setStartAtLogin(checked);
     else if (item == kExitItem)
         window_.exitProgram();
+    for (const auto &[id, option] : kOptionItems)
+        if (item == id)
+            setOption(option, checked);
     update();
 }
 
@@ -78,6 +106,14 @@ void TrayMenu::setStartAtLogin(bool on)
         window_.showMessage(
             QStringLiteral("Orlenta could not change whether it starts at login: %1")
                 .arg(QString::fromStdString(error)));
+}
+
+// The check mark shows what setting.ini keeps, whatever happened.
+void TrayMenu::setOption(Option option, bool on)
+{
+    if (const std::error_code failure = options_.set(option, on))
+        window_.showMessage(QStringLiteral("Orlenta could not save the option in setting.ini: %1")
+                                .arg(QString::fromStdString(failure.message())));
 }
 
 bool TrayMenu::eventFilter(QObject *watched, QEvent *event)

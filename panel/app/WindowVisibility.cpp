@@ -51,6 +51,11 @@ bool WindowVisibility::isShown() const
     return window_.isVisible() && !window_.isMinimized();
 }
 
+bool WindowVisibility::isActive() const
+{
+    return isShown() && window_.isActiveWindow();
+}
+
 void WindowVisibility::trayAdded()
 {
     if (window_.isVisible() && window_.isMinimized())

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "PanelWindowTarget.h"
+#include "WindowPresence.h"
 
 #include <QObject>
 #include <QString>
@@ -14,7 +15,7 @@ class CVarnelDlg;
 // and what the close box and minimise do. It asks whether there is a
 // notification area and changes nothing there. The recorder follows the
 // window by itself (RecorderDock).
-class WindowVisibility : public QObject, public PanelWindowTarget {
+class WindowVisibility : public QObject, public PanelWindowTarget, public WindowPresence {
 public:
     WindowVisibility(CVarnelDlg &window, CTrayIcon &tray);
 
@@ -25,13 +26,14 @@ public:
     void bringToFront(const QString &activationToken = {});
     // Into the notification area, the recorder with it.
     void hideToTray();
-    // The tray icon's click and its menu's first item.
-    void toggle();
+    // The tray icon's click, its menu's first item, a global shortcut.
+    void toggle() override;
     // As the program starts: hidden, it waits in the tray, or minimised
     // where there is no tray.
     void showAtStart(bool hidden);
     // Shown and not minimised.
-    bool isShown() const;
+    bool isShown() const override;
+    bool isActive() const override;
     // A notification area came after the window was minimised for want of
     // one: it takes the window, as it would have at the minimise.
     void trayAdded();

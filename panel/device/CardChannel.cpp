@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -220,6 +221,18 @@ void CardChannel::dropPending()
         dropped.push_back(std::move(*retry_));
     retry_.reset();
     retryTimer_.stop();
+    for (Request &request : dropped)
+        if (request.done)
+            request.done(false, captured_);
+}
+
+void CardChannel::dropWaitingWrites()
+{
+    std::deque<Request> dropped;
+    const auto reads = std::stable_partition(queue_.begin(), queue_.end(),
+                                             [](const Request &request) { return request.read; });
+    std::move(reads, queue_.end(), std::back_inserter(dropped));
+    queue_.erase(reads, queue_.end());
     for (Request &request : dropped)
         if (request.done)
             request.done(false, captured_);

@@ -79,6 +79,10 @@ public:
     // Writes waiting their turn: never more than one of a kind.
     std::size_t waitingWrites() const;
 
+    // Writes waiting their turn end unanswered and are never sent; the one
+    // under way and reads go on.
+    void dropWaitingWrites();
+
     // Going away drops every request still waiting: they were meant for the
     // device that is gone.
     void setConnected(bool connected);

@@ -8,6 +8,9 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+#include <functional>
+
 // The card as everything else sees it: where the panel stands with it, the
 // settings the panel shows, and the ways to change them. The window, the
 // tray, the command line and whoever watches observe it through changed()
@@ -62,6 +65,14 @@ public:
     virtual void chooseMode(int code) = 0;
     // A mute box or "Sound Mix" clicked to on.
     virtual void setSwitch(int boxId, bool on) = 0;
+
+    // The system is about to sleep: settled runs once no write is on its way
+    // to the card, at the latest after deadline, when writes still waiting
+    // their turn are dropped (the preset file keeps what they carried).
+    virtual void settle(std::chrono::milliseconds deadline, std::function<void()> settled) = 0;
+    // The card may have lost or changed its state (the system resumed): its
+    // block is read again and shown, as at a plug-in, and nothing is written.
+    virtual void readAgain() = 0;
 
     // The program is ending: no write starts from now on, and what waits is dropped.
     virtual void end() = 0;

@@ -88,3 +88,9 @@ void FakeCardSession::setSwitch(int boxId, bool on)
     if (state_.setSwitch(boxId, on))
         changeAndWrite(Source::User, "switch " + std::to_string(boxId) + (on ? " on" : " off"), {});
 }
+
+void FakeCardSession::settle(std::chrono::milliseconds, std::function<void()> settled)
+{
+    calls.push_back("settle");
+    settling = std::move(settled);
+}

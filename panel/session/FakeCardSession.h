@@ -27,6 +27,9 @@ public:
     void step(int spinId, int delta) override;
     void chooseMode(int code) override;
     void setSwitch(int boxId, bool on) override;
+    // Recorded; the settling is told when the test calls settling.
+    void settle(std::chrono::milliseconds deadline, std::function<void()> settled) override;
+    void readAgain() override { calls.push_back("read again"); }
     void end() override { ending_ = true; }
     bool isEnding() const override { return ending_; }
 
@@ -38,6 +41,8 @@ public:
 
     // Every call, in order, e.g. "step 1086 +1", "preset 2", "mode 3".
     std::vector<std::string> calls;
+    // What the last settle() is to be told.
+    std::function<void()> settling;
 
 private:
     void changeAndWrite(Source source, const std::string &call, Done done);

@@ -33,10 +33,17 @@ HidCardSession::HidCardSession(Setup setup, QObject *parent)
     });
     if (setup_.audioDefaults && setup_.player)
         startupAudio_ = std::make_unique<StartupAudio>(*setup_.audioDefaults, *setup_.player);
+    settleDeadline_.setSingleShot(true);
+    connect(&settleDeadline_, &QTimer::timeout, this, [this] {
+        channel_.dropWaitingWrites();
+        settled();
+    });
 }
 
 HidCardSession::~HidCardSession()
 {
+    // Whoever waits for the settling may be gone already.
+    settled_ = nullptr;
     channel_.setExiting();
     // The library's reader must stop posting before the window it posts to goes.
     if (channel_.isConnected()) {
@@ -224,7 +231,7 @@ void HidCardSession::apply(const PanelValues &values, Done done)
 {
     state_.show(values);
     announce(Source::Command, true);
-    parameters_.send(std::move(done));
+    send(std::move(done));
 }
 
 void HidCardSession::loadPreset(int preset, Done done)
@@ -232,7 +239,7 @@ void HidCardSession::loadPreset(int preset, Done done)
     state_.selectOnlyPreset(preset);
     state_.show(parameters_.presetValues(preset));
     announce(Source::Preset, true);
-    parameters_.send(std::move(done));
+    send(std::move(done));
     parameters_.storeSelection(preset);
 }
 
@@ -240,7 +247,7 @@ void HidCardSession::factoryReset(Done done)
 {
     state_.show(ParameterBlock::factory().unpack());
     announce(Source::Reset, true);
-    parameters_.send(std::move(done));
+    send(std::move(done));
 }
 
 void HidCardSession::type(int editId, int value)
@@ -255,7 +262,7 @@ void HidCardSession::step(int spinId, int delta)
         return;
     stepping_ = true;
     announce(Source::User, true);
-    parameters_.send();
+    send();
     stepping_ = false;
 }
 
@@ -263,7 +270,7 @@ void HidCardSession::chooseMode(int code)
 {
     state_.chooseMode(code);
     announce(Source::User, true);
-    parameters_.send();
+    send();
 }
 
 void HidCardSession::setSwitch(int boxId, bool on)
@@ -271,7 +278,43 @@ void HidCardSession::setSwitch(int boxId, bool on)
     if (!state_.setSwitch(boxId, on))
         return;
     announce(Source::User, true);
-    parameters_.send();
+    send();
+}
+
+void HidCardSession::send(Done done)
+{
+    ++writesUnderway_;
+    parameters_.send([this, done = std::move(done)](bool answered) {
+        --writesUnderway_;
+        if (done)
+            done(answered);
+        if (writesUnderway_ == 0)
+            settled();
+    });
+}
+
+void HidCardSession::settle(std::chrono::milliseconds deadline, std::function<void()> settled)
+{
+    settled_ = std::move(settled);
+    if (writesUnderway_ == 0)
+        this->settled();
+    else
+        settleDeadline_.start(deadline);
+}
+
+void HidCardSession::settled()
+{
+    settleDeadline_.stop();
+    if (const std::function<void()> waiting = std::exchange(settled_, nullptr))
+        waiting();
+}
+
+// A read still going on (a silent card is asked again and again) brings the
+// block by itself.
+void HidCardSession::readAgain()
+{
+    if (channel_.isConnected() && readState_ == CardState::Ready)
+        readBlock([] {});
 }
 
 void HidCardSession::end()

@@ -9,6 +9,8 @@
 #include "PanelParameters.h"
 #include "PresetFiles.h"
 
+#include <QTimer>
+
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -70,6 +72,8 @@ public:
     void step(int spinId, int delta) override;
     void chooseMode(int code) override;
     void setSwitch(int boxId, bool on) override;
+    void settle(std::chrono::milliseconds deadline, std::function<void()> settled) override;
+    void readAgain() override;
     void end() override;
     bool isEnding() const override { return channel_.isExiting(); }
 
@@ -95,6 +99,9 @@ private:
     void deviceNotice(bool arrival);
     void blockRead(const std::optional<ParameterBlock> &block);
     void stored(std::error_code failure);
+    // Every write goes out here, so that settling knows when none is under way.
+    void send(Done done = {});
+    void settled();
     Snapshot snapshot() const { return {cardState(), state_}; }
     // Tells what changed since the last time, if anything did; always, when
     // the change writes to the card. Every change is announced before the
@@ -118,4 +125,7 @@ private:
     bool settingsFailing_ = false;
     bool stepping_ = false;
     QEventLoop *readWait_ = nullptr;
+    int writesUnderway_ = 0;
+    std::function<void()> settled_;
+    QTimer settleDeadline_;
 };

@@ -31,6 +31,16 @@ for size in 16 22 24 32 48 64 128 256 512; do
         fail "$icon is not a $size x $size PNG"
     fi
 done
+for state in mic-muted no-card; do
+    expect_file "share/icons/hicolor/scalable/status/$id-$state.svg"
+    for size in 16 22 24 32 48 64; do
+        icon=share/icons/hicolor/${size}x${size}/status/$id-$state.png
+        expect_file "$icon"
+        if [ -f "$prefix/$icon" ] && ! file "$prefix/$icon" | grep -q "PNG image data, $size x $size,"; then
+            fail "$icon is not a $size x $size PNG"
+        fi
+    done
+done
 expect_file lib/udev/rules.d/70-orlenta.rules
 expect_file share/bash-completion/completions/orlenta
 expect_file share/doc/orlenta/copyright

@@ -46,8 +46,9 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
     const MenuTemplate *menu = dialog.menu(146);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->caption, QStringLiteral("menu"));
-    // Show or hide first, the presets as one radio group, Exit last.
-    ASSERT_EQ(menu->items.size(), 10u);
+    // Show or hide first, the presets as one radio group, the options with
+    // the notifications' submenu, Exit last.
+    ASSERT_EQ(menu->items.size(), 12u);
     EXPECT_EQ(menu->items[0].command, 32773);
     EXPECT_TRUE(menu->items[0].isDefault);
     EXPECT_TRUE(menu->items[1].isSeparator());
@@ -57,9 +58,16 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
     }
     EXPECT_EQ(menu->items[7].caption, QStringLiteral("Start at login"));
     EXPECT_EQ(menu->items[7].check, MenuItemTemplate::Check::Checkable);
-    EXPECT_EQ(menu->items[9].command, 32772);
-    EXPECT_EQ(menu->items[9].caption, QStringLiteral("Exit"));
-    EXPECT_EQ(menu->items[9].check, MenuItemTemplate::Check::None);
+    EXPECT_EQ(menu->items[8].caption, QStringLiteral("Restore preset when the card returns"));
+    EXPECT_EQ(menu->items[8].check, MenuItemTemplate::Check::Checkable);
+    EXPECT_EQ(menu->items[9].caption, QStringLiteral("Notifications"));
+    ASSERT_EQ(menu->items[9].items.size(), 5u);
+    EXPECT_TRUE(menu->items[9].items[1].isSeparator());
+    for (std::size_t i : {0u, 2u, 3u, 4u})
+        EXPECT_EQ(menu->items[9].items[i].check, MenuItemTemplate::Check::Checkable);
+    EXPECT_EQ(menu->items[11].command, 32772);
+    EXPECT_EQ(menu->items[11].caption, QStringLiteral("Exit"));
+    EXPECT_EQ(menu->items[11].check, MenuItemTemplate::Check::None);
 }
 
 TEST(DialogTemplate, MenuItemsMayBeCheckable)
@@ -74,6 +82,30 @@ TEST(DialogTemplate, MenuItemsMayBeCheckable)
     EXPECT_FALSE(items[0].isDefault);
     EXPECT_TRUE(items[1].isSeparator());
     EXPECT_EQ(items[2].check, MenuItemTemplate::Check::None);
+}
+
+TEST(DialogTemplate, APopupHoldsTheItemsUpToItsEnd)
+{
+    const auto dialog = DialogTemplate::parse(
+        QStringLiteral("DIALOG 1 0 0 1 1 8 \"F\" \"T\"\nMENU 2 \"m\"\nPOPUP 3 \"sub\"\n"
+                       "MENUITEM 4 \"a\" CHECKABLE\nMENUSEPARATOR\nEND\nMENUITEM 5 \"b\"\n"));
+    ASSERT_TRUE(dialog.has_value());
+    const auto &items = dialog->menu(2)->items;
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_TRUE(items[0].isSubmenu());
+    EXPECT_EQ(items[0].command, 3);
+    ASSERT_EQ(items[0].items.size(), 2u);
+    EXPECT_EQ(items[0].items[0].command, 4);
+    EXPECT_TRUE(items[0].items[1].isSeparator());
+    EXPECT_EQ(items[1].command, 5);
+
+    // A popup that is empty, nested, or never ended is no menu.
+    const QString head = QStringLiteral("DIALOG 1 0 0 1 1 8 \"F\" \"T\"\nMENU 2 \"m\"\n");
+    for (const char *broken :
+         {"POPUP 3 \"s\"\nEND\n", "POPUP 3 \"s\"\nPOPUP 4 \"t\"\nMENUITEM 5 \"x\"\nEND\nEND\n",
+          "POPUP 3 \"s\"\nMENUITEM 5 \"x\"\n", "END\n"})
+        EXPECT_FALSE(DialogTemplate::parse(head + QString::fromLatin1(broken)).has_value())
+            << broken;
 }
 
 TEST(DialogTemplate, BrokenTextIsRefusedWithItsLine)

@@ -6,6 +6,7 @@
 #include "CTrayIcon.h"
 #include "CVarnelDlg.h"
 #include "ControlIds.h"
+#include "DesktopOptions.h"
 #include "FakeCardSession.h"
 #include "PanelFixture.h"
 #include "ParameterBlock.h"
@@ -14,6 +15,7 @@
 #include "WindowVisibility.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -36,6 +38,7 @@ private:
         CTrayIcon tray;
         WindowVisibility visibility{dialog, tray};
         AutostartEntry autostart{folder.filePath(QStringLiteral("autostart")).toStdString()};
+        DesktopOptions options{folder.filePath(QStringLiteral("setting.ini")).toStdString()};
         std::unique_ptr<TrayMenu> menu;
 
         Window()
@@ -44,7 +47,7 @@ private:
             tray.setActivationHandler([this] { visibility.toggle(); });
             tray.Create(QStringLiteral("NUV Control"), dialog.icon(), *items);
             tray.appear();
-            menu = std::make_unique<TrayMenu>(tray, session, dialog, visibility, autostart,
+            menu = std::make_unique<TrayMenu>(tray, session, dialog, visibility, autostart, options,
                                               ORLENTA_SIM_STAGE_DIR);
         }
     };
@@ -228,13 +231,13 @@ private slots:
         CTrayIcon &tray = w_->tray;
         // No notification area offscreen: the panel runs without the icon.
         QVERIFY(!tray.isEnabled());
-        QCOMPARE(tray.icon()->toolTip(), QStringLiteral("NUV Control"));
+        QCOMPARE(tray.icon()->toolTip(), QStringLiteral("NUV Control\nNo card"));
         QCOMPARE(tray.menu()->title(), QStringLiteral("menu"));
         QList<QAction *> items;
         for (QAction *action : tray.menu()->actions())
             if (!action->isSeparator())
                 items << action;
-        QCOMPARE(items.size(), 7);
+        QCOMPARE(items.size(), 9);
         QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
         QVERIFY(items[0]->font().bold());
         for (int n = 1; n <= 4; ++n) {
@@ -243,8 +246,10 @@ private slots:
         }
         QCOMPARE(items[5]->text(), QStringLiteral("Start at login"));
         QVERIFY(items[5]->isCheckable());
-        QCOMPARE(items[6]->text(), QStringLiteral("Exit"));
-        QCOMPARE(items[6]->objectName(), QStringLiteral("32772"));
+        QCOMPARE(items[7]->text(), QStringLiteral("Notifications"));
+        QVERIFY(items[7]->menu());
+        QCOMPARE(items[8]->text(), QStringLiteral("Exit"));
+        QCOMPARE(items[8]->objectName(), QStringLiteral("32772"));
 
         items[0]->trigger();
         QVERIFY(!dialog().isVisible());
@@ -254,7 +259,7 @@ private slots:
         QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
 
         QSignalSpy finished(&dialog(), &QDialog::finished);
-        items[6]->trigger();
+        items[8]->trigger();
         QVERIFY(session().isEnding());
         QCOMPARE(finished.count(), 1);
     }
@@ -284,6 +289,69 @@ private slots:
         QVERIFY(!preset(4)->isEnabled());
         preset(4)->trigger();
         QCOMPARE(session().calls, std::vector<std::string>{"preset 3"});
+    }
+
+    // The icon shows the card's state (no card, the microphone muted) and
+    // the tooltip its mode, preset and master volume.
+    void trayIconAndTooltipFollowTheCard()
+    {
+        QSystemTrayIcon &icon = *w_->tray.icon();
+        auto shows = [&](const char *name) {
+            return icon.icon().pixmap(22).toImage() ==
+                   QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)))
+                       .pixmap(22)
+                       .toImage();
+        };
+        QVERIFY(shows("org.orlenta.Orlenta-no-card"));
+        PanelValues values = ParameterBlock::factory().unpack();
+        values.micMute = true;
+        values.masterVol = 9;
+        session().setCardState(CardState::Ready);
+        session().report(values);
+        QVERIFY(shows("org.orlenta.Orlenta-mic-muted"));
+        QCOMPARE(icon.toolTip(),
+                 QStringLiteral("NUV Control\nMode: Sing · Preset 1 · Master volume 9"));
+        session().setCardState(CardState::Absent);
+        QVERIFY(shows("org.orlenta.Orlenta-no-card"));
+        QCOMPARE(icon.toolTip(), QStringLiteral("NUV Control\nNo card"));
+    }
+
+    // The notifications' switches and "Restore preset when the card returns"
+    // live in setting.ini beside what is there already; a fresh file has
+    // every notification on and no restoring.
+    void trayOptionsAreKeptInTheSettingsFile()
+    {
+        QFile ini(w_->folder.filePath(QStringLiteral("setting.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[setting]\nCurrentConfig=3\n");
+        ini.close();
+        const std::filesystem::path file = ini.fileName().toStdString();
+        w_->options = DesktopOptions(file);
+        w_->menu->update();
+        auto item = [&](int id) { return trayItem(id); };
+        using Option = DesktopOptions::Option;
+        for (int id : {32781, 32782, 32783, 32784}) {
+            QVERIFY2(item(id)->isChecked(), qPrintable(QString::number(id)));
+            QVERIFY(item(id)->isEnabled());
+        }
+        QVERIFY(!item(32779)->isChecked());
+
+        item(32783)->trigger(); // changes made on the card: off
+        item(32779)->trigger(); // restore: on
+        item(32781)->trigger(); // no notifications at all
+        QVERIFY(!item(32783)->isChecked());
+        QVERIFY(item(32779)->isChecked());
+        for (int id : {32782, 32783, 32784})
+            QVERIFY(!item(id)->isEnabled());
+        QVERIFY(item(32782)->isChecked());
+
+        const DesktopOptions stored(file);
+        QVERIFY(!stored.isOn(Option::Notifications));
+        QVERIFY(!stored.isOn(Option::CardChangeNotices));
+        QVERIFY(stored.isOn(Option::ConnectionNotices));
+        QVERIFY(stored.isOn(Option::RestorePreset));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains("CurrentConfig=3"));
     }
 
     // Without a notification area a hidden window could not come back:

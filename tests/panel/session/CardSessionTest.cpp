@@ -622,6 +622,70 @@ private slots:
         // The preset already holds what the user set.
         QVERIFY(fileHas("UserConfig_1.ini", "settingToVoice=0f0f4f15b92a2fbe"));
     }
+
+    // Before the system sleeps: the write under way ends first; one still
+    // waiting its turn when the deadline comes is dropped, never sent, and
+    // the settling is told once either way.
+    void settlingLetsTheWriteUnderWayEndAndDropsWhatWaitsPastTheDeadline()
+    {
+        start();
+        int settled = 0;
+        session().settle(std::chrono::seconds(5), [&] { ++settled; });
+        QCOMPARE(settled, 1); // nothing under way
+
+        sim_->setAnswerMode(SIM_ANSWER_SILENT);
+        settled = 0;
+        QTimer::singleShot(40, this, [&] {
+            session().settle(std::chrono::seconds(5), [&] { ++settled; });
+            QCOMPARE(settled, 0);
+        });
+        session().setSwitch(ControlId::kMusicMute, true);
+        QCOMPARE(settled, 1);
+
+        settled = 0;
+        sim_->clearOutputReports();
+        QTimer::singleShot(40, this, [&] {
+            session().setSwitch(ControlId::kMicMute, true);
+            session().settle(std::chrono::milliseconds(60), [&] { ++settled; });
+        });
+        session().setSwitch(ControlId::kRecMute, true);
+        QCOMPARE(settled, 1);
+        QCOMPARE(channel().pendingCount(), std::size_t{0});
+        QTest::qWait(100);
+        QCOMPARE(settled, 1);
+        const std::vector<Report> reports = sim_->outputReports();
+        QCOMPARE(reports.size(), std::size_t{2}); // the rec mute's write and the zero report
+        QCOMPARE(reports[1], kZeroReport);
+        QVERIFY(session().shown().values().micMute);
+    }
+
+    // After a resume: the card's block is read again and shown, and nothing
+    // is written to the card or the preset.
+    void readingAgainShowsTheCardsBlockAndWritesNothing()
+    {
+        start();
+        const std::string preset = readFile(f_->file("UserConfig_1.ini"));
+        sim_->setBlock({0x0F, 0x0F, 0x4F, 0x15, 0xB7, 0x2A, 0x2F, 0x3E}); // Master 7
+        QSignalSpy changes(&session(), &CardSession::changed);
+        session().readAgain();
+        QTRY_COMPARE(shown(1102), 7);
+        QCOMPARE(card(), CardState::Ready);
+        QTRY_VERIFY(!channel().isWaiting());
+        const std::vector<Report> reports = sim_->outputReports();
+        QCOMPARE(reports.size(), std::size_t{2});
+        QCOMPARE(reports[0], kReadRequest);
+        QCOMPARE(reports[1], kZeroReport);
+        QCOMPARE(readFile(f_->file("UserConfig_1.ini")), preset);
+        QCOMPARE(changes.count(), 2); // being read, then read
+        QCOMPARE(changes.last()[1].value<Source>(), Source::Connection);
+
+        // Without a card there is nothing to read.
+        sim_->unplug();
+        f_->notifier.unplug();
+        sim_->clearOutputReports();
+        session().readAgain();
+        expectNothingSent();
+    }
 };
 
 QTEST_GUILESS_MAIN(CardSessionTest)
