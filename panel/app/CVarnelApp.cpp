@@ -8,6 +8,7 @@
 #include "ProgramFolder.h"
 #include "PulseAudioDefaults.h"
 #include "PulseSoundPlayer.h"
+#include "SessionCardInspection.h"
 #include "SingleInstance.h"
 #include "UdevDeviceNotifier.h"
 
@@ -69,6 +70,10 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
     // Ends before the panel: a change still waiting is answered while the
     // panel is whole.
     CommandDispatcher dispatcher(panel.session(), &panel.visibility());
+    dispatcher.setCardInspection([&panel](CommandDispatcher::EncodedReply answer) {
+        SessionCardInspection::inspect(
+            panel.session(), [answer](const CardLink::Result &result) { answer(result.encode()); });
+    });
     instance.listen([&dispatcher](const QByteArray &request, SingleInstance::Reply reply) {
         dispatcher.handleRequest(request, std::move(reply));
     });

@@ -147,6 +147,9 @@ void CommandDispatcher::handle(const CommandLine &command, Reply reply)
     case Kind::Quit:
         reply(window(command));
         return;
+    case Kind::Diagnose:
+        inspectCard(std::move(reply));
+        return;
     case Kind::StartPanel:
     case Kind::Help:
     case Kind::Version:
@@ -154,6 +157,19 @@ void CommandDispatcher::handle(const CommandLine &command, Reply reply)
         break;
     }
     reply(usageError("not a request for the panel"));
+}
+
+// The reply may come after this dispatcher has gone (the panel ending drops
+// the read it waits for), so it holds nothing of it.
+void CommandDispatcher::inspectCard(Reply reply)
+{
+    if (!cardInspection_) {
+        reply(usageError("not a request for the panel"));
+        return;
+    }
+    cardInspection_([reply = std::move(reply)](const QByteArray &answer) {
+        reply(CommandReply{CommandReply::kDone, answer.toStdString(), {}});
+    });
 }
 
 CommandReply CommandDispatcher::status(bool json)

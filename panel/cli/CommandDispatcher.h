@@ -28,6 +28,9 @@ class CommandDispatcher {
 public:
     using Reply = std::function<void(const CommandReply &reply)>;
     using EncodedReply = std::function<void(const QByteArray &reply)>;
+    // What the running panel knows of the card for `orlenta diagnose`,
+    // encoded; answered once, now or when the card has answered its read.
+    using CardInspection = std::function<void(EncodedReply answer)>;
 
     // Longest wait for a write that another exchange holds up.
     static constexpr std::chrono::seconds kWriteWait{30};
@@ -48,6 +51,10 @@ public:
     // window, where nothing else is waiting.
     CommandReply handleNow(const CommandLine &command);
 
+    // The running panel's answer to diagnose; without one, diagnose is
+    // refused as a request.
+    void setCardInspection(CardInspection inspection) { cardInspection_ = std::move(inspection); }
+
     static CommandReply usageError(const std::string &error);
 
 private:
@@ -57,6 +64,7 @@ private:
     CommandReply status(bool json);
     void change(const Start &start, Reply reply);
     CommandReply window(const CommandLine &command);
+    void inspectCard(Reply reply);
     std::optional<CommandReply> cardProblem();
     void conclude(const std::shared_ptr<Pending> &pending, bool answered);
     void finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply);
@@ -64,6 +72,7 @@ private:
 
     PanelCommandTarget &panel_;
     PanelWindowTarget *window_;
+    CardInspection cardInspection_;
     std::chrono::milliseconds writeWait_;
     std::vector<std::shared_ptr<Pending>> pending_;
     // The change being started: the settings files it writes are written

@@ -93,14 +93,15 @@ CommandLine::Parsed CommandLine::parseRequest(std::string_view line)
     if (words.size() == 2 && words.front() == "show")
         return {show(words.back()), {}};
     Parsed parsed = parseCommand(words);
-    if (parsed.command && !parsed.command->goesToPanel())
+    if (parsed.command && parsed.command->spec->route == CommandSpec::Route::Here)
         return fail("'" + words.front() + "' is not a request for the running panel");
     return parsed;
 }
 
 bool CommandLine::goesToPanel() const
 {
-    return spec && spec->route != CommandSpec::Route::Here;
+    return spec && (spec->route == CommandSpec::Route::PanelOrCard ||
+                    spec->route == CommandSpec::Route::RunningPanel);
 }
 
 std::string CommandLine::requestLine() const
@@ -127,10 +128,11 @@ CommandLine CommandLine::show(std::string activationToken)
 std::string CommandLine::usage()
 {
     constexpr std::size_t kWidth = 34;
-    std::string text = R"(Usage: orlenta [--hidden]
-       orlenta COMMAND [ARGUMENTS]
+    std::string text = R"(Usage: orlenta [--hidden] [--verbose]
+       orlenta COMMAND [ARGUMENTS] [--verbose]
 
 Without a command, starts the control panel; --hidden starts it in the tray.
+--verbose, anywhere on the line, writes every debug message to stderr.
 
 Commands:
 )";
@@ -151,6 +153,7 @@ Exit status: 0 done, 1 other failure (such as settings that could not be
 saved), 2 card not found, 3 card did not answer, 64 bad command line (nothing
 was sent), 69 no panel running (show, hide, quit), 77 the card may not be
 opened by this user (see the README's "Running against a real card").
+diagnose exits 0 when it finds no problem and 1 when it finds any.
 )";
     return text;
 }

@@ -25,13 +25,14 @@ struct CommandLine {
         Hide,
         Quit,
         Autostart,
+        Diagnose,
     };
 
     Kind kind = Kind::StartPanel;
     // The command as the table has it; none for the panel's start, --help
     // and --version.
     const CommandSpec *spec = nullptr;
-    bool json = false;   // status --json
+    bool json = false;   // status --json, diagnose --json
     bool hidden = false; // StartPanel --hidden: start in the tray
     std::vector<SettingAssignment> changes;
     int preset = 0;           // Preset: 1-4

@@ -2,10 +2,15 @@
 #include "CommandRunner.h"
 
 #include "CommandTable.h"
+#include "Diagnosis.h"
+#include "DiagnosisText.h"
+#include "LogCategories.h"
+#include "PanelCardLink.h"
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 
 #include <iostream>
 
@@ -56,6 +61,8 @@ CommandReply CommandRunner::runLocally(const CommandLine &command, const Setup &
     if (command.kind == Kind::Version)
         return CommandReply{
             CommandReply::kDone, std::string("orlenta ") + ORLENTA_VERSION + "\n", {}};
+    if (command.kind == Kind::Diagnose)
+        return diagnose(command, setup);
     if (command.kind != Kind::Autostart)
         return CommandDispatcher::usageError("no command");
     std::string error;
@@ -102,4 +109,37 @@ CommandReply CommandRunner::runOnCard(const CommandLine &command, const Setup &s
         session.openAndWait(setup.readWait);
     CommandDispatcher dispatcher(session, nullptr);
     return dispatcher.handleNow(command);
+}
+
+// The probes run here. A running panel has the card open, so the card
+// section asks it instead of opening the card beside it; one that holds its
+// place without answering is told as such, and the card left to it.
+CommandReply CommandRunner::diagnose(const CommandLine &command, const Setup &setup)
+{
+    Diagnosis::Setup probes = Diagnosis::forProgramFolder(setup.card.programFolder);
+    if (setup.panelRunning && setup.panelRunning()) {
+        qCDebug(lcCli) << "a panel runs: the card section asks it";
+        const std::filesystem::path library =
+            setup.card.programFolder / HidControlLibrary::kFileName;
+        probes.card.link = std::make_shared<PanelCardLink>(
+            [&command, &setup] { return panelsCardAnswer(command, setup); },
+            QString::fromStdString(library.string()));
+    }
+    const DiagnosisReport report = Diagnosis(probes).run();
+    const QString text = command.json ? QString::fromUtf8(QJsonDocument(report.toJson()).toJson())
+                                      : DiagnosisText::render(report);
+    return CommandReply{report.exitStatus(), text.toStdString(), {}};
+}
+
+std::optional<QByteArray> CommandRunner::panelsCardAnswer(const CommandLine &command,
+                                                          const Setup &setup)
+{
+    const std::optional<QByteArray> answer =
+        setup.askPanel ? setup.askPanel(QByteArray::fromStdString(command.requestLine()),
+                                        SingleInstance::kReplyWait)
+                       : std::nullopt;
+    const std::optional<CommandReply> reply = answer ? CommandReply::decode(*answer) : std::nullopt;
+    if (!reply || reply->exitCode != CommandReply::kDone)
+        return std::nullopt;
+    return QByteArray::fromStdString(reply->out);
 }

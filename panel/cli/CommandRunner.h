@@ -16,9 +16,10 @@
 #include <ostream>
 #include <string>
 
-// The program started with a command: help, version and autostart are
-// answered here; the rest goes to the running panel when one answers, else
-// to the card through a session of its own, without a window.
+// The program started with a command: help, version, autostart and
+// diagnose are answered here (diagnose asks a running panel about the card);
+// the rest goes to the running panel when one answers, else to the card
+// through a session of its own, without a window.
 class CommandRunner {
 public:
     // Sends a request line to the running panel and waits at most wait for
@@ -65,4 +66,7 @@ private:
     static CommandReply runLocally(const CommandLine &command, const Setup &setup);
     static CommandReply runOnPanel(const CommandLine &command, const Setup &setup);
     static CommandReply runOnCard(const CommandLine &command, const Setup &setup);
+    static CommandReply diagnose(const CommandLine &command, const Setup &setup);
+    static std::optional<QByteArray> panelsCardAnswer(const CommandLine &command,
+                                                      const Setup &setup);
 };

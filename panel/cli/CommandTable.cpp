@@ -54,7 +54,7 @@ std::string parseSet(CommandLine &command, const std::vector<std::string> &pairs
     return {};
 }
 
-std::string parseStatus(CommandLine &command, const std::vector<std::string> &rest)
+std::string parseJsonOption(CommandLine &command, const std::vector<std::string> &rest)
 {
     if (rest.empty())
         return {};
@@ -62,7 +62,7 @@ std::string parseStatus(CommandLine &command, const std::vector<std::string> &re
         command.json = true;
         return {};
     }
-    return "status takes only --json";
+    return command.words.front() + " takes only --json";
 }
 
 std::string parseMode(CommandLine &command, const std::vector<std::string> &rest)
@@ -118,7 +118,7 @@ std::string parseNothing(CommandLine &command, const std::vector<std::string> &r
 const std::array kCommands{
     CommandSpec{"status", Kind::Status, "[--json]",
                 "the card's settings, the selected preset, connected or not", Route::PanelOrCard,
-                CardWait::Read, parseStatus},
+                CardWait::Read, parseJsonOption},
     CommandSpec{"set", Kind::Set, "KEY=VALUE...",
                 "changes settings in one write, kept in the selected preset", Route::PanelOrCard,
                 CardWait::Write, parseSet},
@@ -141,6 +141,9 @@ const std::array kCommands{
     CommandSpec{"autostart", Kind::Autostart, "on|off",
                 "start the panel hidden at login, or no longer", Route::Here, CardWait::None,
                 parseAutostart},
+    CommandSpec{"diagnose", Kind::Diagnose, "[--json]",
+                "what Orlenta sees of the card and the desktop, for a report",
+                Route::HereAskingPanel, CardWait::Read, parseJsonOption},
 };
 
 } // namespace

@@ -17,6 +17,8 @@ struct CommandSpec {
         Here,         // the program itself: no panel, no card
         PanelOrCard,  // the running panel, else the program on the card, without a window
         RunningPanel, // only the running panel, which has the window
+        // The program itself, asking the running panel what it knows of the card.
+        HereAskingPanel,
     };
     // What the command waits for from the card.
     enum class CardWait {

@@ -85,13 +85,18 @@ CardChannel::~CardChannel() = default;
 
 CardChannel::Result CardChannel::SendCommandJY(std::uint8_t key, CardFrame &frame, Completion done)
 {
-    return submit(Request{false, key, frame, std::move(done), {}, 0}, frame);
+    return submit(Request{false, key, frame, std::move(done), {}, 0, {}}, frame);
 }
 
 CardChannel::Result CardChannel::RecvCommandJY(std::uint8_t index, CardFrame &frame,
                                                Completion done, FirstMiss firstMiss)
 {
-    return submit(Request{true, index, frame, std::move(done), std::move(firstMiss), 0}, frame);
+    return submit(Request{true, index, frame, std::move(done), std::move(firstMiss), 0, {}}, frame);
+}
+
+CardChannel::Result CardChannel::readOnce(std::uint8_t index, CardFrame &frame, Sampled done)
+{
+    return submit(Request{true, index, frame, {}, {}, 0, std::move(done)}, frame);
 }
 
 CardChannel::Result CardChannel::submit(Request request, CardFrame &callerFrame)
@@ -151,12 +156,15 @@ CardChannel::Outcome CardChannel::run(Request &request)
 {
     busy_ = true;
     ++request.attempts;
+    arrival_.reset();
     Outcome outcome = Outcome::Failed;
     if (request.read)
         outcome = runReadAttempt(request.keyOrIndex, request.frame);
     else if (runWrite(request.keyOrIndex, request.frame))
         outcome = Outcome::Answered;
     busy_ = false;
+    if (request.sampled)
+        return sampled(request, outcome);
     if (outcome == Outcome::Retry && request.attempts == 1 && request.firstMiss) {
         const FirstMiss firstMiss = std::move(request.firstMiss);
         request.firstMiss = nullptr;
@@ -171,6 +179,18 @@ CardChannel::Outcome CardChannel::run(Request &request)
     if (outcome != Outcome::Retry && request.done)
         request.done(outcome == Outcome::Answered, captured_);
     return outcome;
+}
+
+CardChannel::Outcome CardChannel::sampled(Request &request, Outcome outcome)
+{
+    Sample sample;
+    if (arrival_) {
+        sample.answer = arrival_->report;
+        sample.roundTrip = arrival_->at - sentAt_;
+    }
+    const Sampled done = std::move(request.sampled);
+    done(sample);
+    return outcome == Outcome::Retry ? Outcome::Failed : outcome;
 }
 
 // The next attempt starts no sooner than a whole wait after the last request,
@@ -221,9 +241,12 @@ void CardChannel::dropPending()
         dropped.push_back(std::move(*retry_));
     retry_.reset();
     retryTimer_.stop();
-    for (Request &request : dropped)
+    for (Request &request : dropped) {
         if (request.done)
             request.done(false, captured_);
+        if (request.sampled)
+            request.sampled({});
+    }
 }
 
 void CardChannel::dropWaitingWrites()
@@ -354,6 +377,7 @@ void CardChannel::onMonitorMessage(std::uintptr_t wParam,
     if (expectedHead_ != 0 && report.head() == expectedHead_) {
         captured_ = report.asFrame();
         answerCaptured_ = true;
+        arrival_ = Arrival{report, std::chrono::steady_clock::now()};
         wake();
     }
 }

@@ -41,6 +41,14 @@ public:
     using FirstMiss = std::function<void()>;
     // Holds the thread for the pacing pauses between reports.
     using Pause = std::function<void(std::chrono::milliseconds)>;
+    // What one read attempt brought back: the report with the read's head as
+    // it came, well-formed or not, and how long after the request went out;
+    // none when nothing came (or the request never went out).
+    struct Sample {
+        std::optional<InputReport> answer;
+        std::chrono::nanoseconds roundTrip{0};
+    };
+    using Sampled = std::function<void(const Sample &sample)>;
 
     enum class Result { Answered, Failed, Queued };
 
@@ -68,6 +76,10 @@ public:
     // the background. Index 2 is never requested.
     Result RecvCommandJY(std::uint8_t index, CardFrame &frame, Completion done = {},
                          FirstMiss firstMiss = {});
+    // One attempt of a read, never asked again: what the card answers, as it
+    // answers it, for a diagnosis. Queued like any request; done is called
+    // once, also when the request is dropped.
+    Result readOnce(std::uint8_t index, CardFrame &frame, Sampled done);
 
     // The monitor message: input reports arrive here in order.
     void onMonitorMessage(std::uintptr_t wParam, const std::optional<InputReport::Words> &words);
@@ -101,12 +113,15 @@ private:
         Completion done;
         FirstMiss firstMiss;
         int attempts = 0;
+        Sampled sampled; // a read of one attempt
     };
     enum class Outcome { Answered, Failed, Retry };
 
     Result submit(Request request, CardFrame &callerFrame);
     void enqueue(Request request);
     Outcome run(Request &request);
+    // Tells a read of one attempt what came, and ends it.
+    Outcome sampled(Request &request, Outcome outcome);
     bool runWrite(std::uint8_t key, CardFrame &frame);
     Outcome runReadAttempt(std::uint8_t index, CardFrame &frame);
     void send(const CardFrame &frame, std::uint8_t expectedHead);
@@ -129,6 +144,12 @@ private:
     bool answerCaptured_ = false;
     std::uint8_t expectedHead_ = 0;
     std::chrono::steady_clock::time_point sentAt_;
+    // The running exchange's answer as it came, and when.
+    struct Arrival {
+        InputReport report;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::optional<Arrival> arrival_;
 
     bool connected_ = false;
     bool abort_ = false;

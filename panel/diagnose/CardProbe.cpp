@@ -39,23 +39,6 @@ QString nodePath(const HidrawSysfs::Node &node)
     return QStringLiteral("/dev/") + QString::fromStdString(node.deviceName);
 }
 
-QString openResultText(CardLink::Open open)
-{
-    switch (open) {
-    case CardLink::Open::NoLibrary:
-        return QStringLiteral("library not loaded");
-    case CardLink::Open::NotFound:
-        return QStringLiteral("not found");
-    case CardLink::Open::Denied:
-        return QStringLiteral("denied");
-    case CardLink::Open::Failed:
-        return QStringLiteral("failed");
-    case CardLink::Open::Opened:
-        break;
-    }
-    return QStringLiteral("opened");
-}
-
 QJsonValue stateReadJson(const std::optional<CardLink::StateRead> &read)
 {
     if (!read)
@@ -144,6 +127,12 @@ std::optional<DiagnosisProblem> openProblem(const CardLink::Result &link,
             QStringLiteral("the card could not be opened: %1").arg(errorText(link.openError)),
             QStringLiteral("unplug the card and plug it in again; if that does not help, ") +
                 kReportIt};
+    case CardLink::Open::PanelDidNotAnswer:
+        return DiagnosisProblem{
+            QStringLiteral("the running panel did not answer for the card"),
+            QStringLiteral("end the panel (its tray menu's Exit, or kill it) and run orlenta "
+                           "diagnose again; a panel that hangs is a fault: ") +
+                kReportIt};
     case CardLink::Open::Opened:
         break;
     }
@@ -179,9 +168,9 @@ std::vector<fs::path> CardProbe::systemUdevRuleFolders()
 bool CardProbe::cardPresent(const QJsonObject &section)
 {
     const QString open = section.value("open").toObject().value("result").toString();
-    return open == openResultText(CardLink::Open::Opened) ||
-           open == openResultText(CardLink::Open::Denied) ||
-           open == openResultText(CardLink::Open::Failed);
+    return open == CardLink::openText(CardLink::Open::Opened) ||
+           open == CardLink::openText(CardLink::Open::Denied) ||
+           open == CardLink::openText(CardLink::Open::Failed);
 }
 
 ProbeResult CardProbe::run() const
@@ -198,7 +187,9 @@ ProbeResult CardProbe::run() const
                                             hex4(DeviceConnection::kDefaultProductId))},
         {"interfaces", interfaces(link, nodes)},
         {"udev_rule", rule ? QJsonValue(QString::fromStdString(rule->string())) : QJsonValue::Null},
-        {"open", QJsonObject{{"result", openResultText(link.open)},
+        {"through", link.throughRunningPanel ? QStringLiteral("running panel")
+                                             : QStringLiteral("HID library")},
+        {"open", QJsonObject{{"result", CardLink::openText(link.open)},
                              {"error", link.openError ? QJsonValue(errorText(link.openError))
                                                       : QJsonValue::Null}}},
         {"state_read", stateReadJson(link.stateRead)}};

@@ -53,9 +53,14 @@ HidCardSession::~HidCardSession()
     }
 }
 
+std::filesystem::path HidCardSession::libraryPath() const
+{
+    return setup_.programFolder / HidControlLibrary::kFileName;
+}
+
 bool HidCardSession::loadLibrary()
 {
-    const std::filesystem::path path = setup_.programFolder / HidControlLibrary::kFileName;
+    const std::filesystem::path path = libraryPath();
     const bool loaded = library_.load(path.string());
     if (!loaded)
         qCWarning(lcCard) << "cannot load" << path.c_str() << ":" << library_.loadError().c_str();

@@ -78,6 +78,11 @@ public:
     bool isEnding() const override { return channel_.isExiting(); }
 
     const HidControlLibrary &library() const { return library_; }
+    std::filesystem::path libraryPath() const;
+    // One read of the card's block for `orlenta diagnose`, asked of a running
+    // panel: one attempt, queued behind the panel's own exchanges, told what
+    // the card answered, well-formed or not. The panel shows nothing of it.
+    void readBlockOnce(CardChannel::Sampled done) { parameters_.readOnce(std::move(done)); }
     // For tests and benchmarks that look at the exchanges themselves.
     const CardChannel &channel() const { return channel_; }
 

@@ -50,6 +50,12 @@ void PanelParameters::read(std::function<void(bool answered)> firstAttemptOver, 
         [runOnce] { runOnce(false); });
 }
 
+void PanelParameters::readOnce(CardChannel::Sampled done)
+{
+    CardFrame frame = CardFrame::readRequest(kParameterReadIndex);
+    channel_.readOnce(kParameterReadIndex, frame, std::move(done));
+}
+
 PanelValues PanelParameters::presetValues(int preset) const
 {
     return ParameterBlock::fromText(presets_.presetText(preset)).unpack();

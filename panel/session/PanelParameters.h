@@ -34,6 +34,9 @@ public:
     // background until the card answers or goes away. ended runs when the
     // read is over, before a firstAttemptOver still due.
     void read(std::function<void(bool answered)> firstAttemptOver, ReadEnded ended);
+    // One attempt of the read, whatever the card answers, beside the panel's
+    // own exchanges; nothing is shown.
+    void readOnce(CardChannel::Sampled done);
     // What preset 1-4 holds, as the panel shows it.
     PanelValues presetValues(int preset) const;
     // setting.ini names the preset as the selected one.

@@ -68,6 +68,7 @@ TEST(CommandLineTest, EveryFaultIsNamed)
          {"preset", "preset 0", "preset 5", "preset 1x", "preset 01", "preset 1 2"})
         EXPECT_NE(errorOf(bad), "") << bad;
     EXPECT_NE(errorOf("status --yaml"), "");
+    EXPECT_EQ(errorOf("diagnose --yaml"), "diagnose takes only --json");
     EXPECT_NE(errorOf("reset now"), "");
     EXPECT_NE(errorOf("autostart yes"), "");
 }
@@ -99,6 +100,10 @@ TEST(CommandLineTest, ARequestLineCarriesTheCommandToThePanelUnchanged)
     for (const char *line : {"", "\n", "autostart on\n", "--version\n", "--help\n", "set x=1\n"})
         EXPECT_FALSE(CommandLine::parseRequest(line).command) << line;
     EXPECT_EQ(CommandLine::parseRequest("show\n").command->kind, Kind::Show);
+    // diagnose runs here; the panel is asked only what it knows of the card.
+    const CommandLine diagnose = *parse("diagnose --json").command;
+    EXPECT_FALSE(diagnose.goesToPanel());
+    EXPECT_EQ(CommandLine::parseRequest(diagnose.requestLine()).command->kind, Kind::Diagnose);
 }
 
 // A show carries the desktop's activation token after the word, as a later

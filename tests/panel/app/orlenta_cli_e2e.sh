@@ -18,11 +18,14 @@ folder=$work/Orlenta
 copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
 mkdir -m 700 "$work/run" && mkdir "$work/home" "$work/config"
 log=$work/reports.log
+# The sound server of scripts/services.sh, found through its runtime folder,
+# which the commands here do not have.
+sound=unix:${XDG_RUNTIME_DIR:-}/pulse/native
 
-# No display, no Qt platform: a command must not need one.
+# No display, no Qt platform, no session bus: a command must not need one.
 orlenta() {
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u DBUS_SESSION_BUS_ADDRESS \
+        HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
         ORLENTA_SHIM_TARGET="$folder/simulated.so" ORLENTA_SHIM_LOG="$log" \
         "$folder/Orlenta" "$@" >"$work/out" 2>"$work/err"
 }
@@ -71,6 +74,27 @@ orlenta autostart off || fail "autostart off ended with $?"
 [ ! -e "$entry" ] || fail "autostart off left $entry"
 pass "autostart on writes a valid entry in \$XDG_CONFIG_HOME/autostart, off removes it"
 
+read_request="00 00 41 00 00 0c 45 01 00 00 00 00 00 00 00 42"
+before=$(reports)
+PULSE_SERVER=$sound orlenta diagnose --json
+rc=$?
+[ $rc -eq 0 ] || fail "diagnose ended with $rc: $(grep -A1 '"what"' "$work/out") $(cat "$work/err")"
+for field in '"through": "HID library"' '"result": "opened"' "\"sent\": \"$read_request\"" \
+    '"checksum": "right"' '"session_bus": false' '"card_sink": {' '"recorder": {'; do
+    grep -qF "$field" "$work/out" || fail "diagnose --json lacks $field: $(cat "$work/out")"
+done
+[ ! -s "$work/err" ] || fail "diagnose wrote to stderr: $(cat "$work/err")"
+[ "$(reports)" -eq $((before + 2)) ] && [ "$(sed -n "$((before + 1))p" "$log")" = "$read_request" ] ||
+    fail "diagnose sent: $(tail -n +$((before + 1)) "$log")"
+pass "diagnose --json read the card once, without a display or a session bus: exit 0"
+
+PULSE_SERVER=unix:/nonexistent/orlenta-test/native orlenta diagnose
+rc=$?
+[ $rc -eq 1 ] || fail "diagnose without a sound server ended with $rc"
+grep -q '^  - no sound server answered' "$work/out" && grep -qx '    checksum: right' "$work/out" ||
+    fail "diagnose without a sound server printed: $(cat "$work/out")"
+pass "diagnose without a sound server: the problem named, exit 1"
+
 complete_line() { # the line typed so far; prints the completions
     bash -c 'source "$1"; COMP_LINE=$2; COMP_POINT=${#2}; _orlenta; echo "${COMPREPLY[*]}"' _ "$completion" "$1"
 }
@@ -80,6 +104,9 @@ bash -c 'source "$1"; complete -p orlenta' _ "$completion" | grep -q -- '-F _orl
 [ "$(complete_line 'orlenta set fx-t')" = "fx-type=" ] || fail "set key completion"
 [ "$(complete_line 'orlenta set mode=s')" = "sing" ] || fail "set value completion"
 [ "$(complete_line 'orlenta mute rec ')" = "on off toggle" ] || fail "mute state completion"
+[ "$(complete_line 'orlenta --verbose diag')" = "diagnose" ] || fail "command after --verbose"
+[ "$(complete_line 'orlenta mute --verbose rec ')" = "on off toggle" ] || fail "--verbose between words"
+[ "$(complete_line 'orlenta diagnose -')" = "--json --verbose" ] || fail "diagnose option completion"
 pass "bash completion"
 
 echo "$passed passed, 0 failed"

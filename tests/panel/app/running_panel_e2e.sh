@@ -30,6 +30,8 @@ folder=$work/Orlenta
 copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
 mkdir -m 700 "$work/run"
 log=$work/reports.log
+# The sound server of scripts/services.sh, found through its runtime folder.
+sound=unix:${XDG_RUNTIME_DIR:-}/pulse/native
 export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$log
 
 orlenta() { "$folder/Orlenta" "$@" >"$work/out" 2>"$work/err"; }
@@ -39,6 +41,11 @@ not_viewable() { ! viewable; }
 panel_ended() { ! kill -0 "$panel" 2>/dev/null; }
 tray_icon() { xwininfo -root -tree | grep -q '"Orlenta": ("Orlenta" "Orlenta")  22x22'; }
 has_file_line() { grep -qx "$2" "$folder/$1"; }
+# Needs neither the display nor a session bus.
+diagnose() {
+    env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS PULSE_SERVER="$sound" \
+        "$folder/Orlenta" diagnose "$@" >"$work/out" 2>"$work/err"
+}
 
 "$folder/Orlenta" --hidden >"$work/panel.log" 2>&1 &
 panel=$!
@@ -102,6 +109,16 @@ wait_for 5 viewable || fail "a second start did not bring the window back"
 kill -0 "$panel" 2>/dev/null || fail "the panel ended"
 pass "show, hide; a second start brings the window back, a hidden one leaves it"
 
+diagnose --json
+rc=$?
+[ $rc -eq 0 ] || fail "diagnose ended with $rc: $(grep -A1 '"what"' "$work/out") $(cat "$work/err")"
+grep -qF '"through": "running panel"' "$work/out" && grep -qF '"checksum": "right"' "$work/out" ||
+    fail "diagnose --json printed: $(cat "$work/out")"
+[ "$(reports)" -eq 12 ] || fail "diagnose sent $(($(reports) - 10)) reports, not one read and its release"
+[ "$(report 11)" = "00 00 41 00 00 0c 45 01 00 00 00 00 00 00 00 42" ] || fail "diagnose sent: $(report 11)"
+kill -0 "$panel" 2>/dev/null || fail "the panel ended"
+pass "diagnose: the running panel reads the card for it, nothing opened beside it"
+
 # A panel that holds its place but does not answer (stopped): the command
 # gives up and leaves the card to it, and the panel survives the client that
 # hung up.
@@ -109,15 +126,23 @@ kill -STOP "$panel"
 start=$(date +%s)
 timeout 30 "$folder/Orlenta" status >"$work/out" 2>"$work/err"
 rc=$?
-kill -CONT "$panel"
 [ $rc -eq 1 ] || fail "status to a stopped panel ended with $rc"
 grep -q "did not answer" "$work/err" || fail "status to a stopped panel said: $(cat "$work/err")"
-[ $(($(date +%s) - start)) -lt 20 ] || fail "status to a stopped panel took $(($(date +%s) - start)) s"
-[ "$(reports)" -eq 10 ] || fail "the card was opened beside the stopped panel"
+timeout 30 env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS PULSE_SERVER="$sound" \
+    "$folder/Orlenta" diagnose >"$work/out" 2>"$work/err"
+diagnose_rc=$?
+# Counted while the panel is stopped: once it goes on, it serves the
+# requests of the clients that gave up.
+reports_while_stopped=$(reports)
+kill -CONT "$panel"
+[ $diagnose_rc -eq 1 ] && grep -q '^  - the running panel did not answer for the card$' "$work/out" ||
+    fail "diagnose beside a stopped panel ended with $diagnose_rc: $(cat "$work/out")"
+[ $(($(date +%s) - start)) -lt 25 ] || fail "status and diagnose to a stopped panel took $(($(date +%s) - start)) s"
+[ "$reports_while_stopped" -eq 12 ] || fail "the card was opened beside the stopped panel"
 sleep 1
 kill -0 "$panel" 2>/dev/null || fail "the panel ended after answering a client that had gone"
 orlenta status || fail "status after the panel went on ended with $?"
-pass "a panel that does not answer: exit 1, the card left alone"
+pass "a panel that does not answer: status exits 1, diagnose names it, the card left alone"
 
 orlenta quit || fail "quit ended with $?: $(cat "$work/err")"
 wait_for 10 panel_ended || fail "quit did not end the panel"
