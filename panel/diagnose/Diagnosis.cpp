@@ -4,6 +4,7 @@
 #include "HidControlLibrary.h"
 #include "LibraryCardLink.h"
 #include "ProgramFolder.h"
+#include "RecorderProbe.h"
 #include "SoundProbe.h"
 
 namespace {
@@ -38,5 +39,6 @@ DiagnosisReport Diagnosis::run() const
     take(report.session, report.problems, SessionProbe(setup_.session).run());
     take(report.card, report.problems, CardProbe(setup_.card).run());
     take(report.sound, report.problems, SoundProbe().run(CardProbe::cardPresent(report.card)));
+    take(report.recorder, report.problems, RecorderProbe(setup_.program.settingsFolder).run());
     return report;
 }

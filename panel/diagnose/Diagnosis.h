@@ -12,9 +12,6 @@
 // problems into one report. Render it with DiagnosisReport::toJson or
 // DiagnosisText. Needs a Qt core application (the card's answer and the
 // session bus arrive through its event loop).
-//
-// The recorder section stays empty: the recorder's buffer file is examined
-// by the recorder itself.
 class Diagnosis {
 public:
     struct Setup {

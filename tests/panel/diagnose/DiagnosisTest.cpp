@@ -5,6 +5,7 @@
 #include "DiagnosisText.h"
 #include "FakeSystemTree.h"
 #include "LibraryCardLink.h"
+#include "WaveHeader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -62,7 +63,7 @@ TEST_F(DiagnosisTest, WithoutASoundServerEverySectionIsThereAndTheVerdictSaysSo)
     const QJsonObject json = report.toJson();
     EXPECT_EQ(json.keys(),
               (QStringList{"card", "problems", "program", "recorder", "session", "sound"}));
-    EXPECT_TRUE(json["recorder"].toObject().isEmpty());
+    EXPECT_FALSE(json["recorder"].toObject()["exists"].toBool());
     EXPECT_EQ(json["program"].toObject()["version"].toString(), ORLENTA_VERSION);
     EXPECT_TRUE(json["program"].toObject()["hid_library"].toObject()["simulated"].toBool());
     EXPECT_TRUE(json["program"].toObject()["hidapi"].isNull());
@@ -76,8 +77,8 @@ TEST_F(DiagnosisTest, WithoutASoundServerEverySectionIsThereAndTheVerdictSaysSo)
     EXPECT_EQ(report.exitStatus(), 1);
 
     const QString text = DiagnosisText::render(report);
-    for (const char *heading : {"program\n", "\nsession\n", "\ncard\n", "\nsound\n",
-                                "\nrecorder\n  (not examined)\n", "\nproblems:\n  - no sound"})
+    for (const char *heading : {"program\n", "\nsession\n", "\ncard\n", "\nsound\n", "\nrecorder\n",
+                                "\nproblems:\n  - no sound"})
         EXPECT_TRUE(text.contains(QLatin1String(heading))) << heading;
 }
 
@@ -93,6 +94,42 @@ TEST_F(DiagnosisTest, WithTheCardAndItsSoundDevicesNothingIsWrong)
     EXPECT_TRUE(report.sound["default_sink_is_card"].toBool());
     EXPECT_TRUE(report.sound["default_source_is_card"].toBool());
     EXPECT_TRUE(DiagnosisText::render(report).endsWith("problems: none found\n"));
+}
+
+// A take the recorder never finished (the run ended during it): the report
+// says so and what opening the recorder will do, and leaves the file alone.
+TEST_F(DiagnosisTest, AnUnfinishedTakeIsReportedAndLeftAsItIs)
+{
+    const std::filesystem::path take = settings.filePath("NUVRecord.wav").toStdString();
+    WaveHeader header;
+    header.dataBytes = 176400; // one second counted
+    std::ofstream file(take, std::ios::binary);
+    const auto bytes = header.bytes();
+    file.write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    file << std::string(3 * 176400, '\x01'); // three seconds there
+    file.close();
+    const auto before = std::filesystem::file_size(take);
+
+    const DiagnosisReport report = Diagnosis(setup()).run();
+    EXPECT_TRUE(report.recorder["exists"].toBool());
+    EXPECT_EQ(report.recorder["header_data_bytes"].toInt(), 176400);
+    EXPECT_DOUBLE_EQ(report.recorder["length_seconds"].toDouble(), 1.0);
+    EXPECT_TRUE(report.recorder["recovery_would_change"].toBool());
+    const bool told = std::any_of(report.problems.begin(), report.problems.end(),
+                                  [](const DiagnosisProblem &problem) {
+                                      return problem.what.contains("left unfinished") &&
+                                             problem.fix.contains("repairs the take");
+                                  });
+    EXPECT_TRUE(told);
+    EXPECT_EQ(std::filesystem::file_size(take), before);
+
+    // Something that is no take at all: named, with where to put it.
+    std::ofstream(take, std::ios::trunc) << "not a wave file";
+    const DiagnosisReport junk = Diagnosis(setup()).run();
+    EXPECT_TRUE(junk.recorder["header_data_bytes"].isNull());
+    EXPECT_TRUE(
+        std::any_of(junk.problems.begin(), junk.problems.end(),
+                    [](const DiagnosisProblem &problem) { return problem.fix.contains("mv "); }));
 }
 
 TEST_F(DiagnosisTest, PresetFileThatDoesNotParseIsAProblem)
