@@ -5,6 +5,7 @@
 # flags: HIDDEN, DISABLED, BORDER, AUTOHSCROLL, PUSHLIKE
 # MENU id "popup caption" / MENUITEM id "caption" [DEFAULT] [CHECKABLE | RADIO] / MENUSEPARATOR
 #   consecutive RADIO items form one group, at most one of them checked
+#   "&" marks the key that chooses an item from the keyboard
 # POPUP id "caption" ... END: a submenu of the menu, holding the items between them
 
 DIALOG 102 0 0 586 615 8 "MS Sans Serif" "Orlenta HD"
@@ -103,21 +104,21 @@ PUSHLIKE   1148 370 498  13  13 "3"
 PUSHLIKE   1149 384 498  13  13 "4"
 
 MENU 146 "menu"
-MENUITEM 32773 "Show Orlenta" DEFAULT
+MENUITEM 32773 "&Show Orlenta" DEFAULT
 MENUSEPARATOR
-MENUITEM 32774 "Preset 1" RADIO
-MENUITEM 32775 "Preset 2" RADIO
-MENUITEM 32776 "Preset 3" RADIO
-MENUITEM 32777 "Preset 4" RADIO
+MENUITEM 32774 "Preset &1" RADIO
+MENUITEM 32775 "Preset &2" RADIO
+MENUITEM 32776 "Preset &3" RADIO
+MENUITEM 32777 "Preset &4" RADIO
 MENUSEPARATOR
-MENUITEM 32778 "Start at login" CHECKABLE
-MENUITEM 32779 "Restore preset when the card returns" CHECKABLE
-POPUP 32780 "Notifications"
-MENUITEM 32781 "Show notifications" CHECKABLE
+MENUITEM 32778 "Start at &login" CHECKABLE
+MENUITEM 32779 "&Restore preset when the card returns" CHECKABLE
+POPUP 32780 "&Notifications"
+MENUITEM 32781 "&Show notifications" CHECKABLE
 MENUSEPARATOR
-MENUITEM 32782 "Card plugged in or removed" CHECKABLE
-MENUITEM 32783 "Changes made on the card" CHECKABLE
-MENUITEM 32784 "Changes by commands and shortcuts" CHECKABLE
+MENUITEM 32782 "Card &plugged in or removed" CHECKABLE
+MENUITEM 32783 "Changes made on the &card" CHECKABLE
+MENUITEM 32784 "Changes by co&mmands and shortcuts" CHECKABLE
 END
 MENUSEPARATOR
-MENUITEM 32772 "Exit"
+MENUITEM 32772 "E&xit"

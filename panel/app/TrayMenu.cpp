@@ -31,8 +31,8 @@ TrayMenu::TrayMenu(CTrayIcon &tray, CardSession &session, CVarnelDlg &window,
 void TrayMenu::update()
 {
     if (QAction *showHide = tray_.item(kShowHideItem))
-        showHide->setText(visibility_.isShown() ? QStringLiteral("Hide Orlenta")
-                                                : QStringLiteral("Show Orlenta"));
+        showHide->setText(visibility_.isShown() ? QStringLiteral("&Hide Orlenta")
+                                                : QStringLiteral("&Show Orlenta"));
     if (QAction *login = tray_.item(kStartAtLoginItem))
         login->setChecked(autostart_.isEnabled());
     const PanelState &shown = session_.shown();

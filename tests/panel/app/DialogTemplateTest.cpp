@@ -53,20 +53,20 @@ TEST(DialogTemplate, MainDialogHasEveryControlWithItsPlace)
     EXPECT_TRUE(menu->items[0].isDefault);
     EXPECT_TRUE(menu->items[1].isSeparator());
     for (std::size_t i = 2; i < 6; ++i) {
-        EXPECT_EQ(menu->items[i].caption, QStringLiteral("Preset %1").arg(i - 1));
+        EXPECT_EQ(menu->items[i].caption, QStringLiteral("Preset &%1").arg(i - 1));
         EXPECT_EQ(menu->items[i].check, MenuItemTemplate::Check::Radio);
     }
-    EXPECT_EQ(menu->items[7].caption, QStringLiteral("Start at login"));
+    EXPECT_EQ(menu->items[7].caption, QStringLiteral("Start at &login"));
     EXPECT_EQ(menu->items[7].check, MenuItemTemplate::Check::Checkable);
-    EXPECT_EQ(menu->items[8].caption, QStringLiteral("Restore preset when the card returns"));
+    EXPECT_EQ(menu->items[8].caption, QStringLiteral("&Restore preset when the card returns"));
     EXPECT_EQ(menu->items[8].check, MenuItemTemplate::Check::Checkable);
-    EXPECT_EQ(menu->items[9].caption, QStringLiteral("Notifications"));
+    EXPECT_EQ(menu->items[9].caption, QStringLiteral("&Notifications"));
     ASSERT_EQ(menu->items[9].items.size(), 5u);
     EXPECT_TRUE(menu->items[9].items[1].isSeparator());
     for (std::size_t i : {0u, 2u, 3u, 4u})
         EXPECT_EQ(menu->items[9].items[i].check, MenuItemTemplate::Check::Checkable);
     EXPECT_EQ(menu->items[11].command, 32772);
-    EXPECT_EQ(menu->items[11].caption, QStringLiteral("Exit"));
+    EXPECT_EQ(menu->items[11].caption, QStringLiteral("E&xit"));
     EXPECT_EQ(menu->items[11].check, MenuItemTemplate::Check::None);
 }
 

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -238,25 +239,39 @@ private slots:
             if (!action->isSeparator())
                 items << action;
         QCOMPARE(items.size(), 9);
-        QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
+        QCOMPARE(items[0]->text(), QStringLiteral("&Hide Orlenta"));
         QVERIFY(items[0]->font().bold());
         for (int n = 1; n <= 4; ++n) {
-            QCOMPARE(items[n]->text(), QStringLiteral("Preset %1").arg(n));
+            QCOMPARE(items[n]->text(), QStringLiteral("Preset &%1").arg(n));
             QVERIFY(items[n]->isCheckable());
         }
-        QCOMPARE(items[5]->text(), QStringLiteral("Start at login"));
+        QCOMPARE(items[5]->text(), QStringLiteral("Start at &login"));
         QVERIFY(items[5]->isCheckable());
-        QCOMPARE(items[7]->text(), QStringLiteral("Notifications"));
+        QCOMPARE(items[7]->text(), QStringLiteral("&Notifications"));
         QVERIFY(items[7]->menu());
-        QCOMPARE(items[8]->text(), QStringLiteral("Exit"));
+        QCOMPARE(items[8]->text(), QStringLiteral("E&xit"));
         QCOMPARE(items[8]->objectName(), QStringLiteral("32772"));
+        // Every item has its key, and no two items of a menu share one.
+        for (QMenu *menu : {tray.menu(), items[7]->menu()}) {
+            QSet<QChar> keys;
+            int named = 0;
+            for (QAction *action : menu->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const qsizetype mark = action->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(mark >= 0 && mark + 1 < action->text().size(), qPrintable(action->text()));
+                keys.insert(action->text().at(mark + 1).toLower());
+                ++named;
+            }
+            QCOMPARE(keys.size(), named);
+        }
 
         items[0]->trigger();
         QVERIFY(!dialog().isVisible());
-        QCOMPARE(items[0]->text(), QStringLiteral("Show Orlenta"));
+        QCOMPARE(items[0]->text(), QStringLiteral("&Show Orlenta"));
         items[0]->trigger();
         QVERIFY(dialog().isVisible());
-        QCOMPARE(items[0]->text(), QStringLiteral("Hide Orlenta"));
+        QCOMPARE(items[0]->text(), QStringLiteral("&Hide Orlenta"));
 
         QSignalSpy finished(&dialog(), &QDialog::finished);
         items[8]->trigger();
