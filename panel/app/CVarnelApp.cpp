@@ -10,6 +10,7 @@
 #include "PulseSoundPlayer.h"
 #include "SingleInstance.h"
 #include "UdevDeviceNotifier.h"
+#include "WatchSubscriptions.h"
 
 #include <QApplication>
 
@@ -69,8 +70,11 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
     // Ends before the panel: a change still waiting is answered while the
     // panel is whole.
     CommandDispatcher dispatcher(panel.session(), &panel.visibility());
-    instance.listen([&dispatcher](const QByteArray &request, SingleInstance::Reply reply) {
-        dispatcher.handleRequest(request, std::move(reply));
+    WatchSubscriptions watchers(panel.session());
+    instance.listen([&dispatcher, &watchers](const QByteArray &request, InstanceClient client) {
+        if (!watchers.subscribe(request, client))
+            dispatcher.handleRequest(request,
+                                     [client](const QByteArray &answer) { client.reply(answer); });
     });
     if (!panel.initialise())
         return 0;

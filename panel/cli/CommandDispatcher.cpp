@@ -147,6 +147,7 @@ void CommandDispatcher::handle(const CommandLine &command, Reply reply)
     case Kind::Quit:
         reply(window(command));
         return;
+    case Kind::Watch: // a subscription, kept by WatchSubscriptions
     case Kind::StartPanel:
     case Kind::Help:
     case Kind::Version:

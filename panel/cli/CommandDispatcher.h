@@ -49,6 +49,8 @@ public:
     CommandReply handleNow(const CommandLine &command);
 
     static CommandReply usageError(const std::string &error);
+    // Why a change cannot start on the card as it stands, if it cannot.
+    std::optional<CommandReply> cardProblem();
 
 private:
     using Start = std::function<void(PanelCommandTarget::Done)>;
@@ -57,7 +59,6 @@ private:
     CommandReply status(bool json);
     void change(const Start &start, Reply reply);
     CommandReply window(const CommandLine &command);
-    std::optional<CommandReply> cardProblem();
     void conclude(const std::shared_ptr<Pending> &pending, bool answered);
     void finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply);
     void stored(const std::filesystem::path &folder, std::error_code failure);

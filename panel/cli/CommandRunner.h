@@ -5,13 +5,17 @@
 #include "CommandDispatcher.h"
 #include "CommandLine.h"
 #include "CommandReply.h"
+#include "DeviceNotifier.h"
 #include "HidCardSession.h"
 
 #include <QByteArray>
+#include <QLocalSocket>
+#include <QString>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -40,6 +44,18 @@ public:
         // does not answer must not find the card opened beside it.
         std::function<bool()> panelRunning;
         AutostartEntry autostart{std::filesystem::path()};
+
+        // For watch: subscribes to the running panel's changes (none when
+        // none took the request), and where its socket appears when one
+        // starts.
+        std::function<std::unique_ptr<QLocalSocket>(const QByteArray &requestLine)>
+            subscribeToPanel;
+        QString panelSocket;
+        // Plug-in and removal notices for each session of its own: the
+        // kernel's in the program, fakes in tests.
+        std::function<std::unique_ptr<DeviceNotifier>()> makeNotifier;
+        // SIGINT and SIGTERM end it, with exit status 0.
+        bool stopOnSignals = false;
     };
 
     // The name the running panel's lock and socket go by.
@@ -65,4 +81,6 @@ private:
     static CommandReply runLocally(const CommandLine &command, const Setup &setup);
     static CommandReply runOnPanel(const CommandLine &command, const Setup &setup);
     static CommandReply runOnCard(const CommandLine &command, const Setup &setup);
+    static int watch(const CommandLine &command, const Setup &setup, std::ostream &out,
+                     std::ostream &err);
 };

@@ -54,7 +54,8 @@ std::string parseSet(CommandLine &command, const std::vector<std::string> &pairs
     return {};
 }
 
-std::string parseStatus(CommandLine &command, const std::vector<std::string> &rest)
+// status and watch.
+std::string parseJsonOption(CommandLine &command, const std::vector<std::string> &rest)
 {
     if (rest.empty())
         return {};
@@ -62,7 +63,7 @@ std::string parseStatus(CommandLine &command, const std::vector<std::string> &re
         command.json = true;
         return {};
     }
-    return "status takes only --json";
+    return command.words.front() + " takes only --json";
 }
 
 std::string parseMode(CommandLine &command, const std::vector<std::string> &rest)
@@ -118,7 +119,10 @@ std::string parseNothing(CommandLine &command, const std::vector<std::string> &r
 const std::array kCommands{
     CommandSpec{"status", Kind::Status, "[--json]",
                 "the card's settings, the selected preset, connected or not", Route::PanelOrCard,
-                CardWait::Read, parseStatus},
+                CardWait::Read, parseJsonOption},
+    CommandSpec{"watch", Kind::Watch, "[--json]",
+                "the status, then a line for every change until interrupted", Route::PanelOrCard,
+                CardWait::Read, parseJsonOption},
     CommandSpec{"set", Kind::Set, "KEY=VALUE...",
                 "changes settings in one write, kept in the selected preset", Route::PanelOrCard,
                 CardWait::Write, parseSet},

@@ -315,8 +315,9 @@ protected:
         server =
             std::make_unique<SingleInstance>(QString::fromLatin1(CommandRunner::kInstanceName));
         claimed = server->claim();
-        listening = server->listen([this](const QByteArray &line, SingleInstance::Reply reply) {
-            dispatcher.handleRequest(line, std::move(reply));
+        listening = server->listen([this](const QByteArray &line, const InstanceClient &client) {
+            dispatcher.handleRequest(line,
+                                     [client](const QByteArray &answer) { client.reply(answer); });
         });
     }
 
