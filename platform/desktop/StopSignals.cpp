@@ -42,7 +42,9 @@ StopSignals::StopSignals(std::function<void()> stop) : stop_(std::move(stop))
     struct sigaction action {};
     action.sa_handler = wake;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // Not restarted: a write blocked on a reader that has stopped reading
+    // gives up, so that the stop is not held up behind it.
+    action.sa_flags = 0;
     for (std::size_t i = 0; i < kSignals.size(); ++i)
         ::sigaction(kSignals[i], &action, &earlier[i]);
 }
