@@ -4,6 +4,7 @@
 #include "AutostartEntry.h"
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
+#include "PanelBusService.h"
 #include "PanelProgram.h"
 #include "ProgramFolder.h"
 #include "PulseAudioDefaults.h"
@@ -76,6 +77,9 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
             dispatcher.handleRequest(request,
                                      [client](const QByteArray &answer) { client.reply(answer); });
     });
+    // Only this, the one running copy, offers the panel on the session bus.
+    PanelBusService bus(panel.session(), dispatcher);
+    bus.publish(QDBusConnection::sessionBus());
     if (!panel.initialise())
         return 0;
     // Leaves the main loop whatever windows are still open. An exit chosen
