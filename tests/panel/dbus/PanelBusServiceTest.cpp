@@ -5,6 +5,7 @@
 #include "PanelBusService.h"
 #include "CommandDispatcher.h"
 #include "FakeDeviceNotifier.h"
+#include "FakePanelWindow.h"
 #include "HidCardSession.h"
 #include "ParameterBlock.h"
 #include "SimulatedCardTest.h"
@@ -22,14 +23,6 @@
 using namespace panel_test;
 
 namespace {
-
-class RecordingWindow : public PanelWindowTarget {
-public:
-    void showWindow(const std::string &) override { actions.push_back("show"); }
-    void hideWindow() override { actions.push_back("hide"); }
-    void quitProgram() override { actions.push_back("quit"); }
-    std::vector<std::string> actions;
-};
 
 QVariant byte(int value)
 {
@@ -57,7 +50,7 @@ private:
     struct Fixture {
         QTemporaryDir settings;
         FakeDeviceNotifier notifier;
-        RecordingWindow window;
+        FakePanelWindow window;
         std::unique_ptr<HidCardSession> session;
         std::unique_ptr<CommandDispatcher> dispatcher;
         std::unique_ptr<PanelBusService> service;
