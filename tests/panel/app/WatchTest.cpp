@@ -4,6 +4,7 @@
 // unplug and plug and changes over to a panel that starts and back.
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
+#include "DispatcherTestSupport.h"
 #include "FakeCardSession.h"
 #include "FakeDeviceNotifier.h"
 #include "PanelTestSupport.h"
@@ -220,9 +221,7 @@ protected:
     OwnCardWatchTest()
     {
         device.reset();
-        setup.card.programFolder = ORLENTA_SIM_STAGE_DIR;
-        setup.card.settingsFolder = settings.path().toStdString();
-        setup.readWait = std::chrono::milliseconds(600);
+        setup = panel_test::simulatedCardSetup(settings.path().toStdString());
         setup.makeNotifier = [this] {
             auto made = std::make_unique<FakeDeviceNotifier>();
             notifier = made.get();

@@ -27,14 +27,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-folder=$work/Orlenta
-copy_stage_with_shim "$stage" "$shim" "$folder" || fail "cannot copy $stage"
-mkdir -m 700 "$work/run"
-log=$work/reports.log
-: >"$log"
+use_stage_with_shim "$stage" "$shim" "$work"
 mkfifo "$work/buttons"
-export XDG_RUNTIME_DIR=$work/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$log \
-    ORLENTA_SHIM_PRESS=$work/buttons QT_QPA_PLATFORM=offscreen
+export ORLENTA_SHIM_PRESS=$work/buttons QT_QPA_PLATFORM=offscreen
 unset XDG_ACTIVATION_TOKEN
 
 orlenta() { "$folder/Orlenta" "$@" >"$work/out" 2>"$work/err"; }
