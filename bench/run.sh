@@ -20,6 +20,8 @@ BENCHMARKS=(
     "capture-bookkeeping bench_capture"
     "waveform-redraw bench_waveform_redraw"
     "recorder-stalls bench_recorder_stalls"
+    "change-latency bench_change_latency"
+    "panel-idle bench_panel_idle"
 )
 
 if [ ! -f "$build/CMakeCache.txt" ]; then

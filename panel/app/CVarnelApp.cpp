@@ -4,6 +4,7 @@
 #include "AutostartEntry.h"
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
+#include "PanelBusService.h"
 #include "PanelProgram.h"
 #include "ProgramFolder.h"
 #include "PulseAudioDefaults.h"
@@ -11,6 +12,7 @@
 #include "SessionCardInspection.h"
 #include "SingleInstance.h"
 #include "UdevDeviceNotifier.h"
+#include "WatchSubscriptions.h"
 
 #include <QApplication>
 
@@ -74,9 +76,15 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
         SessionCardInspection::inspect(
             panel.session(), [answer](const CardLink::Result &result) { answer(result.encode()); });
     });
-    instance.listen([&dispatcher](const QByteArray &request, SingleInstance::Reply reply) {
-        dispatcher.handleRequest(request, std::move(reply));
+    WatchSubscriptions watchers(panel.session());
+    instance.listen([&dispatcher, &watchers](const QByteArray &request, InstanceClient client) {
+        if (!watchers.subscribe(request, client))
+            dispatcher.handleRequest(request,
+                                     [client](const QByteArray &answer) { client.reply(answer); });
     });
+    // Only this, the one running copy, offers the panel on the session bus.
+    PanelBusService bus(panel.session(), dispatcher);
+    bus.publish(QDBusConnection::sessionBus());
     if (!panel.initialise())
         return 0;
     // Leaves the main loop whatever windows are still open. An exit chosen

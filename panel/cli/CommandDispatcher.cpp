@@ -150,6 +150,7 @@ void CommandDispatcher::handle(const CommandLine &command, Reply reply)
     case Kind::Diagnose:
         inspectCard(std::move(reply));
         return;
+    case Kind::Watch: // a subscription, kept by WatchSubscriptions
     case Kind::StartPanel:
     case Kind::Help:
     case Kind::Version:

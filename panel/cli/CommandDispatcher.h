@@ -56,6 +56,8 @@ public:
     void setCardInspection(CardInspection inspection) { cardInspection_ = std::move(inspection); }
 
     static CommandReply usageError(const std::string &error);
+    // Why a change cannot start on the card as it stands, if it cannot.
+    std::optional<CommandReply> cardProblem();
 
 private:
     using Start = std::function<void(PanelCommandTarget::Done)>;
@@ -65,7 +67,6 @@ private:
     void change(const Start &start, Reply reply);
     CommandReply window(const CommandLine &command);
     void inspectCard(Reply reply);
-    std::optional<CommandReply> cardProblem();
     void conclude(const std::shared_ptr<Pending> &pending, bool answered);
     void finish(const std::shared_ptr<Pending> &pending, const CommandReply &reply);
     void stored(const std::filesystem::path &folder, std::error_code failure);

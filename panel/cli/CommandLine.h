@@ -18,6 +18,7 @@ struct CommandLine {
         Help,
         Version,
         Status,
+        Watch,
         Set, // also `mode` and `mute`
         Preset,
         Reset,
@@ -32,7 +33,7 @@ struct CommandLine {
     // The command as the table has it; none for the panel's start, --help
     // and --version.
     const CommandSpec *spec = nullptr;
-    bool json = false;   // status --json, diagnose --json
+    bool json = false;   // status --json, diagnose --json, watch --json
     bool hidden = false; // StartPanel --hidden: start in the tray
     std::vector<SettingAssignment> changes;
     int preset = 0;           // Preset: 1-4

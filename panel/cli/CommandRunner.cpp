@@ -8,6 +8,9 @@
 #include "PanelCardLink.h"
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
+#include "StatusWatch.h"
+#include "StopSignals.h"
+#include "UdevDeviceNotifier.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -27,6 +30,12 @@ int CommandRunner::runFromMain(const CommandLine::Parsed &parsed, int argc, char
     };
     setup.panelRunning = [&panel] { return panel.heldElsewhere(); };
     setup.autostart = AutostartEntry::forUser();
+    if (parsed.command && parsed.command->kind == CommandLine::Kind::Watch) {
+        setup.subscribeToPanel = [&panel](const QByteArray &line) { return panel.subscribe(line); };
+        setup.panelSocket = SingleInstance::socketPath(QString::fromLatin1(kInstanceName));
+        setup.makeNotifier = [] { return std::make_unique<UdevDeviceNotifier>(); };
+        setup.stopOnSignals = true;
+    }
     CommandLine::Parsed request = parsed;
     if (request.command && request.command->kind == CommandLine::Kind::Show)
         request.command->activationToken = activationToken();
@@ -41,6 +50,8 @@ std::string CommandRunner::activationToken()
 int CommandRunner::run(const CommandLine::Parsed &parsed, const Setup &setup, std::ostream &out,
                        std::ostream &err)
 {
+    if (parsed.command && parsed.command->kind == CommandLine::Kind::Watch)
+        return watch(*parsed.command, setup, out, err);
     CommandReply reply;
     if (!parsed.command)
         reply = CommandDispatcher::usageError(parsed.error);
@@ -99,6 +110,16 @@ CommandReply CommandRunner::runOnPanel(const CommandLine &command, const Setup &
         return CommandReply{};
     return CommandReply::failure(CommandReply::kFailed,
                                  "orlenta: the running panel did not answer");
+}
+
+int CommandRunner::watch(const CommandLine &command, const Setup &setup, std::ostream &out,
+                         std::ostream &err)
+{
+    StatusWatch watch(setup, command, out, err);
+    std::optional<StopSignals> stopSignals;
+    if (setup.stopOnSignals)
+        stopSignals.emplace([&watch] { watch.stop(); });
+    return watch.run();
 }
 
 // No panel runs: the command opens the card itself when it needs the card.

@@ -5,13 +5,17 @@
 #include "CommandDispatcher.h"
 #include "CommandLine.h"
 #include "CommandReply.h"
+#include "DeviceNotifier.h"
 #include "HidCardSession.h"
 
 #include <QByteArray>
+#include <QLocalSocket>
+#include <QString>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -41,6 +45,18 @@ public:
         // does not answer must not find the card opened beside it.
         std::function<bool()> panelRunning;
         AutostartEntry autostart{std::filesystem::path()};
+
+        // For watch: subscribes to the running panel's changes (none when
+        // none took the request), and where its socket appears when one
+        // starts.
+        std::function<std::unique_ptr<QLocalSocket>(const QByteArray &requestLine)>
+            subscribeToPanel;
+        QString panelSocket;
+        // Plug-in and removal notices for each session of its own: the
+        // kernel's in the program, fakes in tests.
+        std::function<std::unique_ptr<DeviceNotifier>()> makeNotifier;
+        // SIGINT and SIGTERM end it, with exit status 0.
+        bool stopOnSignals = false;
     };
 
     // The name the running panel's lock and socket go by.
@@ -69,4 +85,6 @@ private:
     static CommandReply diagnose(const CommandLine &command, const Setup &setup);
     static std::optional<QByteArray> panelsCardAnswer(const CommandLine &command,
                                                       const Setup &setup);
+    static int watch(const CommandLine &command, const Setup &setup, std::ostream &out,
+                     std::ostream &err);
 };

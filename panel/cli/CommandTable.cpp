@@ -54,6 +54,7 @@ std::string parseSet(CommandLine &command, const std::vector<std::string> &pairs
     return {};
 }
 
+// status, watch and diagnose.
 std::string parseJsonOption(CommandLine &command, const std::vector<std::string> &rest)
 {
     if (rest.empty())
@@ -118,6 +119,9 @@ std::string parseNothing(CommandLine &command, const std::vector<std::string> &r
 const std::array kCommands{
     CommandSpec{"status", Kind::Status, "[--json]",
                 "the card's settings, the selected preset, connected or not", Route::PanelOrCard,
+                CardWait::Read, parseJsonOption},
+    CommandSpec{"watch", Kind::Watch, "[--json]",
+                "the status, then a line for every change until interrupted", Route::PanelOrCard,
                 CardWait::Read, parseJsonOption},
     CommandSpec{"set", Kind::Set, "KEY=VALUE...",
                 "changes settings in one write, kept in the selected preset", Route::PanelOrCard,

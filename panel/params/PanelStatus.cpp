@@ -46,12 +46,22 @@ std::string PanelStatus::toText() const
 
 std::string PanelStatus::toJson() const
 {
+    return fields() + "}\n";
+}
+
+std::string PanelStatus::toJson(std::string_view source) const
+{
+    return fields() + ", \"source\": \"" + std::string(source) + "\"}\n";
+}
+
+std::string PanelStatus::fields() const
+{
     auto boolean = [](bool on) { return std::string(on ? "true" : "false"); };
     auto quoted = [](std::string_view name) { return "\"" + std::string(name) + "\""; };
     std::string json = std::string("{\"connected\": ") + boolean(connected);
     for (const SettingKey &key : SettingKey::all())
         json += ", \"" + std::string(key.name) +
                 "\": " + valueOf(*this, key, boolean, quoted).value_or("null");
-    json += ", \"preset\": " + (preset ? std::to_string(*preset) : std::string("null")) + "}\n";
+    json += ", \"preset\": " + (preset ? std::to_string(*preset) : std::string("null"));
     return json;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What `orlenta status` reports: the card's settings as the panel shows
 // them, the selected preset, and whether the card is connected.
@@ -21,6 +22,12 @@ struct PanelStatus {
     std::string toText() const;
     // One JSON object on one line, keys in a fixed order.
     std::string toJson() const;
+    // The same object with "source" last: who made the change it follows.
+    std::string toJson(std::string_view source) const;
 
     bool operator==(const PanelStatus &) const = default;
+
+private:
+    // The JSON object up to its closing brace.
+    std::string fields() const;
 };

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QThread>
 
 #include <cerrno>
@@ -155,8 +154,12 @@ void SingleInstance::serve(QLocalSocket *socket)
 {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto answer = [this, socket] {
-        if (socket->property("answered").toBool())
+        // Whatever follows the request line is not read: a subscriber that
+        // keeps writing must not fill the running copy's memory.
+        if (socket->property("answered").toBool()) {
+            socket->skip(socket->bytesAvailable());
             return;
+        }
         const qsizetype end = socket->peek(kMaxRequestLength + 1).indexOf('\n');
         if (end < 0) {
             // No line end within the longest request: not a client of ours.
@@ -168,38 +171,32 @@ void SingleInstance::serve(QLocalSocket *socket)
         if (line.endsWith('\r'))
             line.chop(1);
         socket->setProperty("answered", true);
-        // The client may hang up before a late answer; the socket is gone then.
-        const QPointer<QLocalSocket> client(socket);
-        Reply reply = [client](const QByteArray &answer) {
-            if (!client || client->property("replied").toBool())
-                return;
-            client->setProperty("replied", true);
-            client->write(answer);
-            // Out before the program may end, which an answer can ask for.
-            client->flush();
-            client->disconnectFromServer();
-        };
+        socket->skip(socket->bytesAvailable());
+        const InstanceClient client(socket);
         if (handler_)
-            handler_(line, std::move(reply));
+            handler_(line, client);
         else
-            reply({});
+            client.reply({});
     };
     connect(socket, &QLocalSocket::readyRead, this, answer);
     if (socket->bytesAvailable() > 0)
         answer();
 }
 
-std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine,
-                                              std::chrono::milliseconds replyWait)
+bool SingleInstance::sendRequest(QLocalSocket &socket, const QByteArray &requestLine)
 {
-    QLocalSocket socket;
-    if (!connectToRunningCopy(socket))
-        return std::nullopt;
     QByteArray request = requestLine;
     if (!request.endsWith('\n'))
         request.append('\n');
     socket.write(request);
-    if (!socket.waitForBytesWritten(kIoTimeoutMs))
+    return socket.waitForBytesWritten(kIoTimeoutMs);
+}
+
+std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine,
+                                              std::chrono::milliseconds replyWait)
+{
+    QLocalSocket socket;
+    if (!connectToRunningCopy(socket) || !sendRequest(socket, requestLine))
         return std::nullopt;
     QByteArray answer;
     const QDeadlineTimer deadline(replyWait);
@@ -212,6 +209,14 @@ std::optional<QByteArray> SingleInstance::ask(const QByteArray &requestLine,
     if (socket.state() == QLocalSocket::ConnectedState)
         return std::nullopt;
     return answer;
+}
+
+std::unique_ptr<QLocalSocket> SingleInstance::subscribe(const QByteArray &requestLine)
+{
+    auto socket = std::make_unique<QLocalSocket>();
+    if (!connectToRunningCopy(*socket) || !sendRequest(*socket, requestLine))
+        return nullptr;
+    return socket;
 }
 
 bool SingleInstance::connectToRunningCopy(QLocalSocket &socket) const

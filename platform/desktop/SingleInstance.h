@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "InstanceClient.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -22,17 +24,19 @@ class QLocalSocket;
 // The socket speaks one request per connection: the client writes one line
 // (UTF-8, ending in "\n"), the server answers with zero or more bytes and
 // closes the connection; the client reads until it is closed. "show" asks the
-// running copy to bring its window to the front.
+// running copy to bring its window to the front. A request the handler keeps
+// as a subscription is answered with bytes as they come instead, until
+// either side closes; the server ignores whatever a client sends after its
+// request line.
 class SingleInstance : public QObject {
 public:
-    // Sends the answer and closes the connection; does nothing when the
-    // client has gone, or the second time.
-    using Reply = std::function<void(const QByteArray &answer)>;
-    // Gets the request line without its line end. The answer may be given
-    // later: requests are served from the event loop, so an answer that waits
-    // for something (a write to the card) must not wait in a loop of its own,
-    // where the event it waits for could be held up behind it.
-    using RequestHandler = std::function<void(const QByteArray &requestLine, Reply reply)>;
+    // Gets the request line without its line end, and the client to answer.
+    // The answer may be given later: requests are served from the event loop,
+    // so an answer that waits for something (a write to the card) must not
+    // wait in a loop of its own, where the event it waits for could be held
+    // up behind it.
+    using RequestHandler =
+        std::function<void(const QByteArray &requestLine, InstanceClient client)>;
 
     static constexpr int kMaxRequestLength = 4096;
     // How long ask waits for an answer unless told otherwise.
@@ -54,6 +58,9 @@ public:
     // seconds.
     std::optional<QByteArray> ask(const QByteArray &requestLine,
                                   std::chrono::milliseconds replyWait = kReplyWait);
+    // Sends one request to the running copy and leaves the connection open
+    // for its answers to come in on; none when no running copy took it.
+    std::unique_ptr<QLocalSocket> subscribe(const QByteArray &requestLine);
     // Another copy holds the lock: it runs, answering or not.
     bool heldElsewhere() const;
 
@@ -72,6 +79,7 @@ public:
 
 private:
     bool connectToRunningCopy(QLocalSocket &socket) const;
+    static bool sendRequest(QLocalSocket &socket, const QByteArray &requestLine);
     void serve(QLocalSocket *socket);
 
     QString socketPath_;

@@ -43,6 +43,11 @@ for state in mic-muted no-card; do
 done
 expect_file lib/udev/rules.d/70-orlenta.rules
 expect_file share/bash-completion/completions/orlenta
+interface=share/dbus-1/interfaces/org.orlenta.Orlenta1.xml
+expect_file "$interface"
+if [ -f "$prefix/$interface" ] && ! grep -q '<interface name="org.orlenta.Orlenta1">' "$prefix/$interface"; then
+    fail "$interface does not describe org.orlenta.Orlenta1"
+fi
 expect_file share/doc/orlenta/copyright
 expect_file share/doc/orlenta/changelog.gz
 if [ -f "$prefix/share/doc/orlenta/changelog.gz" ] &&

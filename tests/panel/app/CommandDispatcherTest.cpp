@@ -3,6 +3,7 @@
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
 #include "DispatcherTestSupport.h"
+#include "FakePanelWindow.h"
 #include "PanelState.h"
 #include "ParameterBlock.h"
 #include "SingleInstance.h"
@@ -93,17 +94,6 @@ private:
     }
 };
 
-class FakeWindow : public PanelWindowTarget {
-public:
-    void showWindow(const std::string &token) override
-    {
-        actions.push_back(token.empty() ? "show" : "show " + token);
-    }
-    void hideWindow() override { actions.push_back("hide"); }
-    void quitProgram() override { actions.push_back("quit"); }
-    std::vector<std::string> actions;
-};
-
 CommandReply run(CommandDispatcher &dispatcher, const std::string &line)
 {
     const CommandReply reply = panel_test::runRequest(dispatcher, line);
@@ -114,7 +104,7 @@ CommandReply run(CommandDispatcher &dispatcher, const std::string &line)
 class CommandDispatcherTest : public testing::Test {
 protected:
     FakePanel panel;
-    FakeWindow window;
+    FakePanelWindow window;
     CommandDispatcher dispatcher{panel, &window, std::chrono::milliseconds(300)};
 };
 
@@ -315,8 +305,9 @@ protected:
         server =
             std::make_unique<SingleInstance>(QString::fromLatin1(CommandRunner::kInstanceName));
         claimed = server->claim();
-        listening = server->listen([this](const QByteArray &line, SingleInstance::Reply reply) {
-            dispatcher.handleRequest(line, std::move(reply));
+        listening = server->listen([this](const QByteArray &line, const InstanceClient &client) {
+            dispatcher.handleRequest(line,
+                                     [client](const QByteArray &answer) { client.reply(answer); });
         });
     }
 

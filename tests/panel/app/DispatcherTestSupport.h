@@ -2,13 +2,26 @@
 #pragma once
 
 #include "CommandDispatcher.h"
+#include "CommandRunner.h"
 
 #include <QEventLoop>
 
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 namespace panel_test {
+
+// A command's own session on the simulated card, which answers at once.
+inline CommandRunner::Setup simulatedCardSetup(const std::filesystem::path &settingsFolder)
+{
+    CommandRunner::Setup setup;
+    setup.card.programFolder = ORLENTA_SIM_STAGE_DIR;
+    setup.card.settingsFolder = settingsFolder;
+    setup.readWait = std::chrono::milliseconds(600);
+    return setup;
+}
 
 // Sends one request line and runs the event loop until its reply is there;
 // bytes that are not a reply come back as exit status -1.

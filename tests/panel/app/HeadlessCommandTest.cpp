@@ -3,6 +3,7 @@
 // device in the simulated program folder, as `orlenta` does without a window.
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
+#include "DispatcherTestSupport.h"
 #include "PanelTestSupport.h"
 #include "ParameterBlock.h"
 #include "PresetFiles.h"
@@ -46,9 +47,7 @@ protected:
     HeadlessCommandTest()
     {
         device.reset();
-        setup.card.programFolder = ORLENTA_SIM_STAGE_DIR;
-        setup.card.settingsFolder = settings.path().toStdString();
-        setup.readWait = std::chrono::milliseconds(600);
+        setup = panel_test::simulatedCardSetup(settings.path().toStdString());
         setup.autostart = AutostartEntry(settings.filePath("autostart").toStdString());
     }
     ~HeadlessCommandTest() override

@@ -33,6 +33,19 @@ copy_stage_with_shim() {
         cp "$2" "$3/NUVAUDIOCTL.so"
 }
 
+# The program run from a copy of the simulated program folder with the
+# logging stand-in, with a private runtime folder, all below <work folder>:
+# sets folder and log, and exports what the program and the stand-in read.
+#   use_stage_with_shim <stage-sim folder> <report-logging shim> <work folder>
+use_stage_with_shim() {
+    folder=$3/Orlenta
+    copy_stage_with_shim "$1" "$2" "$folder" || fail "cannot copy $1"
+    mkdir -m 700 "$3/run"
+    log=$3/reports.log
+    : >"$log"
+    export XDG_RUNTIME_DIR=$3/run ORLENTA_SHIM_TARGET=$folder/simulated.so ORLENTA_SHIM_LOG=$log
+}
+
 # Retries a command every 50 ms until it comes true or the seconds are over.
 #   wait_for <seconds> <command...>
 wait_for() {

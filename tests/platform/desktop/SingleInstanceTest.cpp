@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -51,9 +52,9 @@ TEST_F(SingleInstanceTest, LaterCopyAsksTheFirstAndGetsItsAnswer)
     EXPECT_EQ(SingleInstance::socketPath(kName), runtime.filePath(kName));
     ASSERT_TRUE(first.claim());
     std::vector<QByteArray> requests;
-    ASSERT_TRUE(first.listen([&](const QByteArray &line, const SingleInstance::Reply &reply) {
+    ASSERT_TRUE(first.listen([&](const QByteArray &line, const InstanceClient &client) {
         requests.push_back(line);
-        reply("shown\n");
+        client.reply("shown\n");
     }));
 
     SingleInstance second(kName);
@@ -63,7 +64,7 @@ TEST_F(SingleInstanceTest, LaterCopyAsksTheFirstAndGetsItsAnswer)
     EXPECT_EQ(requests, std::vector<QByteArray>{"show"});
 
     // A request may carry more after the word; an empty answer is an answer.
-    first.listen([](const QByteArray &, const SingleInstance::Reply &reply) { reply({}); });
+    first.listen([](const QByteArray &, const InstanceClient &client) { client.reply({}); });
     auto empty = std::async(std::launch::async, [&] { return second.ask("show token-1\n"); });
     EXPECT_EQ(await(empty), QByteArray());
 }
@@ -110,7 +111,7 @@ TEST_F(SingleInstanceTest, CopyStillStartingIsWaitedFor)
     while (timer.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     ASSERT_TRUE(first.listen(
-        [](const QByteArray &, const SingleInstance::Reply &reply) { reply("late\n"); }));
+        [](const QByteArray &, const InstanceClient &client) { client.reply("late\n"); }));
     EXPECT_EQ(await(answer), QByteArray("late\n"));
 }
 
@@ -129,12 +130,12 @@ TEST_F(SingleInstanceTest, AnswersMayComeLater)
 {
     SingleInstance first(kName);
     ASSERT_TRUE(first.claim());
-    std::vector<SingleInstance::Reply> waiting;
-    ASSERT_TRUE(first.listen([&](const QByteArray &line, SingleInstance::Reply reply) {
+    std::vector<InstanceClient> waiting;
+    ASSERT_TRUE(first.listen([&](const QByteArray &line, const InstanceClient &client) {
         if (line == "now")
-            reply("now\n");
+            client.reply("now\n");
         else
-            waiting.push_back(std::move(reply));
+            waiting.push_back(client);
     }));
     SingleInstance second(kName);
     EXPECT_TRUE(second.heldElsewhere());
@@ -152,11 +153,67 @@ TEST_F(SingleInstanceTest, AnswersMayComeLater)
     EXPECT_FALSE(await(impatient).has_value());
     while (timer.elapsed() < 1500)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    for (const SingleInstance::Reply &reply : waiting) {
-        reply("done\n");
-        reply("twice\n");
+    for (const InstanceClient &client : waiting) {
+        client.reply("done\n");
+        client.reply("twice\n");
     }
     EXPECT_EQ(await(late), QByteArray("done\n"));
+}
+
+// Subscribers get what is sent as it comes, side by side; one that stops
+// reading is dropped once it is a bounded backlog behind, and neither the
+// others nor the copy's answers to requests wait for it.
+TEST_F(SingleInstanceTest, ASubscriberThatStopsReadingIsDroppedAndHoldsNobodyUp)
+{
+    SingleInstance first(kName);
+    ASSERT_TRUE(first.claim());
+    std::vector<InstanceClient> subscribers;
+    ASSERT_TRUE(first.listen([&](const QByteArray &line, const InstanceClient &client) {
+        if (line == "subscribe")
+            subscribers.push_back(client);
+        else
+            client.reply("now\n");
+    }));
+    SingleInstance second(kName);
+    const std::unique_ptr<QLocalSocket> reading = second.subscribe("subscribe");
+    const std::unique_ptr<QLocalSocket> stalled = second.subscribe("subscribe");
+    ASSERT_TRUE(reading && stalled);
+    // Takes no more from the system than this until it is read.
+    stalled->setReadBufferSize(1024);
+    QElapsedTimer timer;
+    timer.start();
+    while (subscribers.size() < 2 && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(subscribers.size(), 2u);
+
+    const QByteArray line = QByteArray(1023, 'x') + '\n';
+    QByteArray received;
+    qint64 sent = 0;
+    while (subscribers[1].send(line) && sent < 16 * 1024 * 1024) {
+        sent += line.size();
+        EXPECT_TRUE(subscribers[0].send(line));
+        QCoreApplication::processEvents();
+        received += reading->readAll();
+    }
+    EXPECT_FALSE(subscribers[1].isConnected());
+    // Dropped once the system's socket buffers and the backlog are full:
+    // far sooner than all that was offered.
+    EXPECT_LT(sent, 4 * 1024 * 1024);
+    EXPECT_TRUE(subscribers[0].isConnected());
+    while (received.size() < sent && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        received += reading->readAll();
+    }
+    EXPECT_EQ(received.size(), sent);
+
+    auto now = std::async(std::launch::async, [&] { return second.ask("now"); });
+    EXPECT_EQ(await(now), QByteArray("now\n"));
+    // The dropped one reads what the buffers held, then the end.
+    while (stalled->state() == QLocalSocket::ConnectedState && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        stalled->readAll();
+    }
+    EXPECT_NE(stalled->state(), QLocalSocket::ConnectedState);
 }
 
 TEST_F(SingleInstanceTest, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
@@ -168,7 +225,7 @@ TEST_F(SingleInstanceTest, SocketLeftByACrashedCopyDoesNotStopTheNextStart)
     SingleInstance next(kName);
     EXPECT_FALSE(next.ask("show").has_value());
     ASSERT_TRUE(next.claim());
-    EXPECT_TRUE(next.listen([](const QByteArray &, const SingleInstance::Reply &) {}));
+    EXPECT_TRUE(next.listen([](const QByteArray &, const InstanceClient &) {}));
 }
 
 TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
@@ -176,9 +233,9 @@ TEST_F(SingleInstanceTest, OverlongRequestIsCutOffUnanswered)
     SingleInstance first(kName);
     ASSERT_TRUE(first.claim());
     int handled = 0;
-    ASSERT_TRUE(first.listen([&](const QByteArray &, const SingleInstance::Reply &reply) {
+    ASSERT_TRUE(first.listen([&](const QByteArray &, const InstanceClient &client) {
         ++handled;
-        reply("x");
+        client.reply("x");
     }));
     SingleInstance second(kName);
     const QByteArray flood(SingleInstance::kMaxRequestLength * 2, 'a');
