@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CTrayIcon.h"
 
+#include "TrayArrival.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -13,11 +15,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-CTrayIcon::CTrayIcon(QObject *parent) : QObject(parent)
-{
-    watcher_.setInterval(kWatchIntervalMs);
-    connect(&watcher_, &QTimer::timeout, this, [this] { watch(); });
-}
+CTrayIcon::CTrayIcon(QObject *parent) : QObject(parent) {}
 
 CTrayIcon::~CTrayIcon()
 {
@@ -41,7 +39,8 @@ bool CTrayIcon::appear()
     appeared_ = true;
     applyStatusIcon();
     add();
-    watcher_.start();
+    if (!arrival_)
+        arrival_ = std::make_unique<TrayArrival>([this] { arrived(); });
     return enabled_;
 }
 
@@ -179,15 +178,10 @@ bool CTrayIcon::isAvailable()
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-// The counterpart of a re-created taskbar: a notification area that was
-// missing is there again, so the icon goes back into it.
-void CTrayIcon::watch()
+// The counterpart of a re-created taskbar: a notification area that came, or
+// came back, takes the icon again.
+void CTrayIcon::arrived()
 {
-    if (!icon_)
-        return;
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
-    if (available && !enabled_)
+    if (icon_)
         add();
-    else if (!available)
-        enabled_ = false;
 }

@@ -6,12 +6,12 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class QAction;
+class TrayArrival;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -44,7 +44,7 @@ public:
     bool appear();
     bool isEnabled() const { return enabled_; }
     // Whether there is a notification area now; only asks. The icon goes into
-    // one that came within kWatchIntervalMs.
+    // one as it arrives (TrayArrival).
     static bool isAvailable();
 
     void setActivationHandler(std::function<void()> handler) { activation_ = std::move(handler); }
@@ -72,8 +72,6 @@ public:
     // connection belongs to this process is ours.
     static Kind detectKind();
 
-    // How often the notification area is looked for while it is missing.
-    static constexpr int kWatchIntervalMs = 2000;
     // How long a click waits for the watcher to say which items it hosts.
     static constexpr int kWatcherWaitMs = 500;
 
@@ -86,7 +84,7 @@ private:
     void applyStatusIcon();
     void activated(int reason);
     void add();
-    void watch();
+    void arrived();
 
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
@@ -94,7 +92,7 @@ private:
     QString statusIcon_; // asked for
     QString shownIcon_;
     bool appeared_ = false;
-    QTimer watcher_;
+    std::unique_ptr<TrayArrival> arrival_;
     bool enabled_ = false;
     KindProbe probe_ = detectKind;
     std::function<void()> activation_;
