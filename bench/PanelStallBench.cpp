@@ -154,7 +154,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the panel did not start\n");
         return 1;
     }
-    dialog.show();
+    panel.showAtStart(false);
     auto enabled = [&](int id) { return dialog.control(id)->isEnabled(); };
     if (!runEventsUntil([&] { return enabled(1102); })) {
         std::fprintf(stderr, "the panel did not read the card\n");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CVarnelApp.h"
 
+#include "AfterFirstPaint.h"
 #include "AutostartEntry.h"
 #include "CommandDispatcher.h"
 #include "CommandRunner.h"
@@ -82,9 +83,7 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
             dispatcher.handleRequest(request,
                                      [client](const QByteArray &answer) { client.reply(answer); });
     });
-    // Only this, the one running copy, offers the panel on the session bus.
     PanelBusService bus(panel.session(), dispatcher);
-    bus.publish(QDBusConnection::sessionBus());
     if (!panel.initialise())
         return 0;
     // Leaves the main loop whatever windows are still open. An exit chosen
@@ -93,6 +92,9 @@ int CVarnelApp::run(int argc, char **argv, bool hidden)
     QObject::connect(&panel.window(), &QDialog::finished, &application,
                      [] { QCoreApplication::exit(0); });
     panel.showAtStart(hidden);
+    // Only this, the one running copy, offers the panel on the session bus;
+    // once the window is up, since the bus may take a while to answer.
+    AfterFirstPaint::run(panel.window(), [&bus] { bus.publish(QDBusConnection::sessionBus()); });
     if (panel.isEnding())
         return 0;
     return application.exec();

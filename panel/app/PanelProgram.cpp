@@ -37,9 +37,8 @@ bool PanelProgram::initialise()
             CVarnelDlg::libraryLoadFailure(QString::fromLatin1(HidControlLibrary::kFileName)));
         return false;
     }
-    if (!dock_.load(environment_.programFolder)) {
-        window_.showMessage(
-            CVarnelDlg::libraryLoadFailure(QString::fromLatin1(RecorderDock::kFileName)));
+    if (!RecorderDock::isPresent(environment_.programFolder)) {
+        recorderMissing();
         return false;
     }
     session_.start();
@@ -53,10 +52,21 @@ bool PanelProgram::initialise()
     return true;
 }
 
+void PanelProgram::recorderMissing()
+{
+    window_.showMessage(
+        CVarnelDlg::libraryLoadFailure(QString::fromLatin1(RecorderDock::kFileName)));
+}
+
 void PanelProgram::showAtStart(bool hidden)
 {
     visibility_.showAtStart(hidden);
     AfterFirstPaint::run(window_, [this] {
+        if (!dock_.load(environment_.programFolder)) {
+            recorderMissing();
+            window_.exitProgram();
+            return;
+        }
         session_.makeMissingFiles();
         tray_.appear();
         desktop_.start();

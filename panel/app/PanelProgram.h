@@ -55,9 +55,11 @@ public:
     HidCardSession &session() { return session_; }
     CVarnelDlg &window() { return window_; }
     CTrayIcon &tray() { return tray_; }
+    RecorderDock &recorder() { return dock_; }
     WindowVisibility &visibility() { return visibility_; }
 
 private:
+    void recorderMissing();
     static HidCardSession::Setup sessionSetup(const PanelEnvironment &environment);
 
     PanelEnvironment environment_;

@@ -25,6 +25,12 @@ RecorderDock::RecorderDock(QWidget &host, CardSession &session) : host_(host), s
     });
 }
 
+bool RecorderDock::isPresent(const std::filesystem::path &programFolder)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(programFolder / kFileName, error);
+}
+
 bool RecorderDock::load(const std::filesystem::path &programFolder)
 {
     return library_.load((programFolder / kFileName).string());

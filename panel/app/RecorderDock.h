@@ -22,8 +22,13 @@ public:
 
     RecorderDock(QWidget &host, CardSession &session);
 
-    // False when the library cannot be loaded from the program folder.
+    // Whether the program folder holds the library: asked before the window
+    // shows, so a missing one ends the start as before.
+    static bool isPresent(const std::filesystem::path &programFolder);
+    // False when the library cannot be loaded from the program folder. Until
+    // it is, the Record button opens nothing.
     bool load(const std::filesystem::path &programFolder);
+    bool isLoaded() const { return library_.isLoaded(); }
     // The Record button: true when the recorder shows after it.
     bool toggle();
     // The system is about to sleep: a take in progress ends and is kept, as

@@ -127,7 +127,9 @@ private slots:
     void recorderIsTheMainWindowsChildAndComesBackWithIt()
     {
         start();
-        dialog().show();
+        panel().showAtStart(false);
+        // The recorder library loads once the window has shown its first frame.
+        QTRY_VERIFY(panel().recorder().isLoaded());
         button(ControlId::kRecord)->click();
         QWidget *recorder = recorderWindow();
         QVERIFY(recorder);

@@ -32,9 +32,10 @@ private slots:
         fixture.panel = std::make_unique<PanelProgram>(fixture.environment());
         CVarnelDlg &dialog = fixture.panel->window();
         QVERIFY(fixture.panel->initialise());
-        dialog.show();
+        fixture.panel->showAtStart(false);
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTRY_VERIFY(dialog.control(1102)->isEnabled());
+        QTRY_VERIFY(fixture.panel->recorder().isLoaded());
         QCOMPARE(qobject_cast<QLineEdit *>(dialog.control(1102))->text(), QStringLiteral("12"));
 
         auto *record = qobject_cast<QAbstractButton *>(dialog.control(ControlId::kRecord));
