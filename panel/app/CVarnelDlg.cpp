@@ -5,6 +5,7 @@
 #include "ControlIds.h"
 #include "DeviceConnection.h"
 #include "DialogBuilder.h"
+#include "DockedTabChain.h"
 #include "MessageBoxes.h"
 #include "QtMessageBoxes.h"
 #include "UpDownControl.h"
@@ -282,6 +283,11 @@ bool CVarnelDlg::eventFilter(QObject *watched, QEvent *event)
     if (chosen && chosen != watched)
         chosen->setFocus(focus->reason());
     return false;
+}
+
+bool CVarnelDlg::focusNextPrevChild(bool next)
+{
+    return DockedTabChain::handOver(*this, next) || QDialog::focusNextPrevChild(next);
 }
 
 void CVarnelDlg::render()
