@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PositionBar.h"
 
+#include "Contrast.h"
+
 #include <QKeyEvent>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
+#include <QPainter>
 
 PositionBar::PositionBar(int pageSeconds, QWidget *parent)
     : QScrollBar(Qt::Horizontal, parent), pageSeconds_(pageSeconds)
@@ -44,14 +45,20 @@ void PositionBar::keyPressEvent(QKeyEvent *event)
     }
 }
 
-// The style draws a scroll bar without a sign of the keyboard focus.
+QColor PositionBar::focusColour(const QPalette &palette)
+{
+    return Contrast::readableOn(palette.color(QPalette::Highlight),
+                                palette.color(QPalette::Window));
+}
+
+// The style marks a focused scroll bar faintly if at all: the bar is framed
+// in the highlight colour, as dark or light as the window needs to show it.
 void PositionBar::paintEvent(QPaintEvent *event)
 {
     QScrollBar::paintEvent(event);
     if (!hasFocus())
         return;
-    QStylePainter painter(this);
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    QPainter painter(this);
+    painter.setPen(QPen(focusColour(palette()), kFocusWidth));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
 }

@@ -11,7 +11,11 @@
 class PositionBar : public QScrollBar {
     Q_OBJECT
 public:
+    static constexpr int kFocusWidth = 2;
+
     explicit PositionBar(int pageSeconds, QWidget *parent);
+    // The frame that shows the bar has the keyboard focus.
+    static QColor focusColour(const QPalette &palette);
 
     // Moves to a second, as dragging the thumb there would.
     void moveTo(int seconds);

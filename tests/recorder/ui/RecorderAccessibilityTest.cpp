@@ -9,6 +9,7 @@
 #include "Contrast.h"
 #include "InputMeter.h"
 #include "Pcm.h"
+#include "PositionBar.h"
 #include "RecorderWindow.h"
 
 #include <QAccessible>
@@ -289,6 +290,8 @@ private slots:
         w_->capture.deliver();
         QVERIFY(dialog().meter().clipped(0));
 
+        QApplication::setActiveWindow(&dialog());
+        QVERIFY(QTest::qWaitForWindowActive(&dialog()));
         const QPalette light = QGuiApplication::palette();
         for (const QPalette &palette : {light, darkPalette()}) {
             QApplication::setPalette(palette);
@@ -318,6 +321,14 @@ private slots:
                              qPrintable(QColor(colour).name() + " on " + base.name()));
                 }
             QVERIFY(lit >= 2); // the level and the clip mark
+
+            // The position bar shows it has the keyboard focus, on the window's colour.
+            w_->scroll()->setFocus();
+            QVERIFY(w_->scroll()->hasFocus());
+            const QColor frame = w_->scroll()->grab().toImage().pixelColor(1, 8);
+            const QPalette &bar = w_->scroll()->palette();
+            QCOMPARE(frame, PositionBar::focusColour(bar));
+            QVERIFY(Contrast::ratio(frame, bar.color(QPalette::Window)) >= Contrast::kMinimum);
         }
         QApplication::setPalette(light);
     }
