@@ -244,6 +244,8 @@ void CMixerSet2Dlg::layOut(int x, int y)
 // What a screen reader calls the controls whose captions do not say it.
 void CMixerSet2Dlg::nameControls()
 {
+    // Docked, the window has no title bar to say what it is.
+    setAccessibleName(QStringLiteral("Recorder"));
     outputs_->setAccessibleName(QStringLiteral("Playback device"));
     inputs_->setAccessibleName(QStringLiteral("Recording device"));
     label(kOutputsCaption)->setBuddy(outputs_);

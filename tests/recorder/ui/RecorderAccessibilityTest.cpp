@@ -150,6 +150,7 @@ private slots:
                 QCOMPARE(reader->text(QAccessible::Name), w_->text(id));
             }
         }
+        QCOMPARE(readerOf(&dialog())->text(QAccessible::Name), QString("Recorder"));
         // The lists are named by what they choose, whatever device they show.
         for (auto [id, name] :
              {std::pair{"1007", "Playback device"}, {"1008", "Recording device"}}) {
