@@ -274,9 +274,10 @@ void CVarnelDlg::groupModes()
 // Tab into the mode group lands on the mode that is chosen, as in any radio group.
 bool CVarnelDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::FocusIn)
+        return false;
     const auto *focus = static_cast<QFocusEvent *>(event);
-    if (event->type() != QEvent::FocusIn ||
-        (focus->reason() != Qt::TabFocusReason && focus->reason() != Qt::BacktabFocusReason))
+    if (focus->reason() != Qt::TabFocusReason && focus->reason() != Qt::BacktabFocusReason)
         return false;
     const std::optional<int> mode = session_.shown().mode();
     QWidget *chosen = mode ? control(kModeRadios[static_cast<std::size_t>(*mode)]) : nullptr;
