@@ -5,6 +5,7 @@
 #include "ControlIds.h"
 #include "DeviceConnection.h"
 #include "DialogBuilder.h"
+#include "DockedTabChain.h"
 #include "MessageBoxes.h"
 #include "QtMessageBoxes.h"
 #include "UpDownControl.h"
@@ -273,15 +274,21 @@ void CVarnelDlg::groupModes()
 // Tab into the mode group lands on the mode that is chosen, as in any radio group.
 bool CVarnelDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::FocusIn)
+        return false;
     const auto *focus = static_cast<QFocusEvent *>(event);
-    if (event->type() != QEvent::FocusIn ||
-        (focus->reason() != Qt::TabFocusReason && focus->reason() != Qt::BacktabFocusReason))
+    if (focus->reason() != Qt::TabFocusReason && focus->reason() != Qt::BacktabFocusReason)
         return false;
     const std::optional<int> mode = session_.shown().mode();
     QWidget *chosen = mode ? control(kModeRadios[static_cast<std::size_t>(*mode)]) : nullptr;
     if (chosen && chosen != watched)
         chosen->setFocus(focus->reason());
     return false;
+}
+
+bool CVarnelDlg::focusNextPrevChild(bool next)
+{
+    return DockedTabChain::handOver(*this, next) || QDialog::focusNextPrevChild(next);
 }
 
 void CVarnelDlg::render()

@@ -51,6 +51,8 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Tab goes on into the recorder when it shows docked beside the window.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();

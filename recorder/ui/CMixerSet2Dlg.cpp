@@ -3,12 +3,15 @@
 
 #include "AudioDeviceNames.h"
 #include "CDlgProcess.h"
+#include "DockedTabChain.h"
 #include "InputLevelWidget.h"
 #include "LogCategories.h"
 #include "MessageBoxes.h"
 #include "Player.h"
+#include "PositionBar.h"
 #include "PrivateProfile.h"
 #include "RecorderTemplate.h"
+#include "WaveformWidget.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,9 +19,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -29,7 +30,6 @@ constexpr int kRecordTime = 1010, kPlayTime = 1012, kScroll = 1014, kOutputs = 1
 constexpr int kOutputsCaption = 1034, kInputsCaption = 1035;
 constexpr int kWaveformPlaceholder = 1009, kOperationFlow = 1033, kFormatList = 1005;
 constexpr int kButtonWidth = 60, kButtonHeight = 25, kButtonGap = 10;
-constexpr int kCursorGap = 5;
 
 constexpr const char *kNotify = "NOTIFY";
 constexpr const char *kConfirmRecord = "Are you sure to record? If so, recorded data will lose!";
@@ -101,6 +101,7 @@ CMixerSet2Dlg::CMixerSet2Dlg(const RecorderServices &services, int x, int y)
     setFont(font);
     buildControls();
     buildMeter();
+    nameControls();
     refillDeviceLists();
     layOut(x, y);
     connectControls();
@@ -167,10 +168,12 @@ void CMixerSet2Dlg::buildControls()
             widget = new QLabel(QString::fromUtf8(c.caption), this);
             break;
         case Kind::ScrollBar:
-            widget = scroll_ = new QScrollBar(Qt::Horizontal, this);
+            widget = scroll_ = new PositionBar(int(TakeModel::kPageSeconds), this);
             break;
         case Kind::DropDown:
             widget = new QComboBox(this);
+            if (c.id == kOutputs || c.id == kInputs)
+                RecorderAccessibility::nameByOwnName(*widget);
             break;
         case Kind::Frame:
         case Kind::Progress:
@@ -202,14 +205,14 @@ void CMixerSet2Dlg::buildControls()
     formats->setCurrentIndex(1);
     scroll_->setPageStep(1);
     scroll_->setRange(0, 0);
+    waveform_ = new WaveformWidget(view_, model_, this);
 }
 
 void CMixerSet2Dlg::layOut(int x, int y)
 {
     const QRect placeholder = findChild<QWidget *>(objectNameOf(kWaveformPlaceholder))->geometry();
     const int w = view_.width(), h = view_.height();
-    leftArea_ = QRect(placeholder.left(), placeholder.top(), w, h);
-    rightArea_ = QRect(placeholder.left(), placeholder.top() + h + 5, w, h);
+    waveform_->move(placeholder.topLeft());
     scroll_->setGeometry(placeholder.left(), placeholder.top() + 2 * h + 10, w, 17);
 
     QPushButton *play = button(kPlay);
@@ -236,6 +239,20 @@ void CMixerSet2Dlg::layOut(int x, int y)
     dockedSize_ = QSize(placeholder.right() + 1 + 10, flow->geometry().bottom() + 1 + 10);
     setFixedSize(dockedSize_);
     dock(x, y);
+}
+
+// What a screen reader calls the controls whose captions do not say it.
+void CMixerSet2Dlg::nameControls()
+{
+    // Docked, the window has no title bar to say what it is.
+    setAccessibleName(QStringLiteral("Recorder"));
+    outputs_->setAccessibleName(QStringLiteral("Playback device"));
+    inputs_->setAccessibleName(QStringLiteral("Recording device"));
+    label(kOutputsCaption)->setBuddy(outputs_);
+    label(kInputsCaption)->setBuddy(inputs_);
+    scroll_->setAccessibleName(QStringLiteral("Position"));
+    announcer_.emplace(
+        TakeAnnouncer::Controls{button(kRecord), button(kStart), button(kEnd), waveform_, scroll_});
 }
 
 void CMixerSet2Dlg::buildMeter()
@@ -291,13 +308,18 @@ void CMixerSet2Dlg::hideEvent(QHideEvent *event)
 
 void CMixerSet2Dlg::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (!leftArea_.united(rightArea_).contains(event->pos()))
+    if (!waveform_->geometry().contains(event->pos()))
         return;
     QMenu menu(this);
     menu.addAction(undoAction_);
     menu.addSeparator();
     menu.addAction(meterAction_);
     menu.exec(event->globalPos());
+}
+
+bool CMixerSet2Dlg::focusNextPrevChild(bool next)
+{
+    return DockedTabChain::handOver(*this, next) || QDialog::focusNextPrevChild(next);
 }
 
 void CMixerSet2Dlg::dock(int x, int y)
@@ -347,6 +369,14 @@ void CMixerSet2Dlg::render()
     view_.setPageBytes(model_.pageBytes());
     undoAction_->setEnabled(model_.canUndoCut());
     setEnabled(model_.windowEnabled());
+    announcer_->show(model_, takeSeconds());
+}
+
+std::optional<double> CMixerSet2Dlg::takeSeconds() const
+{
+    if (!model_.hasTake())
+        return std::nullopt;
+    return double(file_.dataBytes()) / CaptureStream::kFormatChoices[0].bytesPerSecond();
 }
 
 void CMixerSet2Dlg::tell(const TakeOutcome &outcome)
@@ -369,7 +399,7 @@ void CMixerSet2Dlg::record()
     model_.startRecording();
     view_.resetTake();
     render();
-    update();
+    waveform_->update();
     // The new take replaces the last one only once the device has opened: a
     // busy device or a missing sound server leaves the last take as it was.
     TakeOutcome started = file_.prepareAside();
@@ -431,7 +461,7 @@ void CMixerSet2Dlg::playbackTick()
         model_.playedOut();
         label(kPlayTime)->setText(QStringLiteral("Play Over"));
         render();
-        update();
+        waveform_->update();
         return;
     }
     const unsigned q = services_.player.position(takePath());
@@ -441,20 +471,20 @@ void CMixerSet2Dlg::playbackTick()
     const unsigned length = services_.player.length(takePath());
     if (length != 0)
         redrawUpTo(unsigned(double(q) / length * file_.dataBytes()));
-    update();
+    waveform_->update();
     timer_.start(kPlaybackTimerMs);
 }
 
 void CMixerSet2Dlg::redrawUpTo(unsigned limit)
 {
     if (view_.redrawPage(limit, file_.bufferPath(), model_.marks()))
-        update();
+        waveform_->update();
 }
 
 void CMixerSet2Dlg::showPosition(int seconds)
 {
     model_.showCursorAt(seconds);
-    update();
+    waveform_->update();
     label(kPlayTime)->setText(QString::asprintf("Play:%d.0s", seconds));
     if (view_.drawnBytes() != model_.pageEndBytes(seconds, file_.dataBytes())) {
         view_.setDrawnBytes(model_.pageStartBytes(seconds));
@@ -478,6 +508,7 @@ void CMixerSet2Dlg::placeMark(TakeModel::MarkResult result)
         services_.messages.inform(kReversed, kNotify);
         return;
     }
+    render();
     view_.setDrawnBytes(0);
     showPosition(model_.position());
 }
@@ -572,24 +603,6 @@ void CMixerSet2Dlg::scrollReleased()
     showPosition(model_.position());
 }
 
-void CMixerSet2Dlg::paintEvent(QPaintEvent *event)
-{
-    QDialog::paintEvent(event);
-    QPainter painter(this);
-    painter.drawImage(leftArea_.topLeft(), view_.leftPicture());
-    painter.drawImage(rightArea_.topLeft(), view_.rightPicture());
-    const std::optional<double> cursor = model_.cursorSeconds();
-    if (!cursor)
-        return;
-    const std::optional<int> x = view_.cursorX(*cursor);
-    if (!x)
-        return;
-    const int column = leftArea_.left() + *x, top = leftArea_.top(), h = view_.height();
-    painter.setPen(Qt::black);
-    painter.drawLine(column, top, column, top + h);
-    painter.drawLine(column, top + h + kCursorGap, column, top + 2 * h + kCursorGap);
-}
-
 void CMixerSet2Dlg::showElapsed(double seconds)
 {
     label(kRecordTime)->setText(QString::asprintf("Rec:%.01fs", seconds));
@@ -602,13 +615,13 @@ void CMixerSet2Dlg::turnPage(int pageCount, std::uint32_t pageBytes)
     view_.startCapturePage();
     model_.turnPage(pageCount, pageBytes);
     render();
-    update();
+    waveform_->update();
 }
 
 void CMixerSet2Dlg::drawBlock(const std::uint8_t *pcm, std::uint32_t length)
 {
     view_.drawCaptureBlock(pcm, length);
-    update(leftArea_.united(rightArea_));
+    waveform_->update();
 }
 
 void CMixerSet2Dlg::showLevel(const CaptureLevel &level)

@@ -5,7 +5,9 @@
 #include "CaptureStream.h"
 #include "CaptureView.h"
 #include "InputMeter.h"
+#include "RecorderAccessibility.h"
 #include "RecorderServices.h"
+#include "TakeAnnouncer.h"
 #include "TakeModel.h"
 #include "WaveformView.h"
 
@@ -18,11 +20,12 @@
 #include <thread>
 
 class InputLevelWidget;
+class PositionBar;
 class QAction;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QScrollBar;
+class WaveformWidget;
 
 // The recorder window: records a take into the buffer file, shows both
 // channels, plays the take back with a moving position, sets start and end
@@ -60,13 +63,15 @@ public:
     void playbackTick();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    // Tab goes on into the panel the window is docked to.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();
+    void nameControls();
     void buildMeter();
     std::filesystem::path settingFile() const;
     void turnMeter(bool on);
@@ -91,6 +96,7 @@ private:
 
     // Sets every control from the model.
     void render();
+    std::optional<double> takeSeconds() const;
     void stopPlayback();
     void showPosition(int seconds);
     void redrawUpTo(unsigned limit);
@@ -105,6 +111,8 @@ private:
     void showInput(bool available) override;
     void captureEnded(const TakeOutcome &ending) override;
 
+    // Before any control: Qt asks it for their interfaces as they are made.
+    RecorderAccessibility accessibility_;
     RecorderServices services_;
     BufferFile file_;
     CaptureStream capture_;
@@ -115,11 +123,11 @@ private:
     InputLevelWidget *inputLevel_ = nullptr;
     QAction *meterAction_ = nullptr;
     QAction *undoAction_ = nullptr;
-    QRect leftArea_;
-    QRect rightArea_;
-    QScrollBar *scroll_ = nullptr;
+    WaveformWidget *waveform_ = nullptr;
+    PositionBar *scroll_ = nullptr;
     QComboBox *outputs_ = nullptr;
     QComboBox *inputs_ = nullptr;
+    std::optional<TakeAnnouncer> announcer_;
     QTimer timer_;
     QSize dockedSize_;
     std::thread cutWorker_;

@@ -4,32 +4,9 @@
 #include "InputLevelWidget.h"
 #include "InputMeter.h"
 
-namespace {
-QAccessibleInterface *forInputLevel(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("InputLevelWidget") && object && object->isWidgetType())
-        return new InputLevelAccessible(static_cast<InputLevelWidget *>(object));
-    return nullptr;
-}
-
-int metersAlive = 0;
-} // namespace
-
 InputLevelAccessible::InputLevelAccessible(InputLevelWidget *widget)
     : QAccessibleWidget(widget, QAccessible::Indicator)
 {
-}
-
-void InputLevelAccessible::meterMade()
-{
-    if (metersAlive++ == 0)
-        QAccessible::installFactory(forInputLevel);
-}
-
-void InputLevelAccessible::meterGone()
-{
-    if (--metersAlive == 0)
-        QAccessible::removeFactory(forInputLevel);
 }
 
 const InputLevelWidget *InputLevelAccessible::meterWidget() const

@@ -10,11 +10,6 @@ class InputLevelWidget;
 class InputLevelAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit InputLevelAccessible(InputLevelWidget *widget);
-    // Qt uses this for input meters from the first one's making to the last
-    // one's end: the recorder library may be unloaded after that, and Qt must
-    // not call into it then.
-    static void meterMade();
-    static void meterGone();
 
     void *interface_cast(QAccessible::InterfaceType type) override;
     QString text(QAccessible::Text kind) const override;

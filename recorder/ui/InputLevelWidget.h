@@ -16,7 +16,6 @@ public:
     static constexpr const char *kObjectName = "inputLevel";
 
     InputLevelWidget(const InputMeter &meter, QWidget *parent);
-    ~InputLevelWidget() override;
     const InputMeter &meter() const { return meter_; }
 
 signals:

@@ -2,17 +2,33 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 
-// Colours of the waveform strips. The strips are 32-bit pictures, so pens are
-// plain RGB values written straight into the pixels.
+#include <cstdint>
+
+class QPalette;
+
+// Colours of the waveform strips. The strips are 8-bit pictures whose pixels
+// say what they show (a role below); the colours come from the window's
+// palette when the strips are painted, so a theme that changes while a take
+// shows recolours it without drawing it again.
 namespace WaveformPalette {
-inline constexpr QRgb background = 0xffc0c0c0;   // 192, 192, 192
-inline constexpr QRgb normalTrace = 0xff6464dc;  // 100, 100, 220
-inline constexpr QRgb loudTrace = 0xffff0000;    // 255, 0, 0
-inline constexpr QRgb insideRange = 0xff3232c8;  // 50, 50, 200
-inline constexpr QRgb outsideRange = 0xffaca899; // 172, 168, 153
-inline constexpr QRgb marker = 0xffffff00;       // 255, 255, 0
+enum Role : std::uint8_t {
+    background,
+    normalTrace,
+    loudTrace,
+    insideRange,
+    outsideRange,
+    marker,
+};
 inline constexpr int markerWidth = 3;
 // Samples further than this from the centre line are drawn in the loud pen.
 inline constexpr int bandHalfHeight = 26;
+
+// The colour of each role, indexed by it: the palette's base colour behind,
+// and the traces and marks in their own hues (blue, red, dark blue, grey,
+// yellow), each as close to its hue as leaves it readable on that base.
+QList<QRgb> colourTable(const QPalette &palette);
+// The position cursor: the palette's text colour, readable on the base.
+QColor cursor(const QPalette &palette);
 } // namespace WaveformPalette

@@ -2,7 +2,6 @@
 #include "WaveformRange.h"
 
 #include "TakeModel.h"
-#include "WaveformPalette.h"
 
 namespace {
 constexpr double pageSeconds = TakeModel::kPageSeconds;

@@ -2,15 +2,14 @@
 #pragma once
 
 #include "TakeMarks.h"
+#include "WaveformPalette.h"
 
-#include <QColor>
-
-// Chooses the trace colour of each column of a page redrawn from the file, and
+// Chooses the trace role of each column of a page redrawn from the file, and
 // where the start and end marks fall on that page.
 class WaveformRange {
 public:
     struct Column {
-        QRgb base;
+        WaveformPalette::Role base;
         bool startMarker;
         bool endMarker;
     };

@@ -9,6 +9,7 @@
 #include "FakeCardSession.h"
 #include "PanelFixture.h"
 #include "ParameterBlock.h"
+#include "RecorderDock.h"
 #include "UpDownControl.h"
 
 #include <QAccessible>
@@ -149,6 +150,59 @@ private slots:
         auto *spin = dynamic_cast<UpDownControl *>(dialog().control(1086));
         QCOMPARE(spin->focusPolicy(), Qt::NoFocus);
         QCOMPARE(spin->upButton()->accessibleName(), QStringLiteral("Master Vol up"));
+    }
+
+    // With the recorder docked and shown, Tab goes on past the window's last
+    // control into the recorder's first, past the recorder's last back into
+    // the window, and Shift+Tab the other way round; with it hidden, Tab stays.
+    void tabGoesOnIntoTheDockedRecorderAndBack()
+    {
+        RecorderDock dock(dialog(), session());
+        QVERIFY(dock.load(ORLENTA_SIM_STAGE_DIR));
+        QVERIFY(QTest::qWaitForWindowActive(&dialog()));
+        QVERIFY(dock.toggle());
+        QWidget *recorder = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window != &dialog() && window->objectName() == QStringLiteral("102"))
+                recorder = window;
+        QVERIFY(recorder && recorder->isVisible());
+        const auto press = [](Qt::Key key) {
+            QWidget *from = QApplication::focusWidget();
+            QTest::keyClick(from, key);
+            QTRY_VERIFY(QApplication::focusWidget() != from);
+        };
+        // Through all of the recorder's stops, however many its take gives it.
+        const auto crossRecorder = [&](Qt::Key key) {
+            press(key);
+            QCOMPARE(QApplication::activeWindow(), recorder);
+            for (int stops = 0; stops < 20 && QApplication::focusWidget()->window() == recorder;
+                 ++stops)
+                press(key);
+        };
+
+        edit(1110)->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit(1110));
+        crossRecorder(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog().control(1098));
+        crossRecorder(Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), edit(1110));
+        // Back the way it came, from the recorder's first and last.
+        press(Qt::Key_Tab);
+        press(Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), edit(1110));
+
+        QVERIFY(!dock.toggle());
+        press(Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), dialog().control(1098));
+    }
+
+    // The window sets no colour of its own: it draws in the palette's.
+    void theWindowDrawsInThePalettesColoursAlone()
+    {
+        QVERIFY(qApp->styleSheet().isEmpty());
+        for (QWidget *widget : dialog().findChildren<QWidget *>())
+            QVERIFY2(!widget->testAttribute(Qt::WA_SetPalette) && widget->styleSheet().isEmpty(),
+                     qPrintable(widget->objectName()));
     }
 
     // Each key is one step of the session, as an arrow click is; Up at the top
