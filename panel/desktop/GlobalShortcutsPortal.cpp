@@ -72,6 +72,10 @@ void GlobalShortcutsPortal::start()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
+    // QtDBus finds a slot's argument types by their names, which Qt knows of
+    // QDBusObjectPath only once it is registered: without this the connect
+    // fails whenever nothing else in the program happened to register it first.
+    qRegisterMetaType<QDBusObjectPath>();
     bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
                 SLOT(shortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
     request(QStringLiteral("CreateSession"), {},
