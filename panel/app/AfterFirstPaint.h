@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 
@@ -9,8 +10,12 @@ class QWidget;
 
 // Runs a task once a window has painted its first frame, or at once when the
 // window is not shown: for start-up work that need not hold the window back.
+// A window the desktop never lets paint (kept iconic, say) holds the task
+// back kLatestMs at most.
 class AfterFirstPaint : public QObject {
 public:
+    static constexpr int kLatestMs = 500;
+
     static void run(QWidget &window, std::function<void()> task);
 
 protected:
@@ -18,6 +23,8 @@ protected:
 
 private:
     AfterFirstPaint(QWidget &window, std::function<void()> task);
+    void runOnce();
 
     std::function<void()> task_;
+    QTimer latest_;
 };

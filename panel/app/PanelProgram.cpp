@@ -41,7 +41,6 @@ bool PanelProgram::initialise()
         recorderMissing();
         return false;
     }
-    session_.start();
     window_.move(0, 0);
     const MenuTemplate *menu = window_.dialogTemplate().menu(TrayMenu::kMenuId);
     tray_.setActivationHandler([this] { visibility_.toggle(); });
@@ -61,7 +60,13 @@ void PanelProgram::recorderMissing()
 void PanelProgram::showAtStart(bool hidden)
 {
     visibility_.showAtStart(hidden);
+    if (started_)
+        return;
+    started_ = true;
     AfterFirstPaint::run(window_, [this] {
+        // Opening the card paces its first exchange with a pause on this
+        // thread: the window shows first.
+        session_.start();
         if (!dock_.load(environment_.programFolder)) {
             recorderMissing();
             window_.exitProgram();

@@ -72,4 +72,5 @@ private:
     DesktopOptions options_;
     DesktopServices desktop_;
     std::unique_ptr<TrayMenu> trayMenu_;
+    bool started_ = false;
 };

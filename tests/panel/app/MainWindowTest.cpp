@@ -38,6 +38,7 @@ private slots:
     {
         create();
         QVERIFY(panel().initialise());
+        panel().showAtStart(false);
         // Nothing is opened before the event loop runs.
         QVERIFY(!enabled(1102));
         QTRY_VERIFY(enabled(1102));
@@ -170,6 +171,7 @@ private slots:
         sim_->setAnswerMode(SIM_ANSWER_SILENT);
         create();
         QVERIFY(panel().initialise());
+        panel().showAtStart(false);
         QTRY_VERIFY(readRequests() >= 1);
         sim_->injectStateReport(kFactoryBlock); // FX Vol 15
         QTRY_VERIFY(enabled(1094));

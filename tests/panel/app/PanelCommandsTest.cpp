@@ -34,6 +34,7 @@ private slots:
     {
         create();
         QVERIFY(panel().initialise());
+        panel().showAtStart(false);
         // Opened only once the event loop runs.
         QCOMPARE(session().cardState(), CardState::Absent);
         QTRY_VERIFY(enabled(1102));
@@ -97,6 +98,7 @@ private slots:
         sim_->setAnswerMode(SIM_ANSWER_SILENT);
         create();
         QVERIFY(panel().initialise());
+        panel().showAtStart(false);
         QTRY_COMPARE(session().cardState(), CardState::NotAnswering);
         CommandDispatcher dispatcher(session(), &panel().visibility());
         QCOMPARE(runRequest(dispatcher, "mute mic on").exitCode, 3);
@@ -117,6 +119,7 @@ private slots:
         sim_->setAccessDenied(true);
         create();
         QVERIFY(panel().initialise());
+        panel().showAtStart(false);
         QTRY_COMPARE(fixture_->messages.shown.size(), std::size_t{1});
         CommandDispatcher dispatcher(session(), &panel().visibility());
         QCOMPARE(session().cardState(), CardState::AccessDenied);

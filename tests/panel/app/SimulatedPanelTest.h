@@ -42,12 +42,13 @@ protected:
 
     void create() { fixture_->panel = std::make_unique<PanelProgram>(fixture_->environment()); }
 
-    // Creates and initialises the panel; the card is open and read when this
-    // returns, and the report log is empty again.
+    // Creates, initialises and shows the panel; the card is open and read
+    // when this returns, and the report log is empty again.
     void start()
     {
         create();
         QVERIFY(panel().initialise());
+        panel().showAtStart(false);
         QTRY_COMPARE(session().cardState(), CardState::Ready);
         QTRY_VERIFY(!session().channel().isWaiting());
         sim_->clearOutputReports();
