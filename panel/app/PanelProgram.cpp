@@ -11,8 +11,9 @@ PanelProgram::PanelProgram(PanelEnvironment environment)
       options_(PresetFiles(environment_.settingsFolder).settingFile()),
       desktop_(session_, visibility_, options_)
 {
-    QObject::connect(&window_, &CVarnelDlg::recordClicked, &window_,
-                     [this] { window_.showRecorderShown(dock_.toggle()); });
+    QObject::connect(&window_, &CVarnelDlg::recordClicked, &dock_, &RecorderDock::toggle);
+    QObject::connect(&dock_, &RecorderDock::shownChanged, &window_,
+                     &CVarnelDlg::showRecorderShown);
     QObject::connect(&desktop_, &DesktopServices::sleeping, &window_, [this] { dock_.endTake(); });
 }
 

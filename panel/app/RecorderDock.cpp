@@ -42,7 +42,30 @@ bool RecorderDock::toggle()
     // The recorder makes its window itself; adopted, it belongs to the main
     // window, which a compositor then places, stacks and minimises with it.
     const WindowAdoption adoption(&host_);
-    return library_.openDlg(rightTop.x(), rightTop.y(), kWidth, kHeight) != 0;
+    const bool shown = library_.openDlg(rightTop.x(), rightTop.y(), kWidth, kHeight) != 0;
+    follow(adoption.adopted());
+    emit shownChanged(shown);
+    return shown;
+}
+
+// The library makes its window at the first open and keeps it; from then on
+// its own show and hide events tell whether it shows.
+void RecorderDock::follow(QWidget *recorder)
+{
+    if (!recorder || recorder == recorder_)
+        return;
+    recorder_ = recorder;
+    recorder_->installEventFilter(this);
+}
+
+// Only shows and hides the program asked for: a window minimised by the window
+// system is still open.
+bool RecorderDock::recorderEvent(QEvent *event)
+{
+    if (!event->spontaneous() &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        emit shownChanged(event->type() == QEvent::Show);
+    return false;
 }
 
 void RecorderDock::endTake()
@@ -60,6 +83,8 @@ void RecorderDock::cardChanged()
 
 bool RecorderDock::eventFilter(QObject *watched, QEvent *event)
 {
+    if (recorder_ && watched == recorder_)
+        return recorderEvent(event);
     if (watched != &host_)
         return false;
     switch (event->type()) {

@@ -4,6 +4,7 @@
 #include "RecorderLibrary.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <filesystem>
 
@@ -15,6 +16,7 @@ class QWidget;
 // with it, moves with it, and hides when the card goes (a take it runs ends
 // and is kept). Owns the recorder library.
 class RecorderDock : public QObject {
+    Q_OBJECT
 public:
     static constexpr const char *kFileName = "NUVRecord.so";
     static constexpr int kWidth = 420;
@@ -35,13 +37,22 @@ public:
     // when its source goes away.
     void endTake();
 
+signals:
+    // The recorder window was shown or hidden, whoever did it: the Record
+    // button, the recorder's own Escape or close, the card going, or the main
+    // window taking it along.
+    void shownChanged(bool shown);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void cardChanged();
+    void follow(QWidget *recorder);
+    bool recorderEvent(QEvent *event);
 
     QWidget &host_;
     CardSession &session_;
     RecorderLibrary library_;
+    QPointer<QWidget> recorder_;
 };

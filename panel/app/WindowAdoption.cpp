@@ -25,6 +25,7 @@ bool WindowAdoption::eventFilter(QObject *watched, QEvent *event)
     auto *widget = static_cast<QWidget *>(watched);
     if (!widget->isWindow() || widget == host_ || !widget->windowHandle())
         return false;
+    adopted_ = widget;
     host_->winId();
     QWindow *parent = host_->windowHandle();
     if (widget->windowHandle()->transientParent() != parent)

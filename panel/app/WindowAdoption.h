@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 class QWidget;
 
@@ -18,9 +19,13 @@ public:
     WindowAdoption(const WindowAdoption &) = delete;
     WindowAdoption &operator=(const WindowAdoption &) = delete;
 
+    // The last window tied to the host, or null.
+    QWidget *adopted() const { return adopted_; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *host_;
+    QPointer<QWidget> adopted_;
 };

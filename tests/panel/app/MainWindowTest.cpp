@@ -124,7 +124,8 @@ private slots:
 
     // The recorder belongs to the main window, whatever window is active;
     // hiding and bringing back the main window, by any way, takes it along,
-    // and the card going hides it.
+    // and the card going hides it. The Record button's caption follows the
+    // recorder however it was shown or hidden.
     void recorderIsTheMainWindowsChildAndComesBackWithIt()
     {
         start();
@@ -149,12 +150,19 @@ private slots:
         sim_->unplug();
         fixture_->notifier.unplug();
         QVERIFY(!recorder->isVisible());
+        QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record>>"));
         sim_->plug();
         fixture_->notifier.plug();
         QTRY_VERIFY(enabled(ControlId::kRecord));
 
         button(ControlId::kRecord)->click();
         QVERIFY(recorder->isVisible());
+        QTest::keyClick(recorder, Qt::Key_Escape);
+        QVERIFY(!recorder->isVisible());
+        QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record>>"));
+        button(ControlId::kRecord)->click();
+        QVERIFY(recorder->isVisible());
+        QCOMPARE(button(ControlId::kRecord)->text(), QStringLiteral("Record<<"));
         button(ControlId::kRecord)->click();
         QVERIFY(!recorder->isVisible());
         panel().visibility().hideToTray();
