@@ -306,9 +306,12 @@ void CMixerSet2Dlg::hideEvent(QHideEvent *event)
     capture_.disarm();
 }
 
+// The mouse opens the menu on the waveform only; the menu key opens it
+// wherever the focus is, the one way to reach it without a mouse.
 void CMixerSet2Dlg::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (!waveform_->geometry().contains(event->pos()))
+    if (event->reason() != QContextMenuEvent::Keyboard &&
+        !waveform_->geometry().contains(event->pos()))
         return;
     QMenu menu(this);
     menu.addAction(undoAction_);

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -57,6 +58,26 @@ private:
             w_->capture.capture(std::span(second).subspan(done, 8820));
             w_->capture.deliver();
         }
+    }
+
+    // The items of the menu a context menu event on the control opens, or
+    // nothing when none opens.
+    QStringList menuOpenedOn(QWidget *control, QContextMenuEvent::Reason reason)
+    {
+        QStringList items;
+        QTimer::singleShot(0, this, [&items] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *action : menu->actions())
+                    if (!action->isSeparator())
+                        items << action->text();
+                menu->close();
+            }
+        });
+        const QPoint centre = control->rect().center();
+        QContextMenuEvent event(reason, centre, control->mapToGlobal(centre));
+        QApplication::sendEvent(control, &event);
+        QCoreApplication::processEvents(); // a menu that never opened leaves the timer here
+        return items;
     }
 
     bool asked(const std::string &text)
@@ -462,6 +483,18 @@ private slots:
         QVERIFY(!w_->capture.isOpen());
         meterAction()->setChecked(true);
         QVERIFY(w_->capture.isOpen());
+    }
+
+    // The platform turns the menu key into a keyboard context menu event for
+    // the focused control; offscreen it is sent by hand.
+    void theWaveformsMenuOpensFromTheKeyboardWhereverTheFocusIs()
+    {
+        QPushButton *record = button(1003);
+        record->setFocus();
+        QCOMPARE(menuOpenedOn(record, QContextMenuEvent::Keyboard),
+                 (QStringList{"Undo cut", "Input meter"}));
+        QVERIFY2(menuOpenedOn(record, QContextMenuEvent::Mouse).isEmpty(),
+                 "a right click on a button opens nothing");
     }
 
     void hidingTheWindowClosesTheStreamAndShowingOpensIt()
