@@ -163,9 +163,12 @@ case "$status" in ""|*not-installed|*config-files) ;; *) die "package state afte
 for path in "$program" /usr/bin/orlenta "/usr/share/applications/$id.desktop" \
     "/usr/share/metainfo/$id.metainfo.xml" /usr/lib/udev/rules.d/70-orlenta.rules \
     "/usr/share/icons/hicolor/scalable/apps/$id.svg" /usr/share/bash-completion/completions/orlenta \
-    /usr/share/doc/orlenta; do
+    /usr/share/doc/orlenta /usr/share/dbus-1/interfaces/org.orlenta.Orlenta1.xml; do
     [ ! -e "$path" ] || die "$path left behind by dpkg -r"
 done
+# The tray's state icons come in every size of the hicolor set.
+icons=$(find /usr/share/icons/hicolor -name "$id*" 2>/dev/null)
+[ -z "$icons" ] || die "icons left behind by dpkg -r: $icons"
 run_quietly dpkg --purge orlenta
 installed=0
 log "OK"
