@@ -6,7 +6,8 @@
 
 namespace {
 
-// Item types and tags of the HID class specification's short items.
+// The short items a USB HID report descriptor is made of: their types and the
+// tags this parser reads.
 enum ItemType : unsigned { kMain = 0, kGlobal = 1, kLocal = 2 };
 enum MainTag : unsigned { kInput = 8, kOutput = 9, kCollection = 10, kFeature = 11 };
 enum GlobalTag : unsigned {
