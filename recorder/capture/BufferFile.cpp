@@ -86,8 +86,13 @@ void BufferFile::closeStream()
 
 std::uint32_t BufferFile::recover()
 {
-    dataBytes_ = 0;
     dropUndo();
+    return takeUpKept();
+}
+
+std::uint32_t BufferFile::takeUpKept()
+{
+    dataBytes_ = 0;
     // A cut copies the take back from the old file and removes that only
     // once done: while it exists, it is the whole take.
     if (fs::exists(oldBufferPath_) && !FileInUseLock::isInUse(bufferPath_))
@@ -124,7 +129,6 @@ TakeOutcome BufferFile::prepareAside()
 {
     closeStream();
     prepared_.reset();
-    dropUndo();
     if (FileInUseLock::isInUse(bufferPath_))
         return {RecorderTexts::kRecordedFileUsed};
     // The new take is made beside the last one and takes its place only once
@@ -144,6 +148,7 @@ TakeOutcome BufferFile::putInPlace()
     const std::unique_ptr<ReplacingFile> fresh = std::move(prepared_);
     if (!fresh || !fresh->commit(false))
         return cannotRecordInto(fresh ? fresh->errorText() : RecorderTexts::causeOf(EBADF));
+    dropUndo();
     dataBytes_ = 0;
     headerCounts_ = 0;
     descriptor_ = fresh->release();

@@ -56,11 +56,15 @@ public:
     // cut off. The undo an earlier run kept is over. Returns the take's data
     // bytes, 0 when there is none.
     std::uint32_t recover();
+    // recover() within a run, after a take that never started: the take on
+    // disk is still the one the undo was kept for.
+    std::uint32_t takeUpKept();
 
     // Starts a new take: a file holding a header and no data, open for
     // appending and marked as in use, replaces the last take. Refuses when
-    // the take is in use or the new file cannot be made; the last take is
-    // then left as it was. The last cut can no longer be undone.
+    // the take is in use or the new file cannot be made; the last take, and
+    // the undo of its last cut, are then left as they were. Once the new take
+    // is in place, the last cut can no longer be undone.
     TakeOutcome prepare();
     // prepare() in two steps, for a capture that may yet fail to start: the
     // new take is made beside the last one, which stays in place until

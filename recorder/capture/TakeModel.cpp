@@ -30,7 +30,6 @@ void TakeModel::startRecording()
         return;
     base_ = Mode::Recording;
     hasTake_ = false;
-    undo_.reset();
     marks_ = {};
     position_ = 0;
     positionMax_ = 0;
@@ -59,6 +58,8 @@ void TakeModel::recordingEnded()
         return;
     base_ = Mode::Idle;
     hasTake_ = true;
+    // The new take replaced the one the undo was kept for.
+    undo_.reset();
 }
 
 void TakeModel::recorded(double seconds)

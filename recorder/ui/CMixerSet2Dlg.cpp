@@ -417,7 +417,7 @@ void CMixerSet2Dlg::record()
 // Nothing was recorded: the last take is still the take, to play, cut and save.
 void CMixerSet2Dlg::recordRefused()
 {
-    const std::uint32_t kept = file_.recover();
+    const std::uint32_t kept = file_.takeUpKept();
     model_.recordingRefused(kept);
     if (kept != 0)
         showEarlierTake();

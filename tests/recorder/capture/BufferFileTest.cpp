@@ -270,7 +270,7 @@ TEST_F(BufferFileTest, UndoPutsBackTheExactTakeBeforeTheLastCutAlsoAfterACutThat
     EXPECT_EQ(filesInFolder(), 1u);
 }
 
-TEST_F(BufferFileTest, TheUndoGoesWithTheNextRecordOrStartAndNotWhileTheTakePlays)
+TEST_F(BufferFileTest, TheUndoGoesWithTheNextTakeInPlaceOrStartAndNotWhileTheTakePlays)
 {
     record(176400 * 2);
     ASSERT_TRUE(file.cut(1000, 0).done());
@@ -285,6 +285,10 @@ TEST_F(BufferFileTest, TheUndoGoesWithTheNextRecordOrStartAndNotWhileTheTakePlay
 
     ASSERT_TRUE(file.cut(0, 0).done());
     ASSERT_TRUE(file.prepareAside().done());
+    file.dropPrepared();
+    file.takeUpKept();
+    EXPECT_TRUE(file.hasUndo()) << "a take that never started keeps the undo";
+    ASSERT_TRUE(file.prepare().done());
     EXPECT_FALSE(file.hasUndo());
 }
 

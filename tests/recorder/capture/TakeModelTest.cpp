@@ -200,6 +200,12 @@ TEST_F(TakeModelTest, UndoShowsTheTakeAsItWasBeforeTheLastCutUntilTheNextRecord)
     model.cutDone(4 * kPerSecond, true);
     model.startRecording();
     EXPECT_FALSE(model.canUndoCut());
+    model.recordingRefused(4 * kPerSecond);
+    EXPECT_TRUE(model.canUndoCut()) << "a take that never started replaced nothing";
+    model.startRecording();
+    model.stopRecording();
+    model.recordingEnded();
+    EXPECT_FALSE(model.canUndoCut());
 }
 
 TEST_F(TakeModelTest, PlaybackGoesOnThroughACutOrASaveAndMayEndMeanwhile)

@@ -555,6 +555,14 @@ private slots:
         button(1017)->click();
         QTRY_VERIFY(!w_->dialog->cutRunning());
         QVERIFY(undo->isEnabled());
+        // A Record that the busy device refuses replaces nothing.
+        meterAction()->setChecked(false);
+        w_->capture.deliver();
+        w_->capture.setDeviceBusy(true);
+        button(1003)->click();
+        QVERIFY(undo->isEnabled());
+        QVERIFY(w_->dialog->bufferFile().hasUndo());
+        w_->capture.setDeviceBusy(false);
         recordTake(0.5);
         QVERIFY(!undo->isEnabled());
         QVERIFY(!w_->dialog->bufferFile().hasUndo());
