@@ -3,6 +3,7 @@
 
 #include "CardStatusText.h"
 #include "DesktopOptions.h"
+#include "DeviceConnection.h"
 #include "WindowPresence.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 using Option = DesktopOptions::Option;
 using Source = CardSession::Source;
 
-const QString kCardName = QStringLiteral("VEK ZR-4");
+const QString kCardName = QString::fromLatin1(DeviceConnection::kCardName);
 const QString kDesktopEntry = QStringLiteral("org.orlenta.Orlenta");
 
 QVariantMap hints(const char *category, bool transient)

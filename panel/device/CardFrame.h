@@ -14,6 +14,8 @@ public:
 
     static constexpr std::uint8_t kParameterWriteHead = 0x60;
     static constexpr std::uint8_t kReadRequestHead = 0x41;
+    // What a read request names to get the parameter block back.
+    static constexpr std::uint8_t kParameterReadIndex = 1;
 
     CardFrame() = default;
     explicit CardFrame(const Bytes &bytes) : bytes_(bytes) {}

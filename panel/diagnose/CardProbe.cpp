@@ -222,10 +222,12 @@ QJsonArray CardProbe::interfaces(const CardLink::Result &link,
     const std::vector<CardLink::Interface> none;
     int order = 0;
     for (const CardLink::Interface &interface : link.interfaces.value_or(none)) {
-        ++order;
+        // hidapi lists a node once per top-level collection; the library
+        // tries each node once.
         if (listed.contains(interface.path))
             continue;
         listed << interface.path;
+        ++order;
         QJsonObject entry;
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             if (nodePath(nodes[i]) == interface.path) {

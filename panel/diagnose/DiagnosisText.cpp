@@ -3,6 +3,8 @@
 
 #include <QJsonArray>
 
+#include <limits>
+
 namespace {
 
 constexpr int kIndent = 2;
@@ -15,8 +17,13 @@ QString scalar(const QJsonValue &value)
         return QStringLiteral("-");
     case QJsonValue::Bool:
         return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-    case QJsonValue::Double:
-        return QString::number(value.toDouble());
+    case QJsonValue::Double: {
+        // Every JSON number is a double; sizes in bytes must not turn into
+        // "1.764e+06".
+        constexpr qint64 kNotWhole = std::numeric_limits<qint64>::min();
+        const qint64 whole = value.toInteger(kNotWhole);
+        return whole != kNotWhole ? QString::number(whole) : QString::number(value.toDouble());
+    }
     default:
         return value.toString();
     }

@@ -13,8 +13,6 @@
 
 namespace {
 
-// The read index of the card's parameter block.
-constexpr std::uint8_t kBlockIndex = 1;
 // Other reports kept while waiting: enough to show a chatty card.
 constexpr std::size_t kOtherReportsKept = 8;
 
@@ -53,7 +51,7 @@ CardLink::StateRead LibraryCardLink::readState(HidControlLibrary &library) const
             !words || answer)
             return;
         const InputReport report = InputReport::fromWords(*words);
-        if (report.head() != kBlockIndex) {
+        if (report.head() != CardFrame::kParameterReadIndex) {
             if (others.size() < kOtherReportsKept)
                 others.push_back(report);
             return;
@@ -64,7 +62,7 @@ CardLink::StateRead LibraryCardLink::readState(HidControlLibrary &library) const
     library.openHidMonitor(monitor.window());
     library.setMonitorMessage(DeviceConnection::kMonitorMessage);
 
-    const CardFrame::Report request = CardFrame::readRequest(kBlockIndex).outputReport();
+    const CardFrame::Report request = CardFrame::readRequest(CardFrame::kParameterReadIndex).outputReport();
     QTimer::singleShot(answerWait_, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();

@@ -1,16 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SessionCardInspection.h"
 
+#include "CardFrame.h"
 #include "HidCardSession.h"
 
 #include <cerrno>
-
-namespace {
-
-// The read index of the card's parameter block.
-constexpr std::uint8_t kBlockIndex = 1;
-
-} // namespace
 
 void SessionCardInspection::inspect(HidCardSession &session, Done done)
 {
@@ -42,7 +36,7 @@ void SessionCardInspection::inspect(HidCardSession &session, Done done)
     session.readBlockOnce([result,
                            done = std::move(done)](const CardChannel::Sample &sample) mutable {
         result.stateRead = CardLink::StateRead::of(
-            CardFrame::readRequest(kBlockIndex).outputReport(), sample.answer, sample.roundTrip);
+            CardFrame::readRequest(CardFrame::kParameterReadIndex).outputReport(), sample.answer, sample.roundTrip);
         done(result);
     });
 }

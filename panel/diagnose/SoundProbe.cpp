@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundProbe.h"
 
+#include "DeviceConnection.h"
 #include "PulseConnection.h"
 
 #include <pulse/pulseaudio.h>
@@ -26,7 +27,7 @@ struct ServerView {
 
 bool isTheCard(const char *description)
 {
-    return description && QString::fromUtf8(description).contains(SoundProbe::kCardDescription);
+    return description && QString::fromUtf8(description).contains(DeviceConnection::kCardName);
 }
 
 void onServer(pa_context *, const pa_server_info *info, void *data)
@@ -129,7 +130,7 @@ ProbeResult SoundProbe::run(bool cardPresent) const
                  .arg(view->cardSink     ? QStringLiteral("source")
                       : view->cardSource ? QStringLiteral("sink")
                                          : QStringLiteral("sink or source"),
-                      QString::fromLatin1(kCardDescription)),
+                      QString::fromLatin1(DeviceConnection::kCardName)),
              QStringLiteral("enable the card in your sound settings (its profile must not be "
                             "Off), then unplug it and plug it in again")});
     return result;

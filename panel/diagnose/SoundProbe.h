@@ -11,8 +11,6 @@
 // folder): tests start their own or point at none.
 class SoundProbe {
 public:
-    static constexpr const char *kCardDescription = "VEK ZR-4";
-
     // cardPresent: the card section found the card plugged in; only then is
     // a server without its sink or source a problem.
     ProbeResult run(bool cardPresent) const;

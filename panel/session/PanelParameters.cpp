@@ -8,7 +8,6 @@
 
 namespace {
 constexpr std::uint8_t kParameterKey = 0x20;
-constexpr std::uint8_t kParameterReadIndex = 1;
 constexpr unsigned long kFailedWritePauseMs = 5;
 } // namespace
 
@@ -40,9 +39,9 @@ void PanelParameters::read(std::function<void(bool answered)> firstAttemptOver, 
         if (const std::function<void(bool)> next = std::exchange(*once, nullptr))
             next(answered);
     };
-    CardFrame frame = CardFrame::readRequest(kParameterReadIndex);
+    CardFrame frame = CardFrame::readRequest(CardFrame::kParameterReadIndex);
     channel_.RecvCommandJY(
-        kParameterReadIndex, frame,
+        CardFrame::kParameterReadIndex, frame,
         [runOnce, ended = std::move(ended)](bool answered, const CardFrame &answer) {
             ended(answered ? std::optional<ParameterBlock>(answer.data()) : std::nullopt);
             runOnce(answered);
@@ -52,8 +51,8 @@ void PanelParameters::read(std::function<void(bool answered)> firstAttemptOver, 
 
 void PanelParameters::readOnce(CardChannel::Sampled done)
 {
-    CardFrame frame = CardFrame::readRequest(kParameterReadIndex);
-    channel_.readOnce(kParameterReadIndex, frame, std::move(done));
+    CardFrame frame = CardFrame::readRequest(CardFrame::kParameterReadIndex);
+    channel_.readOnce(CardFrame::kParameterReadIndex, frame, std::move(done));
 }
 
 PanelValues PanelParameters::presetValues(int preset) const

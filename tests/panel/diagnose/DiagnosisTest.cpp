@@ -96,6 +96,17 @@ TEST_F(DiagnosisTest, WithTheCardAndItsSoundDevicesNothingIsWrong)
     EXPECT_TRUE(DiagnosisText::render(report).endsWith("problems: none found\n"));
 }
 
+// JSON holds every number as a double; the text a user pastes shows sizes whole.
+TEST(DiagnosisTextTest, LargeSizesAreShownWhole)
+{
+    DiagnosisReport report;
+    report.recorder["size_bytes"] = qint64(1764044);
+    report.recorder["length_seconds"] = 10.5;
+    const QString text = DiagnosisText::render(report);
+    EXPECT_TRUE(text.contains("size_bytes: 1764044\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("length_seconds: 10.5\n")) << text.toStdString();
+}
+
 // A take the recorder never finished (the run ended during it): the report
 // says so and what opening the recorder will do, and leaves the file alone.
 TEST_F(DiagnosisTest, AnUnfinishedTakeIsReportedAndLeftAsItIs)
