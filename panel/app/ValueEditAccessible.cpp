@@ -6,6 +6,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace {
 const char *const kSpinProperty = "orlentaSpin";
 } // namespace
@@ -46,9 +48,12 @@ QVariant ValueEditAccessible::currentValue() const
     return PanelState::leadingNumber(edit()->text().toStdString());
 }
 
+// The edit may hold a typed value outside the range, which a step first
+// brings back to its limit: the step is counted from there.
 void ValueEditAccessible::setCurrentValue(const QVariant &value)
 {
-    spin_->step(value.toInt() - currentValue().toInt());
+    const int from = std::clamp(currentValue().toInt(), spin_->low(), spin_->high());
+    spin_->step(std::clamp(value.toInt(), spin_->low(), spin_->high()) - from);
 }
 
 QVariant ValueEditAccessible::maximumValue() const

@@ -230,6 +230,9 @@ private slots:
         // A screen reader setting the value moves it as the arrows would.
         QAccessible::queryAccessibleInterface(master)->valueInterface()->setCurrentValue(7);
         QCOMPARE(master->text(), QStringLiteral("7"));
+        master->setText(QStringLiteral("99")); // typed, out of range
+        QAccessible::queryAccessibleInterface(master)->valueInterface()->setCurrentValue(7);
+        QCOMPARE(master->text(), QStringLiteral("7"));
     }
 
     // A value the card or a command changed is told as a value change; the
