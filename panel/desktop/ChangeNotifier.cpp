@@ -48,10 +48,13 @@ void ChangeNotifier::changed(CardSession::Changes what, Source source)
     before_ = session_.shown();
 }
 
-// Reading (Opening) settles nothing: the card is there once its first read
-// attempt is over, answered or not.
+// The card found at start was not plugged in: the first look settles the
+// presence without a word. Reading (Opening) settles nothing: the card is there
+// once its first read attempt is over, answered or not.
 bool ChangeNotifier::presenceChanged()
 {
+    if (!session_.hasLookedForCard())
+        return false;
     Presence now = presence_;
     switch (session_.cardState()) {
     case CardState::Ready:

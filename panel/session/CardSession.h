@@ -74,6 +74,10 @@ public:
     // block is read again and shown, as at a plug-in, and nothing is written.
     virtual void readAgain() = 0;
 
+    // False until the card was first looked for: the card state before that
+    // says only that nobody has looked yet.
+    virtual bool hasLookedForCard() const = 0;
+
     // The program is ending: no write starts from now on, and what waits is dropped.
     virtual void end() = 0;
     virtual bool isEnding() const = 0;

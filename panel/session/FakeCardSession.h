@@ -32,12 +32,15 @@ public:
     void readAgain() override { calls.push_back("read again"); }
     void end() override { ending_ = true; }
     bool isEnding() const override { return ending_; }
+    bool hasLookedForCard() const override { return looked_; }
 
     // Script: where the panel stands with the card; the state report of a card.
     void setCardState(CardState card, Source source = Source::Connection);
     void report(const PanelValues &values);
     // Whether writes are answered.
     void setAnswering(bool answering) { answering_ = answering; }
+    // A session that has not yet tried to open the card.
+    void setLookedForCard(bool looked) { looked_ = looked; }
 
     // Every call, in order, e.g. "step 1086 +1", "preset 2", "mode 3".
     std::vector<std::string> calls;
@@ -52,4 +55,5 @@ private:
     StoreObserver storeObserver_;
     bool ending_ = false;
     bool answering_ = true;
+    bool looked_ = true;
 };

@@ -129,6 +129,8 @@ void HidCardSession::openLater()
 
 void HidCardSession::open()
 {
+    // Set first: the open tells its outcome before it returns.
+    looked_ = true;
     if (!connection_.open(DeviceConnection::kDefaultVendorIdText,
                           DeviceConnection::kDefaultProductIdText))
         announce(Source::Connection);

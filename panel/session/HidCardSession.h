@@ -76,6 +76,7 @@ public:
     void readAgain() override;
     void end() override;
     bool isEnding() const override { return channel_.isExiting(); }
+    bool hasLookedForCard() const override { return looked_; }
 
     const HidControlLibrary &library() const { return library_; }
     std::filesystem::path libraryPath() const;
@@ -128,6 +129,7 @@ private:
     Snapshot announced_;
     StoreObserver storeObserver_;
     bool settingsFailing_ = false;
+    bool looked_ = false;
     bool stepping_ = false;
     QEventLoop *readWait_ = nullptr;
     int writesUnderway_ = 0;

@@ -91,6 +91,21 @@ private slots:
         QVERIFY(calls()[4].body.contains(QStringLiteral("70-orlenta.rules")));
     }
 
+    // At start the card is found, not plugged in: only what follows is news.
+    void theFirstLookAtTheCardTellsNothing()
+    {
+        FakeCardSession starting;
+        starting.setLookedForCard(false);
+        starting.setCardState(CardState::NoLibrary);
+        ChangeNotifier notifier{starting, p_->window, p_->options, p_->notifications};
+        starting.setCardState(CardState::Absent);
+        starting.setCardState(CardState::Opening);
+        starting.setLookedForCard(true);
+        starting.setCardState(CardState::Ready);
+        starting.setCardState(CardState::Absent);
+        expectOnlyThenMarker({QStringLiteral("VEK ZR-4 removed")});
+    }
+
     // In front, the window shows every change itself; shown without the
     // focus, it shows changes from outside but not what the card did.
     void noneWhileTheWindowIsInFront()
