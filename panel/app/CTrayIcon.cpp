@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CTrayIcon.h"
 
+#include "LogCategories.h"
 #include "TrayArrival.h"
 
 #include <QAction>
@@ -132,6 +133,9 @@ void CTrayIcon::activated(int reason)
     const Kind kind = probe_ ? probe_() : Kind::XEmbed;
     const bool toggles = kind == Kind::XEmbed ? reason == QSystemTrayIcon::DoubleClick
                                               : reason == QSystemTrayIcon::Trigger;
+    qCDebug(lcTray) << (reason == QSystemTrayIcon::Trigger ? "click" : "double click") << "on a"
+                    << (kind == Kind::XEmbed ? "XEmbed" : "StatusNotifierItem") << "tray:"
+                    << (toggles ? "toggles the window" : "ignored");
     if (toggles && activation_)
         activation_();
 }
@@ -165,6 +169,8 @@ CTrayIcon::Kind CTrayIcon::detectKind()
 void CTrayIcon::add()
 {
     enabled_ = QSystemTrayIcon::isSystemTrayAvailable();
+    qCDebug(lcTray) << (enabled_ ? "a notification area takes the icon"
+                                 : "no notification area: the window stays the way to the panel");
     if (enabled_) {
         icon_->hide();
         icon_->show();

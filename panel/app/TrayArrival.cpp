@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrayArrival.h"
 
+#include "LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
@@ -35,7 +37,10 @@ TrayArrival::TrayArrival(std::function<void()> arrived, QObject *parent)
     if (bus.isConnected()) {
         busWatcher_ = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
                                               QDBusServiceWatcher::WatchForRegistration, this);
-        connect(busWatcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { arrived_(); });
+        connect(busWatcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            qCDebug(lcTray) << "a StatusNotifierItem watcher appeared";
+            arrived_();
+        });
     }
     watchRootWindow();
 }
@@ -83,7 +88,9 @@ bool TrayArrival::nativeEventFilter(const QByteArray &eventType, void *message, 
         return false;
     const auto *client = static_cast<const xcb_client_message_event_t *>(message);
     if (client->type == managerAtom_ && client->format == 32 &&
-        client->data.data32[1] == traySelection_)
+        client->data.data32[1] == traySelection_) {
+        qCDebug(lcTray) << "an X11 tray manager announced itself";
         arrived_();
+    }
     return false;
 }

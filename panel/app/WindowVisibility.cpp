@@ -3,6 +3,7 @@
 
 #include "CTrayIcon.h"
 #include "CVarnelDlg.h"
+#include "LogCategories.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -44,6 +45,9 @@ void WindowVisibility::showAtStart(bool hidden)
         window_.show();
     else if (!CTrayIcon::isAvailable())
         window_.showMinimized();
+    qCDebug(lcTray) << "the window starts"
+                    << (!hidden ? "shown" : window_.isMinimized() ? "minimised, with no tray to hide in"
+                                                                 : "hidden in the tray");
 }
 
 bool WindowVisibility::isShown() const
@@ -88,6 +92,7 @@ void WindowVisibility::minimised()
 {
     if (!CTrayIcon::isAvailable())
         return;
+    qCDebug(lcTray) << "minimised: the window goes to the tray";
     window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
     hideToTray();
 }
