@@ -46,7 +46,8 @@ bool PanelProgram::initialise()
     const MenuTemplate *menu = window_.dialogTemplate().menu(TrayMenu::kMenuId);
     tray_.setActivationHandler([this] { visibility_.toggle(); });
     tray_.setAddedHandler([this] { visibility_.trayAdded(); });
-    tray_.Create(QStringLiteral("NUV Control"), window_.icon(), menu ? *menu : MenuTemplate{});
+    tray_.Create(QString::fromLatin1(TrayMenu::kTooltipTitle), window_.icon(),
+                 menu ? *menu : MenuTemplate{});
     trayMenu_ = std::make_unique<TrayMenu>(tray_, session_, window_, visibility_, autostart_,
                                            options_, environment_.programFolder);
     return true;

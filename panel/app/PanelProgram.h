@@ -41,12 +41,14 @@ public:
     explicit PanelProgram(PanelEnvironment environment);
     ~PanelProgram();
 
-    // Loads both libraries and starts the session; false when a library is
-    // missing: the message was shown and the program is to end.
+    // Loads the HID library, checks that the recorder library is there, and
+    // makes the tray icon and its menu; false when a library is missing: the
+    // message was shown and the program is to end.
     bool initialise();
     // hidden: start in the tray without showing the window. What need not
-    // hold up the first frame (the first start's settings files, the tray
-    // icon, logind and the shortcuts portal) follows it.
+    // hold up the first frame follows it: opening the card, loading the
+    // recorder (a recorder that cannot load then ends the program), the first
+    // start's settings files, the tray icon, logind and the shortcuts portal.
     void showAtStart(bool hidden);
     // Exit or Escape was chosen: the program is to end, even when its main
     // loop has not started yet.

@@ -46,9 +46,9 @@ QWidget *nextStop(const QWidget &window, QWidget *from, bool next)
             return widget;
     return nullptr;
 }
-} // namespace
 
-QWidget *DockedTabChain::partnerOf(const QWidget &window)
+// The partner shown docked to the window, or none.
+QWidget *partnerOf(const QWidget &window)
 {
     if (isDocked(window)) {
         QWidget *host =
@@ -63,6 +63,7 @@ QWidget *DockedTabChain::partnerOf(const QWidget &window)
             return widget;
     return nullptr;
 }
+} // namespace
 
 bool DockedTabChain::handOver(QWidget &window, bool next)
 {

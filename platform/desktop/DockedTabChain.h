@@ -13,7 +13,4 @@ namespace DockedTabChain {
 // to the docked partner, which shows and has a control to take it; false when
 // the window is to move its focus itself.
 bool handOver(QWidget &window, bool next);
-
-// The partner shown docked to the window, or none.
-QWidget *partnerOf(const QWidget &window);
 } // namespace DockedTabChain

@@ -17,9 +17,6 @@ public:
     StopSignals(const StopSignals &) = delete;
     StopSignals &operator=(const StopSignals &) = delete;
 
-    // False when the signals could not be taken over.
-    bool isWatching() const { return notifier_ != nullptr; }
-
 private:
     std::function<void()> stop_;
     std::unique_ptr<QSocketNotifier> notifier_;

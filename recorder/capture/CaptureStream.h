@@ -14,9 +14,11 @@ class CaptureView;
 // Records the take: the recording device fills a ring of five 50 ms blocks,
 // and each block that comes back is counted, checked against the length
 // limit and the 30-second page rule, written to the buffer file, drawn and
-// queued again. While armed (the window shows its input meter) the device
-// stays open between takes, so the source stays awake and a take starts the
-// moment Record is pressed. Runs on the window's thread.
+// queued again. While armed (the window shows its input meter) the device is
+// open before a take and opened again as soon as one is complete (its close
+// is what says so), well within the time a sound server lets an idle source
+// sleep: the source stays awake and a take starts the moment Record is
+// pressed. Runs on the window's thread.
 class CaptureStream : public CaptureListener {
 public:
     static constexpr int kBlockCount = 5;
@@ -37,12 +39,12 @@ public:
 
     static bool &processPageArmed();
 
-    // Keeps the device open from now on, between takes too, and shows whether
-    // there is input. A device that cannot be opened, or goes away, shows none.
+    // Keeps the device open from now on, reopened after each take, and shows
+    // whether there is input. A device that cannot be opened, or goes away,
+    // shows none.
     void arm();
     // The device closes once no take runs.
     void disarm();
-    bool isArmed() const { return armed_; }
 
     // Starts capturing into the prepared buffer file, in the first format of
     // the list, on the armed device or one opened now. A take prepared aside

@@ -303,7 +303,7 @@ TEST_F(CaptureStreamTest, FullDiskEndsTheTakeKeepsAReadableFileAndSaysWhy)
     EXPECT_TRUE(std::equal(kept.begin(), kept.end(), pcm.begin()));
 }
 
-TEST_F(CaptureStreamTest, AnArmedDeviceRecordsFromTheClickOnAndStaysOpenBetweenTakes)
+TEST_F(CaptureStreamTest, AnArmedDeviceRecordsFromTheClickOnAndOpensAgainOnceTheTakeIsComplete)
 {
     capture.arm();
     ASSERT_TRUE(device.isOpen());
