@@ -172,6 +172,8 @@ std::optional<MeterMeasures> measureMeter(const RecorderServices &services, cons
     runFor(1000);
     QProcess player;
     player.start("paplay", {"--latency-msec=20", QString::fromStdString(toneFile.string())});
+    if (!player.waitForStarted())
+        return std::nullopt; // a meter on silence would measure nothing
     measured.running = measure([] {}, [] { return false; });
     player.waitForFinished();
 
@@ -282,9 +284,8 @@ int main(int argc, char **argv)
     const std::optional<MeterMeasures> meter = fake ? std::nullopt : measureMeter(services, folder);
     std::error_code error;
     fs::remove_all(folder, error);
-    if (messages.failed() || !saved || !meter) {
-        std::fprintf(stderr,
-                     fake ? "the meter needs a sound server\n" : "a step of the run failed\n");
+    if (messages.failed() || !saved || (!fake && !meter)) {
+        std::fprintf(stderr, "a step of the run failed\n");
         return 1;
     }
     std::printf("recorder window, longest event-loop stall (capture on %s):\n",
@@ -293,6 +294,10 @@ int main(int argc, char **argv)
     report("cut of a 600 s take", cut, idleMs);
     report("stop of a capture", stop, idleMs);
     report("save of a 600 s take as WAV, start to end", save, idleMs);
+    if (!meter) {
+        std::printf("the input meter's lines need a sound server\n");
+        return 0;
+    }
     report("meter running on a tone, 10 s", meter->running, idleMs, kMeterGoalMs);
     std::printf(
         "  exit during a take: the window went in %.1f ms, %.1f x idle (goal <= %ld ms: %s)\n",
