@@ -202,6 +202,15 @@ private slots:
         QCOMPARE(changes[3].second, QString("card"));
         QCOMPARE(changes[3].first["master-vol"], QVariant(5));
         expectNothingSent();
+
+        // A change that leaves the status as it was is told, but Status did
+        // not change: no PropertiesChanged for it, before the next one's.
+        QTRY_COMPARE(statusChanges.size(), std::size_t{4});
+        QCOMPARE(set({{"master-vol", 5}}).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(set({{"master-vol", 6}}).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY(!statusChanges.empty() && statusChanges.back()["master-vol"] == QVariant(6));
+        QCOMPARE(changes.size(), std::size_t{6});
+        QCOMPARE(statusChanges.size(), std::size_t{5});
     }
 
     // Anything wrong anywhere in the dictionary: the whole call fails and the
