@@ -6,7 +6,6 @@
 #include "CVarnelDlg.h"
 #include "CardSession.h"
 #include "CardStatusText.h"
-#include "ControlIds.h"
 #include "WindowVisibility.h"
 
 #include <QAction>
@@ -41,7 +40,7 @@ void TrayMenu::update()
         if (!preset)
             continue;
         preset->setChecked(shown.preset() == static_cast<int>(i) + 1);
-        preset->setEnabled(shown.isEnabled(ControlId::kPresetButtons[i]));
+        preset->setEnabled(shown.takesPreset(int(i) + 1));
     }
     updateOptions();
     updateStatus();
@@ -90,8 +89,7 @@ void TrayMenu::chosen(int item, bool checked)
 // button takes no clicks.
 void TrayMenu::loadPreset(int preset)
 {
-    const int button = ControlId::kPresetButtons[static_cast<std::size_t>(preset - 1)];
-    if (session_.shown().isEnabled(button))
+    if (session_.shown().takesPreset(preset))
         session_.loadPreset(preset, {});
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PresetRestorer.h"
 
-#include "ControlIds.h"
 #include "DesktopOptions.h"
 
 #include <QTimer>
@@ -29,9 +28,7 @@ void PresetRestorer::changed(CardSession::Changes what)
 void PresetRestorer::restore()
 {
     const int preset = session_.shown().preset();
-    if (session_.cardState() != CardState::Ready || preset == 0 ||
-        !session_.shown().isEnabled(
-            ControlId::kPresetButtons[static_cast<std::size_t>(preset - 1)]))
+    if (session_.cardState() != CardState::Ready || !session_.shown().takesPreset(preset))
         return;
     session_.loadPreset(preset, {});
 }

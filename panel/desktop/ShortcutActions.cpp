@@ -2,7 +2,6 @@
 #include "ShortcutActions.h"
 
 #include "CardSession.h"
-#include "ControlIds.h"
 #include "SettingKeys.h"
 #include "WindowPresence.h"
 
@@ -147,6 +146,6 @@ void ShortcutActions::stepMasterVolume(int delta)
 // As the preset button would, and not while it takes no clicks.
 void ShortcutActions::loadPreset(int preset)
 {
-    if (session_.shown().isEnabled(ControlId::kPresetButtons[static_cast<std::size_t>(preset - 1)]))
+    if (session_.shown().takesPreset(preset))
         session_.loadPreset(preset, {});
 }

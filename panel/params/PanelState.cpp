@@ -178,3 +178,9 @@ PanelStatus PanelState::status(bool connected, bool blockRead) const
         status.preset = preset_;
     return status;
 }
+
+bool PanelState::takesPreset(int preset) const
+{
+    return preset >= 1 && preset <= int(ControlId::kPresetButtons.size()) &&
+           isEnabled(ControlId::kPresetButtons[static_cast<std::size_t>(preset - 1)]);
+}

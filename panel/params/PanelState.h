@@ -25,6 +25,9 @@ public:
     // 1 to 4; 0 when none is selected.
     int preset() const { return preset_; }
     bool isEnabled(int controlId) const { return enabled_.count(controlId) != 0; }
+    // Whether preset 1 to 4 may be loaded: its button takes clicks. A load from
+    // the tray, a shortcut or a restore asks as the button would.
+    bool takesPreset(int preset) const;
     const std::set<int> &enabledControls() const { return enabled_; }
 
     // Shows every setting. A mode code the panel does not offer (6, 7) leaves

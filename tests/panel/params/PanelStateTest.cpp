@@ -155,6 +155,14 @@ TEST_F(PanelStateTest, PresetSelection)
     EXPECT_EQ(state.preset(), 0);
     EXPECT_EQ(PanelState::presetNumber(1147), 2);
     EXPECT_EQ(PanelState::presetNumber(1146), 0);
+
+    // A load from anywhere asks as the preset button would.
+    state.disableDeviceControls();
+    EXPECT_FALSE(state.takesPreset(1));
+    state.enableDeviceControls();
+    EXPECT_TRUE(state.takesPreset(1) && state.takesPreset(4));
+    EXPECT_FALSE(state.takesPreset(0)) << "no preset selected";
+    EXPECT_FALSE(state.takesPreset(5));
 }
 
 } // namespace
