@@ -4,6 +4,7 @@
 // go only once the card's writes have settled, the read after the resume,
 // and the selected preset written to a card that returns when asked.
 #include "DesktopOptions.h"
+#include "FailOnWarnings.h"
 #include "FakeCardSession.h"
 #include "FakeLogind.h"
 #include "PresetRestorer.h"
@@ -72,7 +73,7 @@ private slots:
     void withoutLogindNothingHappens()
     {
         logind_.stop();
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        failOnWarningsOfOurOwn();
         SleepWatcher watcher(*session_);
         watcher.start();
         emit logind_.PrepareForSleep(true);
