@@ -138,7 +138,7 @@ void StatusWatch::followCard()
              "orlenta: the HID control library NUVAUDIOCTL.so could not be loaded");
         return;
     }
-    session_->start();
+    session_->followNotices();
     session_->openAndWait(setup_.readWait);
     if (ended_)
         return;

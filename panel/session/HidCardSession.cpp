@@ -70,12 +70,17 @@ bool HidCardSession::loadLibrary()
 
 void HidCardSession::start()
 {
+    followNotices();
+    selectPresetAsAtStart();
+    openLater();
+}
+
+void HidCardSession::followNotices()
+{
     if (setup_.notifier)
         setup_.notifier->start([this](DeviceNotifier::Change change) {
             deviceNotice(change == DeviceNotifier::Change::Arrival);
         });
-    selectPresetAsAtStart();
-    openLater();
 }
 
 CardState HidCardSession::openAndWait(std::chrono::milliseconds readWait)

@@ -49,6 +49,10 @@ public:
     // 1 when there is none yet), then plug-in notices, and the card opened once
     // the event loop runs.
     void start();
+    // Plug-in and removal notices from now on; start() begins with this, and
+    // a watch without a panel, which opens the card with openAndWait(), needs
+    // it alone.
+    void followNotices();
     // Makes the settings files a first start lacks. The running panel does it
     // once its window is up: the files are flushed to disk, which need not
     // hold up the first frame.
