@@ -69,7 +69,7 @@ std::string parseJsonOption(CommandLine &command, const std::vector<std::string>
 std::string parseMode(CommandLine &command, const std::vector<std::string> &rest)
 {
     if (rest.size() != 1)
-        return "mode takes one name: music, chat, lwrd, sing, mc or master";
+        return "mode takes one name: " + SettingKey::modeChoices();
     return parseSet(command, {"mode=" + rest[0]});
 }
 

@@ -44,7 +44,7 @@ std::string typeError(const SettingKey &key)
 {
     switch (key.kind) {
     case SettingKey::Kind::Mode:
-        return std::string(key.name) + " must be a string: music, chat, lwrd, sing, mc or master";
+        return std::string(key.name) + " must be a string: " + SettingKey::modeChoices();
     case SettingKey::Kind::Number:
         return std::string(key.name) + " must be an integer";
     case SettingKey::Kind::Switch:

@@ -44,8 +44,6 @@ constexpr std::array<Entry, 11> kShortcuts{{
     {"show-hide", "Show or hide Orlenta", Action::ShowHide},
 }};
 
-// The ordinary modes and Master, in the order of the window's buttons' codes.
-constexpr int kModeCount = 6;
 // What apply() takes for "keep the mode as it is" when none is shown.
 constexpr int kModeAsShown = -1;
 
@@ -126,7 +124,9 @@ void ShortcutActions::nextMode()
 {
     PanelValues values = session_.shown().values();
     const std::optional<int> mode = session_.shown().mode();
-    values.mode = mode ? (*mode + 1) % kModeCount : 0;
+    // The ordinary modes and Master, in the order of the window's buttons' codes.
+    const int modeCount = SettingKey::find("mode")->high + 1;
+    values.mode = mode ? (*mode + 1) % modeCount : 0;
     session_.apply(values, {});
 }
 

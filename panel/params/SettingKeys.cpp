@@ -110,6 +110,17 @@ std::optional<bool> SettingKey::parseSwitch(std::string_view text)
     return std::nullopt;
 }
 
+std::string SettingKey::modeChoices()
+{
+    std::string choices;
+    for (std::size_t code = 0; code < kModeNames.size(); ++code) {
+        if (code != 0)
+            choices += code + 1 == kModeNames.size() ? " or " : ", ";
+        choices += kModeNames[code];
+    }
+    return choices;
+}
+
 SettingKey::Parsed SettingKey::parse(std::string_view text) const
 {
     const std::string quoted = "'" + std::string(text) + "'";
@@ -117,8 +128,7 @@ SettingKey::Parsed SettingKey::parse(std::string_view text) const
     case Kind::Mode:
         if (const auto code = modeCode(text))
             return {*code, {}};
-        return {std::nullopt, std::string(name) +
-                                  " must be music, chat, lwrd, sing, mc or master, not " + quoted};
+        return {std::nullopt, std::string(name) + " must be " + modeChoices() + ", not " + quoted};
     case Kind::Switch:
         if (const auto on = parseSwitch(text))
             return {*on ? 1 : 0, {}};

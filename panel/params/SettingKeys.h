@@ -36,6 +36,8 @@ struct SettingKey {
     // "music", "chat", "lwrd", "sing", "mc", "master" for codes 0-5.
     static std::optional<std::string_view> modeName(int code);
     static std::optional<int> modeCode(std::string_view name);
+    // "music, chat, lwrd, sing, mc or master", for messages.
+    static std::string modeChoices();
     // on/off/true/false/1/0, any letter case.
     static std::optional<bool> parseSwitch(std::string_view text);
 };
