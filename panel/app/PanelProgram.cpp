@@ -62,9 +62,6 @@ void PanelProgram::recorderMissing()
 void PanelProgram::showAtStart(bool hidden)
 {
     visibility_.showAtStart(hidden);
-    if (started_)
-        return;
-    started_ = true;
     AfterFirstPaint::run(window_, [this] {
         // Opening the card paces its first exchange with a pause on this
         // thread: the window shows first.

@@ -49,6 +49,7 @@ public:
     // hold up the first frame follows it: opening the card, loading the
     // recorder (a recorder that cannot load then ends the program), the first
     // start's settings files, the tray icon, logind and the shortcuts portal.
+    // Called once, at the start.
     void showAtStart(bool hidden);
     // Exit or Escape was chosen: the program is to end, even when its main
     // loop has not started yet.
@@ -74,5 +75,4 @@ private:
     DesktopOptions options_;
     DesktopServices desktop_;
     std::unique_ptr<TrayMenu> trayMenu_;
-    bool started_ = false;
 };

@@ -39,9 +39,12 @@ private slots:
         create();
         QVERIFY(panel().initialise());
         panel().showAtStart(false);
-        // Nothing is opened before the event loop runs.
+        // The card opens, and the recorder loads, once the window has painted.
         QVERIFY(!enabled(1102));
+        QVERIFY(!panel().recorder().isLoaded());
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog()));
         QTRY_VERIFY(enabled(1102));
+        QVERIFY(panel().recorder().isLoaded());
         const std::vector<Report> reports = sim_->outputReports();
         QVERIFY(reports.size() >= 2);
         QCOMPARE(reports[0], kReadRequest);
@@ -129,8 +132,6 @@ private slots:
     void recorderIsTheMainWindowsChildAndComesBackWithIt()
     {
         start();
-        panel().showAtStart(false);
-        // The recorder library loads once the window has shown its first frame.
         QTRY_VERIFY(panel().recorder().isLoaded());
         button(ControlId::kRecord)->click();
         QWidget *recorder = recorderWindow();
