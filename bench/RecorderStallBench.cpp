@@ -36,6 +36,8 @@
 #include <memory>
 #include <optional>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -281,6 +283,9 @@ int main(int argc, char **argv)
 
     const bool saved = fs::exists(folder / "saved.wav");
     window.reset();
+    // The saved take is some 100 MB not yet on disk; its writeback would run
+    // during the meter's 10 s and stall whatever the machine does then.
+    ::sync();
     const std::optional<MeterMeasures> meter = fake ? std::nullopt : measureMeter(services, folder);
     std::error_code error;
     fs::remove_all(folder, error);
