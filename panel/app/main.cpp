@@ -3,11 +3,13 @@
 #include "CommandLine.h"
 #include "CommandRunner.h"
 #include "ProcessLog.h"
+#include "QtBusThread.h"
 
 #include <algorithm>
 
 int main(int argc, char **argv)
 {
+    QtBusThread::startOutsideLeakCheck();
     ProcessLog::install(ProcessLog::takeVerbose(argc, argv));
     const CommandLine::Parsed parsed =
         CommandLine::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
