@@ -124,9 +124,7 @@ void ShortcutActions::nextMode()
 {
     PanelValues values = session_.shown().values();
     const std::optional<int> mode = session_.shown().mode();
-    // The ordinary modes and Master, in the order of the window's buttons' codes.
-    const int modeCount = SettingKey::find("mode")->high + 1;
-    values.mode = mode ? (*mode + 1) % modeCount : 0;
+    values.mode = mode ? (*mode + 1) % SettingKey::kModeCount : 0;
     session_.apply(values, {});
 }
 

@@ -26,11 +26,11 @@ constexpr SettingKey toggle(std::string_view name, bool PanelValues::*setting)
     return SettingKey{name, Kind::Switch, nullptr, setting, 0, 1};
 }
 
-constexpr std::array<std::string_view, 6> kModeNames{"music", "chat", "lwrd",
-                                                     "sing",  "mc",   "master"};
+constexpr std::array<std::string_view, SettingKey::kModeCount> kModeNames{
+    "music", "chat", "lwrd", "sing", "mc", "master"};
 
 constexpr std::array<SettingKey, 14> kKeys{{
-    {"mode", Kind::Mode, nullptr, nullptr, 0, static_cast<int>(kModeNames.size()) - 1},
+    {"mode", Kind::Mode, nullptr, nullptr, 0, SettingKey::kModeCount - 1},
     number("master-vol", &PanelValues::masterVol),
     number("music-vol", &PanelValues::musicVol),
     number("rec-vol", &PanelValues::recVol),

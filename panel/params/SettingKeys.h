@@ -33,6 +33,8 @@ struct SettingKey {
     // All settable keys in the order status lists them.
     static std::span<const SettingKey> all();
     static const SettingKey *find(std::string_view name);
+    // The ordinary modes and Master: codes 0 to kModeCount - 1.
+    static constexpr int kModeCount = 6;
     // "music", "chat", "lwrd", "sing", "mc", "master" for codes 0-5.
     static std::optional<std::string_view> modeName(int code);
     static std::optional<int> modeCode(std::string_view name);
