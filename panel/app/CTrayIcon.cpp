@@ -134,8 +134,8 @@ void CTrayIcon::activated(int reason)
     const bool toggles = kind == Kind::XEmbed ? reason == QSystemTrayIcon::DoubleClick
                                               : reason == QSystemTrayIcon::Trigger;
     qCDebug(lcTray) << (reason == QSystemTrayIcon::Trigger ? "click" : "double click") << "on a"
-                    << (kind == Kind::XEmbed ? "XEmbed" : "StatusNotifierItem") << "tray:"
-                    << (toggles ? "toggles the window" : "ignored");
+                    << (kind == Kind::XEmbed ? "XEmbed" : "StatusNotifierItem")
+                    << "tray:" << (toggles ? "toggles the window" : "ignored");
     if (toggles && activation_)
         activation_();
 }

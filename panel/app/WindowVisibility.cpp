@@ -46,8 +46,9 @@ void WindowVisibility::showAtStart(bool hidden)
     else if (!CTrayIcon::isAvailable())
         window_.showMinimized();
     qCDebug(lcTray) << "the window starts"
-                    << (!hidden ? "shown" : window_.isMinimized() ? "minimised, with no tray to hide in"
-                                                                 : "hidden in the tray");
+                    << (!hidden                 ? "shown"
+                        : window_.isMinimized() ? "minimised, with no tray to hide in"
+                                                : "hidden in the tray");
 }
 
 bool WindowVisibility::isShown() const

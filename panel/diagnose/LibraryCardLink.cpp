@@ -62,7 +62,8 @@ CardLink::StateRead LibraryCardLink::readState(HidControlLibrary &library) const
     library.openHidMonitor(monitor.window());
     library.setMonitorMessage(DeviceConnection::kMonitorMessage);
 
-    const CardFrame::Report request = CardFrame::readRequest(CardFrame::kParameterReadIndex).outputReport();
+    const CardFrame::Report request =
+        CardFrame::readRequest(CardFrame::kParameterReadIndex).outputReport();
     QTimer::singleShot(answerWait_, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();

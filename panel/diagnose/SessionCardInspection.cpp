@@ -33,10 +33,11 @@ void SessionCardInspection::inspect(HidCardSession &session, Done done)
         break;
     }
     result.open = CardLink::Open::Opened;
-    session.readBlockOnce([result,
-                           done = std::move(done)](const CardChannel::Sample &sample) mutable {
-        result.stateRead = CardLink::StateRead::of(
-            CardFrame::readRequest(CardFrame::kParameterReadIndex).outputReport(), sample.answer, sample.roundTrip);
-        done(result);
-    });
+    session.readBlockOnce(
+        [result, done = std::move(done)](const CardChannel::Sample &sample) mutable {
+            result.stateRead = CardLink::StateRead::of(
+                CardFrame::readRequest(CardFrame::kParameterReadIndex).outputReport(),
+                sample.answer, sample.roundTrip);
+            done(result);
+        });
 }
